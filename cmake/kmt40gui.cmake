@@ -1,0 +1,17 @@
+# kmt40gui: every window (Qt Widgets). Files are picked up by directory:
+# src/app/*.cpp, src/device/*.cpp, src/params/*.cpp, src/views/*.cpp (main.cpp excluded).
+file(GLOB KMT40GUI_SOURCES CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/src/app/*.cpp ${CMAKE_SOURCE_DIR}/src/app/*.h
+  ${CMAKE_SOURCE_DIR}/src/device/*.cpp ${CMAKE_SOURCE_DIR}/src/device/*.h
+  ${CMAKE_SOURCE_DIR}/src/params/*.cpp ${CMAKE_SOURCE_DIR}/src/params/*.h
+  ${CMAKE_SOURCE_DIR}/src/views/*.cpp ${CMAKE_SOURCE_DIR}/src/views/*.h)
+list(FILTER KMT40GUI_SOURCES EXCLUDE REGEX "/src/app/main\\.cpp$")
+add_library(kmt40gui STATIC ${KMT40GUI_SOURCES} ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
+target_include_directories(kmt40gui PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_link_libraries(kmt40gui PUBLIC kmt40core zbcomm_qt km4xsim
+  Qt6::Widgets Qt6::PrintSupport Qt6::Network)
+if(EXISTS ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
+  add_executable(kmt40 ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
+  target_link_libraries(kmt40 PRIVATE kmt40gui)
+  add_dependencies(kmt40 copy_data)
+endif()

@@ -1,0 +1,37 @@
+#pragma once
+// ASCII line protocol: the request text framed by optional head and foot characters; the reply is
+// every byte that arrives up to the stop character or 50 ms of silence.
+
+#include "comm/ZBComm.h"
+
+#include <string>
+
+class TKT750Protocol : public TZBProtocolComponent {
+public:
+    TKT750Protocol() = default;
+
+    const std::string& ASCIIProtocol() const { return asciiProtocol_; }
+    void SetASCIIProtocol(const std::string& Value) { asciiProtocol_ = Value; }
+    bool Filtered() const { return filtered_; }
+    void SetFiltered(bool Value) { filtered_ = Value; }
+    TSequenceChar ReceiveStart() const { return receiveStart_; }
+    void SetReceiveStart(TSequenceChar Value) { receiveStart_ = Value; }
+    TSequenceChar ReceiveStop() const { return receiveStop_; }
+    void SetReceiveStop(TSequenceChar Value) { receiveStop_ = Value; }
+    TSequenceChar ProtocolHead() const { return protocolHead_; }
+    void SetProtocolHead(TSequenceChar Value) { protocolHead_ = Value; }
+    TSequenceChar ProtocolFoot() const { return protocolFoot_; }
+    void SetProtocolFoot(TSequenceChar Value) { protocolFoot_ = Value; }
+
+    // Trims ASCIIProtocol, frames it into the send buffer and queues it.
+    void SendRequest() override;
+    void DataReceived(const TZBBuffer& Data, const TZBBuffer& Sent, bool& Flag) override;
+
+private:
+    std::string asciiProtocol_;
+    bool filtered_ = false;
+    TSequenceChar receiveStart_ = TSequenceChar::scNone;
+    TSequenceChar receiveStop_ = TSequenceChar::scNone;
+    TSequenceChar protocolHead_ = TSequenceChar::scNone;
+    TSequenceChar protocolFoot_ = TSequenceChar::scNone;
+};

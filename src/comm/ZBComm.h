@@ -1,0 +1,212 @@
+#pragma once
+// The serial port component and the base classes of the components bound to it.
+//
+// One TZBComm per serial line. Protocol components (KT750Protocol.h, ZB2Protocol.h, RTQProtocol.h)
+// bind to it with SetZBComm, queue their request with SendRequest and receive OnCommResult or
+// OnCommError in the user-interface thread. All calls below belong to the user-interface thread of
+// the port's UiDispatcher.
+
+#include "comm/MemoryStream.h"
+#include "comm/UiDispatcher.h"
+#include "comm/ZBObject.h"
+#include "comm/ZBTypes.h"
+#include "comm/serial/SerialLine.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+class TZBCommThread;
+class TZBComponent;
+class TZBProtocolComponent;
+
+// Opening or closing the device failed; the message is the system's text.
+class ECommHandleError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Setting up the line failed, or a setting that is fixed while the port is open was changed.
+class ECommInitError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+constexpr std::size_t ZBBufferSize = 512;
+using TZBBuffer = std::array<uint8_t, ZBBufferSize>;
+
+using TCommResultEvent = std::function<void(TObject* Sender, TMemoryStream& Result)>;
+using TCommErrorEvent = std::function<void(TObject* Sender, TCommError& CommError, TMemoryStream& Result)>;
+
+// The one request record of a protocol component; the port's queue points at it.
+struct TCommRequest {
+    TZBProtocolComponent* Component = nullptr;
+    TZBBuffer Buffer{};
+    int Timeout = 0;
+    std::function<void(TCommError& CommError, const TZBBuffer& Data)> OnDone;
+    std::function<void(const TZBBuffer& Data, const TZBBuffer& Sent, bool& Flag)> OnData;
+};
+
+class TZBComm : public TObject {
+public:
+    // Without a dispatcher the port uses UiDispatcher::Default().
+    explicit TZBComm(UiDispatcher* Dispatcher = nullptr);
+    ~TZBComm() override;
+    TZBComm(const TZBComm&) = delete;
+    TZBComm& operator=(const TZBComm&) = delete;
+
+    // Copies the settings of Source (setter by setter) unless this port is open.
+    void Assign(const TZBComm& Source);
+
+    bool Active() const { return active_.load(); }
+    void SetActive(bool Value);
+    void Open();
+    void Close();
+
+    // Values outside an enumeration are ignored (the property keeps its value).
+    TBaudrate Baudrate() const { return baudrate_; }
+    void SetBaudrate(TBaudrate Value);
+    TDataBit FrameDatabits() const { return databits_; }
+    void SetFrameDatabits(TDataBit Value);
+    TParityBit FrameParitybit() const { return paritybit_; }
+    void SetFrameParitybit(TParityBit Value);
+    TStopBit FrameStopbits() const { return stopbits_; }
+    void SetFrameStopbits(TStopBit Value);
+    TPort PortName() const { return portName_; }
+    void SetPortName(TPort Value);
+    TPortAddr PortAddress() const { return portAddress_; }
+    void SetPortAddress(TPortAddr Value);
+    TPortType PortType() const { return portType_; }
+    void SetPortType(TPortType Value);
+    THardware Hardware() const { return hardware_; }
+    void SetHardware(THardware Value);
+    TTransmitDriver TransmitDriver() const { return transmitDriver_; }
+    void SetTransmitDriver(TTransmitDriver Value);
+    TReceiveDriver ReceiveDriver() const { return receiveDriver_; }
+    void SetReceiveDriver(TReceiveDriver Value);
+
+    TNotifyEvent OnActivate;
+    TNotifyEvent OnDeactivate;
+
+    // Queues a request; -1 (and nothing queued) while the port is closed, else its queue index.
+    int AddRequest(TCommRequest* Request);
+    // Drops the finished head of the queue and hands the next request to the thread.
+    void NextRequest();
+
+    const std::vector<TZBComponent*>& BoundComponents() const { return boundComponents_; }
+    std::size_t QueueLength() const { return requestQueue_.size(); }
+    UiDispatcher& Dispatcher() const { return *dispatcher_; }
+    // The device the port opens (PortNames.h), shown beside the port name.
+    std::string DevicePath() const;
+
+    // Replaces the platform backend for the lines this port opens from now on (tests, simulator).
+    using LineFactory = std::function<std::shared_ptr<zbserial::SerialLine>()>;
+    void SetLineFactory(LineFactory Factory);
+
+private:
+    friend class TZBComponent;
+    friend class TZBProtocolComponent;
+    friend class TZBCommThread;
+
+    void bind(TZBComponent* Component);
+    void unbind(TZBComponent* Component);
+    // A component goes away or moves: its queued entries go, its running one no longer reports.
+    void forgetRequest(TCommRequest* Request);
+    void applyLineSettings();
+    void closeAfterFailedOpen();
+    void reapRetiredThreads(bool Detach);
+    [[noreturn]] void raiseActive(const char* Action) const;
+
+    UiDispatcher* dispatcher_;
+    LineFactory lineFactory_;
+    std::atomic<bool> active_{false};
+    bool destroying_ = false;
+    TBaudrate baudrate_ = TBaudrate::br9600;
+    TDataBit databits_ = TDataBit::db_8;
+    TParityBit paritybit_ = TParityBit::Even;
+    TStopBit stopbits_ = TStopBit::sb_1;
+    TPort portName_ = TPort::COM1;
+    TPortAddr portAddress_ = TPortAddr::pa_03F8;
+    TPortType portType_ = TPortType::RS232C;
+    THardware hardware_ = THardware::Standard;
+    TTransmitDriver transmitDriver_ = TTransmitDriver::tdNone;
+    TReceiveDriver receiveDriver_ = TReceiveDriver::rdNone;
+
+    std::shared_ptr<zbserial::SerialLine> line_;
+    zbserial::LineSettings dcb_;
+    std::vector<TZBComponent*> boundComponents_;
+    std::deque<TCommRequest*> requestQueue_;
+    std::shared_ptr<TZBCommThread> thread_;
+    // Threads of a Close made from inside one of their own callbacks: they end once it returns.
+    std::vector<std::shared_ptr<TZBCommThread>> retiredThreads_;
+};
+
+// Base of every component bound to a port.
+class TZBComponent : public TObject {
+public:
+    TZBComponent() = default;
+    ~TZBComponent() override;
+    TZBComponent(const TZBComponent&) = delete;
+    TZBComponent& operator=(const TZBComponent&) = delete;
+
+    TZBComm* ZBComm() const { return zbComm_; }
+    virtual void SetZBComm(TZBComm* Port);
+
+protected:
+    bool destroying_ = false;
+
+private:
+    TZBComm* zbComm_ = nullptr;
+};
+
+// Request machinery, events and cyclic mode of the protocol components.
+class TZBProtocolComponent : public TZBComponent {
+public:
+    TZBProtocolComponent() = default;
+    ~TZBProtocolComponent() override;
+
+    void SetZBComm(TZBComm* Port) override;
+
+    // Cyclic mode: the request is sent again after every completion.
+    bool Active() const { return active_; }
+    void SetActive(bool Value);
+
+    // First-byte time-out in milliseconds; 0 or negative means 100 ms.
+    int TimeoutTime() const { return timeoutTime_; }
+    void SetTimeoutTime(int Value) { timeoutTime_ = Value; }
+
+    // Byte 0 = 1 + number of request bytes; indices from 512 on are ignored.
+    void PutByte(int Index, uint8_t Value);
+    const TZBBuffer& SendBuffer() const { return sendBuffer_; }
+
+    virtual void SendRequest();
+    virtual void RequestDone(TCommError& CommError, const TZBBuffer& Data);
+    virtual void DataReceived(const TZBBuffer& Data, const TZBBuffer& Sent, bool& Flag);
+
+    TMemoryStream& ResultStream() { return resultStream_; }
+    const TCommError& CommError() const { return commError_; }
+    const TCommError& LastCommError() const { return lastCommError_; }
+    const TCommRequest& Request() const { return request_; }
+
+    TNotifyEvent OnActivate;
+    TCommResultEvent OnCommResult;
+    TCommErrorEvent OnCommError;
+    TNotifyEvent OnDeactivate;
+
+protected:
+    TMemoryStream resultStream_;
+
+private:
+    bool active_ = false;
+    int timeoutTime_ = 0;
+    TZBBuffer sendBuffer_{};
+    TCommError commError_;
+    TCommError lastCommError_;
+    TCommRequest request_;
+};

@@ -1,0 +1,93 @@
+#pragma once
+// The worker thread of an open port: serves one request at a time (frame, write, read byte by byte
+// with time-outs, framing checks, retries) and hands every received chunk and the outcome to the
+// protocol component in the user-interface thread, waiting until it has been handled.
+// Created by TZBComm::Open, ended by TZBComm::Close; library-internal.
+
+#include "comm/ZBComm.h"
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+class TZBCommThread : public std::enable_shared_from_this<TZBCommThread> {
+public:
+    static std::shared_ptr<TZBCommThread> Create(TZBComm& Port, std::shared_ptr<zbserial::SerialLine> Line,
+                                                 UiDispatcher& Ui);
+    ~TZBCommThread();
+    TZBCommThread(const TZBCommThread&) = delete;
+    TZBCommThread& operator=(const TZBCommThread&) = delete;
+
+    // User-interface thread: hands over Request (nullptr: drops the current one and its callbacks).
+    void SetRequest(TCommRequest* Request);
+    // User-interface thread: the component goes away; its current request no longer reports.
+    void ForgetComponent(const TZBProtocolComponent* Component);
+    // Asks the loop to end and interrupts a waiting read.
+    void Terminate();
+    bool Terminated() const;
+    bool Stopped() const;
+    // True while the user-interface thread runs one of this thread's callbacks.
+    bool InCallback() const { return inCallback_; }
+    void Join();
+    void Detach();
+
+private:
+    enum class Kind { None, KT750, ZB2, RTQ };
+    struct Current {
+        Kind kind = Kind::None;
+        TZBBuffer send{};
+        int timeout = 100;
+        uint8_t startChar = 0;
+        uint8_t stopChar = 0;
+        bool filtered = false;
+    };
+
+    TZBCommThread(TZBComm& Port, std::shared_ptr<zbserial::SerialLine> Line, UiDispatcher& Ui);
+    void run();
+
+    // Exchange steps; each returns false when the exchange is over (termination, closed port or
+    // the error that ends it, which is in error_).
+    bool abandoned();
+    bool portOpen();
+    bool checkLine();
+    bool systemFailed();
+    bool transmit(const uint8_t* Frame, std::size_t Count);
+    bool readByte();
+    void discardInput();
+    void sendRejectTelegram(uint8_t Lead);
+    void exchangeKT750();
+    void exchangeZB2();
+    void exchangeRTQ();
+    bool buildTelegram(std::size_t& Length);
+
+    // Callbacks run in the user-interface thread.
+    void dataCallback();
+    void doneCallback();
+    void nextCallback();
+    void inUi(const std::function<void()>& Call);
+
+    TZBComm& port_;
+    std::shared_ptr<zbserial::SerialLine> line_;
+    UiDispatcher& ui_;
+    std::thread thread_;
+
+    mutable std::mutex mutex_;
+    std::condition_variable wake_;
+    bool pending_ = false;
+    bool terminated_ = false;
+    bool stopped_ = false;
+    Current handedOver_;
+    TZBProtocolComponent* component_ = nullptr;
+    std::function<void(TCommError&, const TZBBuffer&)> onDone_;
+    std::function<void(const TZBBuffer&, const TZBBuffer&, bool&)> onData_;
+    bool inCallback_ = false;
+
+    // Worker-thread state.
+    Current current_;
+    TZBBuffer work_{};
+    TCommError error_;
+    uint8_t lastByte_ = 0;
+    int readTimeout_ = 100;
+    bool flag_ = false;
+};

@@ -1,0 +1,70 @@
+#pragma once
+// The operations the serial library needs of the operating system, one backend per system
+// (SerialLine_posix.cpp, SerialLine_win32.cpp) and a scripted fake for tests (FakeSerialLine.h).
+// Every failing operation records the system error number and text right after the failing call.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace zbserial {
+
+// Line settings in the numbering of the Win32 device control block, so the port's tables apply
+// unchanged on every platform.
+constexpr uint8_t NOPARITY = 0;
+constexpr uint8_t ODDPARITY = 1;
+constexpr uint8_t EVENPARITY = 2;
+constexpr uint8_t ONESTOPBIT = 0;
+constexpr uint8_t TWOSTOPBITS = 2;
+
+struct LineSettings {
+    uint32_t BaudRate = 9600;
+    uint8_t ByteSize = 8;
+    uint8_t Parity = NOPARITY;
+    uint8_t StopBits = ONESTOPBIT;
+    friend bool operator==(const LineSettings&, const LineSettings&) = default;
+};
+
+enum class ReadStatus {
+    Byte,        // one byte was read
+    Timeout,     // no byte within the read time-out
+    Interrupted, // Interrupt() was called (the port is closing)
+    Failed       // system error (an unplugged line ends here, once)
+};
+
+class SerialLine {
+public:
+    virtual ~SerialLine() = default;
+
+    // Opens the device for exclusive reading and writing.
+    virtual bool Open(const std::string& DeviceName) = 0;
+    virtual bool SetQueueSizes(uint32_t InputSize, uint32_t OutputSize) = 0;
+    // Reads the driver's settings; SetSettings applies the four fields on top of what was read and
+    // otherwise keeps the line raw (no echo, no translation, no flow control).
+    virtual bool GetSettings(LineSettings& Settings) = 0;
+    virtual bool SetSettings(const LineSettings& Settings) = 0;
+    // Time ReadByte waits for a byte.
+    virtual bool SetReadTimeout(int Milliseconds) = 0;
+    // Discards unread input and unsent output.
+    virtual bool Purge() = 0;
+    // Writes all Count bytes (blocking).
+    virtual bool Write(const uint8_t* Data, std::size_t Count) = 0;
+    // Returns when the driver has sent everything.
+    virtual bool Drain() = 0;
+    virtual ReadStatus ReadByte(uint8_t& Byte) = 0;
+    // Line-error flags (ce... of comm/ZBTypes.h) raised since the last call; 0 where the driver
+    // keeps no such record.
+    virtual bool TakeLineErrors(uint32_t& Flags) = 0;
+    virtual bool Close() = 0;
+    // Any thread: makes a waiting ReadByte, and every later one, return Interrupted at once.
+    virtual void Interrupt() = 0;
+
+    virtual uint32_t LastError() const = 0;
+    virtual std::string LastErrorText() const = 0;
+};
+
+// The backend of the platform the library was built for.
+std::shared_ptr<SerialLine> CreatePlatformSerialLine();
+
+} // namespace zbserial

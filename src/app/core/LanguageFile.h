@@ -46,6 +46,3 @@ std::string LanguageFileName(int Index);
 // when that file exists; otherwise changes nothing (the previous texts stay in use). Returns
 // whether a file was loaded.
 bool TekstFile_Lezen();
-
-// Case folding used for section and key names: ASCII and Latin-1 capitals to small letters.
-std::string FoldCase(std::string_view Name);

@@ -1,0 +1,182 @@
+#include "app/core/IniFile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "TempDir.h"
+#include "app/core/TextFileIO.h"
+
+namespace {
+
+TEST(IniIntegerTest, DecimalAndHexadecimal) {
+  EXPECT_EQ(ParseIniInteger("3"), 3);
+  EXPECT_EQ(ParseIniInteger("0x3"), 3);
+  EXPECT_EQ(ParseIniInteger("0X1f"), 31);
+  EXPECT_EQ(ParseIniInteger("$1F"), 31);
+  EXPECT_EQ(ParseIniInteger("-12"), -12);
+  EXPECT_EQ(ParseIniInteger("+12"), 12);
+  EXPECT_EQ(ParseIniInteger("  7"), 7);
+  EXPECT_EQ(ParseIniInteger("007"), 7);
+  EXPECT_EQ(ParseIniInteger("2147483647"), INT32_MAX);
+  EXPECT_EQ(ParseIniInteger("-2147483648"), INT32_MIN);
+  EXPECT_EQ(ParseIniInteger("0xFFFFFFFF"), -1);  // a 32-bit pattern
+  EXPECT_EQ(ParseIniInteger("-0x10"), -16);
+}
+
+TEST(IniIntegerTest, NotAnInteger) {
+  for (const char* text : {"", " ", "-", "0x", "$", "abc", "3 ", "3a", "1.5", "0x1G", "2147483648",
+                           "-2147483649", "0x100000000", "99999999999999999999999"}) {
+    EXPECT_FALSE(ParseIniInteger(text).has_value()) << '"' << text << '"';
+  }
+}
+
+TEST(IniFileTest, ReadRules) {
+  TIniFile ini;
+  ini.LoadFromText(
+      "top=ignored?\r\n"
+      "[Serieel]\r\n"
+      "  BaudRate = 0x3 \r\n"
+      "baudrate=5\r\n"          // the first of two equal keys counts
+      "; comment=1\r\n"
+      "name=\"quoted text\"\r\n"
+      "path=  C:\\data  \r\n"
+      "nokey\r\n"
+      "[serieel]\r\n"           // a second section of the same name is not searched
+      "unit_no=9\r\n"
+      "[ Other ]\r\n"
+      "x=1\r\n");
+  EXPECT_EQ(ini.ReadInteger("SERIEEL", "baudrate", -1), 3);
+  EXPECT_EQ(ini.ReadString("Serieel", "name", "?"), "quoted text");
+  EXPECT_EQ(ini.ReadString("Serieel", "path", "?"), "C:\\data");
+  EXPECT_EQ(ini.ReadString("Serieel", "comment", "?"), "?");
+  EXPECT_EQ(ini.ReadString("Serieel", "nokey", "?"), "?");
+  EXPECT_EQ(ini.ReadInteger("Serieel", "unit_no", -1), -1);
+  EXPECT_EQ(ini.ReadString("", "top", "?"), "?");
+  EXPECT_EQ(ini.ReadInteger(" Other ", "x", 0), 1);  // blanks inside the brackets belong to the name
+  EXPECT_EQ(ini.ReadInteger("Other", "x", 0), 0);
+}
+
+TEST(IniFileTest, IntegersAndBooleansFallBackToDefault) {
+  TIniFile ini;
+  ini.LoadFromText("[G]\nnum=abc\nempty=\nt=2\nf=0\nneg=-1\nhex=0x0\n");
+  EXPECT_EQ(ini.ReadInteger("G", "num", 6), 6);
+  EXPECT_EQ(ini.ReadInteger("G", "empty", 6), 6);
+  EXPECT_EQ(ini.ReadInteger("G", "missing", 6), 6);
+  EXPECT_TRUE(ini.ReadBool("G", "t", false));
+  EXPECT_TRUE(ini.ReadBool("G", "neg", false));
+  EXPECT_FALSE(ini.ReadBool("G", "f", true));
+  EXPECT_FALSE(ini.ReadBool("G", "hex", true));
+  EXPECT_TRUE(ini.ReadBool("G", "num", true));
+}
+
+TEST(IniFileTest, WritingKeepsEverythingElse) {
+  TIniFile ini;
+  ini.LoadFromText(
+      "; my notes\n"
+      "[Serieel]\n"
+      "BAUDRATE=5\n"
+      "custom=keep me\n"
+      "\n"
+      "[Poorten]\n"
+      "COM1=/dev/ttyUSB0\n");
+  ini.WriteInteger("Serieel", "baudrate", 3);
+  ini.WriteInteger("Serieel", "unit_no", 7);
+  ini.WriteBool("Grafiek", "X_hulplijn", true);
+  ini.WriteString("Afdrukken", "Firma", "ACME\r\nevil=1");
+  EXPECT_EQ(ini.Text(),
+            "; my notes\n"
+            "[Serieel]\n"
+            "BAUDRATE=3\n"
+            "custom=keep me\n"
+            "unit_no=7\n"
+            "\n"
+            "[Poorten]\n"
+            "COM1=/dev/ttyUSB0\n"
+            "\n"
+            "[Grafiek]\n"
+            "X_hulplijn=1\n"
+            "\n"
+            "[Afdrukken]\n"
+            "Firma=ACME  evil=1\n");
+}
+
+TEST(IniFileTest, KeepsCrLfLineEnds) {
+  TIniFile ini;
+  ini.LoadFromText("[A]\r\nk=1\r\n");
+  ini.WriteString("A", "k", "2");
+  EXPECT_EQ(ini.Text(), "[A]\r\nk=2\r\n");
+}
+
+TEST(IniFileTest, MissingEmptyAndBinaryFiles) {
+  TempDir dir;
+  TIniFile ini;
+  EXPECT_EQ(ini.LoadFromFile(dir.File("none.ini")), TIniFile::TLoadResult::Missing);
+  std::filesystem::create_directory(dir.File("adir.ini"));
+  EXPECT_EQ(ini.LoadFromFile(dir.File("adir.ini")), TIniFile::TLoadResult::Missing);
+  EXPECT_EQ(ini.LoadFromFile("/dev/zero"), TIniFile::TLoadResult::Missing);
+
+  dir.Write("empty.ini", "");
+  EXPECT_EQ(ini.LoadFromFile(dir.File("empty.ini")), TIniFile::TLoadResult::Loaded);
+  EXPECT_EQ(ini.ReadInteger("Serieel", "baudrate", 6), 6);
+
+  std::string binary;
+  for (int i = 0; i < 70000; ++i) binary += static_cast<char>((i * 7919) & 0xFF);
+  binary += "\n[Serieel]\nbaudrate=2\n";
+  dir.Write("binary.ini", binary);
+  EXPECT_EQ(ini.LoadFromFile(dir.File("binary.ini")), TIniFile::TLoadResult::Loaded);
+  EXPECT_EQ(ini.ReadInteger("Serieel", "baudrate", 6), 2);
+}
+
+TEST(IniFileTest, HugeFileIsReadInPartAndNeverSavedOver) {
+  TempDir dir;
+  std::string huge = "[Serieel]\nbaudrate=4\n";
+  huge.append(MaxIniFileBytes, 'x');
+  huge += "\nunit_no=5\n";
+  dir.Write("huge.ini", huge);
+
+  TIniFile ini;
+  EXPECT_EQ(ini.LoadFromFile(dir.File("huge.ini")), TIniFile::TLoadResult::TooLarge);
+  EXPECT_EQ(ini.ReadInteger("Serieel", "baudrate", 6), 4);
+  EXPECT_EQ(ini.ReadInteger("Serieel", "unit_no", 0), 0);  // beyond the cap
+  ini.WriteInteger("Serieel", "baudrate", 3);
+  std::string error;
+  EXPECT_FALSE(ini.SaveToFile(dir.File("huge.ini"), error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(dir.Read("huge.ini"), huge);
+}
+
+TEST(AtomicWriteTest, ReplacesFileAndLeavesNoTemporary) {
+  TempDir dir;
+  dir.Write("a.ini", "old");
+  std::string error;
+  ASSERT_TRUE(WriteFileAtomically(dir.File("a.ini"), "new", error)) << error;
+  EXPECT_EQ(dir.Read("a.ini"), "new");
+  EXPECT_FALSE(std::filesystem::exists(dir.File("a.ini.tmp")));
+}
+
+TEST(AtomicWriteTest, FailureLeavesOldFile) {
+  TempDir dir;
+  dir.Write("a.ini", "old");
+  // The temporary file cannot be created where a directory stands.
+  std::filesystem::create_directory(dir.File("a.ini.tmp"));
+  std::string error;
+  EXPECT_FALSE(WriteFileAtomically(dir.File("a.ini"), "new", error));
+  EXPECT_NE(error.find("a.ini.tmp"), std::string::npos) << error;
+  EXPECT_EQ(dir.Read("a.ini"), "old");
+  EXPECT_TRUE(std::filesystem::is_directory(dir.File("a.ini.tmp")));
+
+  // The rename cannot replace a directory: it stays, and the temporary file is cleaned up.
+  std::filesystem::create_directory(dir.File("b.ini"));
+  dir.Write("b.ini/inside", "x");
+  error.clear();
+  EXPECT_FALSE(WriteFileAtomically(dir.File("b.ini"), "new", error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(dir.Read("b.ini/inside"), "x");
+  EXPECT_FALSE(std::filesystem::exists(dir.File("b.ini.tmp")));
+
+  // A missing directory.
+  EXPECT_FALSE(WriteFileAtomically(dir.File("no/such/c.ini"), "new", error));
+}
+
+}  // namespace

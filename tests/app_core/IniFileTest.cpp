@@ -153,6 +153,14 @@ TEST(AtomicWriteTest, ReplacesFileAndLeavesNoTemporary) {
   ASSERT_TRUE(WriteFileAtomically(dir.File("a.ini"), "new", error)) << error;
   EXPECT_EQ(dir.Read("a.ini"), "new");
   EXPECT_FALSE(std::filesystem::exists(dir.File("a.ini.tmp")));
+
+  // The replaced file keeps its permission bits.
+  using std::filesystem::perms;
+  std::filesystem::permissions(dir.File("a.ini"), perms::owner_read | perms::owner_write | perms::group_read);
+  ASSERT_TRUE(WriteFileAtomically(dir.File("a.ini"), "newer", error)) << error;
+  EXPECT_EQ(std::filesystem::status(dir.File("a.ini")).permissions(),
+            perms::owner_read | perms::owner_write | perms::group_read);
+  EXPECT_EQ(dir.Read("a.ini"), "newer");
 }
 
 TEST(AtomicWriteTest, FailureLeavesOldFile) {

@@ -1,0 +1,176 @@
+#include "params/core/ValueFiles.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <limits>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "app/core/TextFileIO.h"
+#include "params/core/SaveFile.h"
+
+namespace {
+
+// A sound file is some 5 kB; blank lines may pad it, but not without end.
+constexpr std::size_t MaxValueFileBytes = 16u * 1024u * 1024u;
+
+struct TFileKind {
+    const char* Header;   // what line 1 must begin with
+    char Letter;          // first character written on value lines
+    int Lines;            // value lines 000 .. Lines - 1
+};
+
+constexpr TFileKind ParameterKind{ParameterFileHeader, 'P', ParameterFileLines};
+constexpr TFileKind SetpointKind{SetpointFileHeader, 'S', SetpointFileLines};
+
+// Strictly a decimal integer: an optional "-" and digits, nothing else, within 32 bits.
+std::optional<int32_t> ParseDecimal(std::string_view text)
+{
+    bool negative = false;
+    if (!text.empty() && text[0] == '-') {
+        negative = true;
+        text.remove_prefix(1);
+    }
+    if (text.empty())
+        return std::nullopt;
+    int64_t magnitude = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        magnitude = magnitude * 10 + (c - '0');
+        if (magnitude > int64_t{std::numeric_limits<int32_t>::max()} + 1)
+            return std::nullopt;
+    }
+    const int64_t value = negative ? -magnitude : magnitude;
+    if (value > std::numeric_limits<int32_t>::max())
+        return std::nullopt;
+    return static_cast<int32_t>(value);
+}
+
+std::string FormatFile(const TFileKind& kind, const int32_t* values, int unitNo)
+{
+    std::string text = std::string(kind.Header) + "   No: " + std::to_string(unitNo) + "\r\n\r\n";
+    char line[32];
+    for (int n = 0; n < kind.Lines; ++n) {
+        std::snprintf(line, sizeof line, "%c%03d %d\r\n", kind.Letter, n, static_cast<int>(values[n]));
+        text += line;
+    }
+    return text;
+}
+
+// Reads the file into table (indexed by line number 000..Lines-1). The caller takes the table over
+// only when the result is Ok, so a refused file changes nothing.
+TFileResult ParseFile(const std::string& path, const TFileKind& kind, std::vector<int32_t>& table)
+{
+    TFileResult result;
+    std::string contents;
+    switch (ReadFileCapped(path, MaxValueFileBytes, contents)) {
+    case TReadResult::Ok:
+        break;
+    case TReadResult::Missing:
+    case TReadResult::Unreadable:
+        result.Error = TFileError::CannotOpen;
+        result.Detail = path;
+        return result;
+    case TReadResult::Truncated:
+        result.Error = TFileError::WrongCount;
+        result.Detail = "more than " + std::to_string(kind.Lines);
+        return result;
+    }
+
+    table.assign(static_cast<std::size_t>(kind.Lines), 0);
+    std::vector<bool> seen(static_cast<std::size_t>(kind.Lines), false);
+    int lineNo = 0;
+    int count = 0;
+    ForEachLine(contents, [&](std::string_view line) {
+        ++lineNo;
+        if (!result.Ok())
+            return;
+        if (lineNo == 1) {
+            // Only the header text counts; what follows it (the unit number) is ignored.
+            if (line.substr(0, std::string_view(kind.Header).size()) != kind.Header) {
+                result.Error = TFileError::WrongHeader;
+                result.Detail = kind.Header;
+            }
+            return;
+        }
+        if (line.empty())
+            return;
+        result.Line = lineNo;
+        result.Detail = std::string(line);
+        // A value line has its first blank as fifth character: one letter (not examined), three
+        // characters of number, the blank, the value.
+        if (line.find(' ') != 4) {
+            result.Error = TFileError::MalformedLine;
+            return;
+        }
+        const std::optional<int32_t> number = ParseDecimal(line.substr(1, 3));
+        if (!number || *number < 0 || *number >= kind.Lines) {
+            result.Error = TFileError::BadNumber;
+            result.Detail = std::string(line.substr(0, 4));
+            return;
+        }
+        result.Number = *number;
+        const std::optional<int32_t> value = ParseDecimal(line.substr(5));
+        if (!value) {
+            result.Error = TFileError::BadValue;
+            result.Detail = std::string(line.substr(5));
+            return;
+        }
+        if (seen[static_cast<std::size_t>(*number)]) {
+            result.Error = TFileError::DuplicateNumber;
+            return;
+        }
+        seen[static_cast<std::size_t>(*number)] = true;
+        table[static_cast<std::size_t>(*number)] = *value;
+        ++count;
+    });
+    if (lineNo == 0) {
+        result.Error = TFileError::WrongHeader;
+        result.Detail = kind.Header;
+    }
+    if (!result.Ok())
+        return result;
+
+    result = TFileResult{};
+    if (count != kind.Lines) {
+        result.Error = TFileError::WrongCount;
+        result.Detail = std::to_string(count);
+    }
+    return result;
+}
+
+} // namespace
+
+TFileResult SaveParameterFile(const std::string& path, std::span<const int32_t, 400> values, int unitNo)
+{
+    return SaveFileReplacing(path, FormatFile(ParameterKind, values.data(), unitNo));
+}
+
+TFileResult SaveSetpointFile(const std::string& path, std::span<const int32_t, 48> setpoints, int unitNo)
+{
+    // Line 000 carries no setpoint; it is written as 0.
+    std::array<int32_t, SetpointFileLines> lines{};
+    std::copy(setpoints.begin(), setpoints.end(), lines.begin() + 1);
+    return SaveFileReplacing(path, FormatFile(SetpointKind, lines.data(), unitNo));
+}
+
+TFileResult LoadParameterFile(const std::string& path, std::span<int32_t, 400> values)
+{
+    std::vector<int32_t> table;
+    TFileResult result = ParseFile(path, ParameterKind, table);
+    if (result.Ok())
+        std::copy(table.begin(), table.end(), values.begin());
+    return result;
+}
+
+TFileResult LoadSetpointFile(const std::string& path, std::span<int32_t, 48> setpoints)
+{
+    std::vector<int32_t> table;
+    TFileResult result = ParseFile(path, SetpointKind, table);
+    if (result.Ok())
+        std::copy(table.begin() + 1, table.end(), setpoints.begin());
+    return result;
+}

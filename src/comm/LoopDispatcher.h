@@ -32,7 +32,6 @@ public:
     bool runUntil(const std::function<bool()>& Predicate, int Ms);
 
 private:
-    struct Item;
     bool serveUntil(const std::function<bool()>& Predicate, int Ms, int* Served);
 
     std::thread::id uiThread_;

@@ -86,6 +86,8 @@ private:
     // Worker-thread state.
     Current current_;
     TZBBuffer work_{};
+    // Outgoing telegram: with every byte doubled it may exceed the work buffer.
+    std::array<uint8_t, 2 * ZBBufferSize + 8> tx_{};
     TCommError error_;
     uint8_t lastByte_ = 0;
     int readTimeout_ = 100;

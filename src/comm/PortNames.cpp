@@ -1,0 +1,62 @@
+#include "comm/PortNames.h"
+
+#include <array>
+#include <mutex>
+
+namespace {
+
+std::mutex overridesMutex;
+std::array<std::string, TEnumCount<TPort>::value> overrides;
+
+int portNumber(TPort Port) { return Ordinal(Port) + 1; }
+
+} // namespace
+
+std::string PortEnumName(TPort Port)
+{
+    return "COM" + std::to_string(portNumber(Port));
+}
+
+std::string PortDisplayName(TPort Port)
+{
+    return "COM " + std::to_string(portNumber(Port));
+}
+
+std::string DefaultPortDevicePath(TPort Port)
+{
+    if (!IsValidEnum(Port))
+        return std::string();
+#ifdef _WIN32
+    // The device namespace prefix lets COM10 and above open as well as COM1..COM9.
+    return "\\\\.\\" + PortEnumName(Port);
+#else
+    return "/dev/ttyS" + std::to_string(Ordinal(Port));
+#endif
+}
+
+std::string PortDevicePath(TPort Port)
+{
+    if (!IsValidEnum(Port))
+        return std::string();
+    {
+        std::lock_guard<std::mutex> lock(overridesMutex);
+        if (!overrides[Ordinal(Port)].empty())
+            return overrides[Ordinal(Port)];
+    }
+    return DefaultPortDevicePath(Port);
+}
+
+void SetPortDevicePath(TPort Port, const std::string& DevicePath)
+{
+    if (!IsValidEnum(Port))
+        return;
+    std::lock_guard<std::mutex> lock(overridesMutex);
+    overrides[Ordinal(Port)] = DevicePath;
+}
+
+void ClearPortDevicePaths()
+{
+    std::lock_guard<std::mutex> lock(overridesMutex);
+    for (auto& path : overrides)
+        path.clear();
+}

@@ -1,0 +1,45 @@
+#include "comm/qt/QtUiDispatcher.h"
+
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QMetaObject>
+#include <QObject>
+#include <QThread>
+#include <QTimer>
+
+QtUiDispatcher::QtUiDispatcher() : context_(std::make_unique<QObject>()) {}
+
+QtUiDispatcher::~QtUiDispatcher() = default;
+
+bool QtUiDispatcher::isUiThread() const
+{
+    return QThread::currentThread() == context_->thread();
+}
+
+void QtUiDispatcher::runAndWait(const std::function<void()>& Call)
+{
+    if (isUiThread()) {
+        Call();
+        return;
+    }
+    // Runs in the context object's thread, also inside a modal dialog's event loop.
+    QMetaObject::invokeMethod(context_.get(), [&Call] { Call(); }, Qt::BlockingQueuedConnection);
+}
+
+void QtUiDispatcher::processUntil(const std::function<bool()>& Done)
+{
+    // wakeUp makes the blocked event dispatcher return; the timer is only a backstop so that a
+    // wake-up lost inside a foreign event dispatcher cannot hang the program.
+    QTimer backstop;
+    backstop.start(50);
+    QEventLoop loop;
+    while (!Done())
+        loop.processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
+void QtUiDispatcher::wakeUp()
+{
+    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance(context_->thread()))
+        dispatcher->wakeUp();
+}

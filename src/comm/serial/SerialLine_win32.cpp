@@ -1,0 +1,161 @@
+// Win32 backend: synchronous (non-overlapped) comm handle, driver-level read time-outs,
+// ClearCommError for the line-error flags. Interrupt cannot cut a ReadFile short here; a closing
+// port waits at most one read time-out, as the original design does.
+
+#include "comm/serial/SerialLine.h"
+
+#include <atomic>
+#include <windows.h>
+
+namespace zbserial {
+namespace {
+
+class Win32SerialLine : public SerialLine {
+public:
+    ~Win32SerialLine() override
+    {
+        if (handle_ != INVALID_HANDLE_VALUE)
+            CloseHandle(handle_);
+    }
+
+    bool Open(const std::string& DeviceName) override
+    {
+        handle_ = CreateFileA(DeviceName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        return handle_ != INVALID_HANDLE_VALUE || fail();
+    }
+
+    bool SetQueueSizes(uint32_t InputSize, uint32_t OutputSize) override
+    {
+        return SetupComm(handle_, InputSize, OutputSize) || fail();
+    }
+
+    bool GetSettings(LineSettings& Settings) override
+    {
+        dcb_ = DCB{};
+        dcb_.DCBlength = sizeof(DCB);
+        if (!GetCommState(handle_, &dcb_))
+            return fail();
+        Settings.BaudRate = dcb_.BaudRate;
+        Settings.ByteSize = dcb_.ByteSize;
+        Settings.Parity = dcb_.Parity;
+        Settings.StopBits = dcb_.StopBits;
+        return true;
+    }
+
+    bool SetSettings(const LineSettings& Settings) override
+    {
+        // Every other field keeps what the driver reported.
+        dcb_.BaudRate = Settings.BaudRate;
+        dcb_.ByteSize = Settings.ByteSize;
+        dcb_.Parity = Settings.Parity;
+        dcb_.StopBits = Settings.StopBits;
+        return SetCommState(handle_, &dcb_) || fail();
+    }
+
+    bool SetReadTimeouts(DWORD Constant)
+    {
+        // MAXDWORD/MAXDWORD/constant: ReadFile returns at once with a waiting byte, else at the
+        // first byte or after the constant. No write time-out.
+        COMMTIMEOUTS timeouts{};
+        timeouts.ReadIntervalTimeout = MAXDWORD;
+        timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
+        timeouts.ReadTotalTimeoutConstant = Constant;
+        timeouts.WriteTotalTimeoutMultiplier = 0;
+        timeouts.WriteTotalTimeoutConstant = 0;
+        return SetCommTimeouts(handle_, &timeouts) || fail();
+    }
+
+    bool SetReadTimeout(int Milliseconds) override
+    {
+        return SetReadTimeouts(Milliseconds > 0 ? static_cast<DWORD>(Milliseconds) : 1);
+    }
+
+    bool Purge() override
+    {
+        return PurgeComm(handle_, PURGE_TXCLEAR | PURGE_RXCLEAR) || fail();
+    }
+
+    bool Write(const uint8_t* Data, std::size_t Count) override
+    {
+        DWORD written = 0;
+        if (!WriteFile(handle_, Data, static_cast<DWORD>(Count), &written, nullptr))
+            return fail();
+        if (written != Count) {
+            lastError_ = ERROR_WRITE_FAULT;
+            return false;
+        }
+        return true;
+    }
+
+    bool Drain() override
+    {
+        return FlushFileBuffers(handle_) || fail();
+    }
+
+    ReadStatus ReadByte(uint8_t& Byte) override
+    {
+        if (interrupted_.load())
+            return ReadStatus::Interrupted;
+        DWORD read = 0;
+        if (!ReadFile(handle_, &Byte, 1, &read, nullptr)) {
+            fail();
+            return ReadStatus::Failed;
+        }
+        if (interrupted_.load())
+            return ReadStatus::Interrupted;
+        return read == 1 ? ReadStatus::Byte : ReadStatus::Timeout;
+    }
+
+    bool TakeLineErrors(uint32_t& Flags) override
+    {
+        DWORD errors = 0;
+        COMSTAT status{};
+        Flags = 0;
+        if (!ClearCommError(handle_, &errors, &status))
+            return fail();
+        Flags = errors;
+        return true;
+    }
+
+    bool Close() override
+    {
+        if (handle_ == INVALID_HANDLE_VALUE)
+            return true;
+        HANDLE handle = handle_;
+        handle_ = INVALID_HANDLE_VALUE;
+        return CloseHandle(handle) || fail();
+    }
+
+    void Interrupt() override { interrupted_.store(true); }
+
+    uint32_t LastError() const override { return lastError_; }
+
+    std::string LastErrorText() const override
+    {
+        char buffer[1024];
+        const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                            lastError_, 0x0400, buffer, sizeof buffer, nullptr);
+        return std::string(buffer, length);
+    }
+
+private:
+    bool fail()
+    {
+        lastError_ = GetLastError();
+        return false;
+    }
+
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    DCB dcb_{};
+    std::atomic<bool> interrupted_{false};
+    std::atomic<uint32_t> lastError_{0};
+};
+
+} // namespace
+
+std::shared_ptr<SerialLine> CreatePlatformSerialLine()
+{
+    return std::make_shared<Win32SerialLine>();
+}
+
+} // namespace zbserial

@@ -1,0 +1,46 @@
+// kmt40: one copy per user; the main window first, the simulated controller when asked for.
+#include "app/Dialogs.h"
+#include "app/KM40Main.h"
+#include "app/KmtApplication.h"
+#include "app/SimulatedLine.h"
+#include "app/SingleInstance.h"
+#include "app/StartOptions.h"
+#include "app/core/Global_var.h"
+#include "comm/qt/QtUiDispatcher.h"
+
+#include <QSpinBox>
+
+#include <memory>
+
+int main(int argc, char** argv)
+{
+    KmtApplication app(argc, argv);
+    // The main window's closing ends the program, also while a modeless window is open.
+    app.setQuitOnLastWindowClosed(false);
+
+    // Looked for before this copy shows anything, so it never finds itself.
+    SingleInstance single(QString::fromLatin1(ApplicationTitle));
+    if (single.AnotherCopyRuns())
+        return 0;
+
+    QtUiDispatcher dispatcher;
+    UiDispatcher::SetDefault(&dispatcher);
+
+    const StartOptions options = ParseStartOptions(app.arguments());
+    std::unique_ptr<SimulatedLine> simulated; // outlives the window, whose port talks to it
+    TFormMain formMain({}, options.arguments);
+    if (options.simulate) {
+        try {
+            simulated = std::make_unique<SimulatedLine>(formMain.ZBComm1, formMain.SpinEditUnitSelect->value());
+            formMain.setWindowTitle(formMain.windowTitle() + QStringLiteral(" - simulated controller on COM1"));
+        } catch (const std::exception& e) {
+            AppDialogs().ShowError(&formMain, QString::fromLocal8Bit(e.what()));
+        }
+    }
+
+    single.SetWindow(&formMain);
+    QObject::connect(&formMain, &TFormMain::Closed, &app, &QCoreApplication::quit);
+    formMain.show();
+    const int result = app.exec();
+    return result;
+}

@@ -1,0 +1,145 @@
+// The main window's connection handling: opening and closing the port, the identification chain
+// that follows the unit selection, and the error display shared by several requests.
+#include "app/KM40Main.h"
+
+#include "app/Dialogs.h"
+#include "comm/PortNames.h"
+#include "device/PanelColors.h"
+#include "device/core/ReplyValue.h"
+#include "device/core/StatusTexts.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+
+namespace {
+QString tx(const std::string& text)
+{
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+} // namespace
+
+void TFormMain::CmdSelectUnitClick()
+{
+    // Opening reports a busy or forbidden device as an exception; the program carries on closed.
+    try {
+        if (ZBComm1.Active())
+            ZBComm1.Close();
+        else
+            ZBComm1.Open();
+    } catch (const std::exception& e) {
+        AppDialogs().ShowError(this, QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void TFormMain::ZBComm1Activate(TObject*)
+{
+    PanelComInfo->clear();
+    CmdSelectUnit->setText(heldCmdComClose);
+    for (QPushButton* button : {CmdTerminalZenden, CmdResetError, CmdActual, CmdInUit, CmdDuimwiel})
+        button->setEnabled(true);
+
+    setStatusPanel(0, tx(PortDisplayName(ZBComm1.PortName())));
+    // What "COM 1" means on this machine.
+    StatusPanels[0]->setToolTip(QString::fromLocal8Bit(ZBComm1.DevicePath().c_str()));
+    setStatusPanel(1, tx(device::LineSettingsText(ZBComm1.Baudrate(), ZBComm1.FrameParitybit(),
+                                                  ZBComm1.FrameDatabits(), ZBComm1.FrameStopbits())));
+
+    identification_.Start();
+    IdentificationStep = identification_.IdentificationStep();
+    // The device search selects units itself.
+    if (!isActiveWindow(DeviceSearchWindowName)) {
+        KT750UnitSelect.SetASCIIProtocol("sc " + std::to_string(SpinEditUnitSelect->value()));
+        KT750UnitSelect.SendRequest();
+    }
+    setPortDependentMenuItems(true);
+}
+
+void TFormMain::ZBComm1Deactivate(TObject*)
+{
+    PanelErrorNo->clear();
+    PanelComInfo->clear();
+
+    CmdTerminalZenden->setEnabled(false);
+    CmdSelectUnit->setText(heldCmdComOpen);
+    for (QPushButton* button : {CmdResetError, CmdActual, CmdInUit, CmdDuimwiel})
+        button->setEnabled(false);
+
+    for (int i = 0; i < static_cast<int>(StatusPanels.size()); ++i)
+        setStatusPanel(i, i == 1 ? QStringLiteral("Offline") : QString());
+    StatusPanels[0]->setToolTip(QString());
+
+    QLabel* actualPanels[] = {PanelActPos, PanelSnelheid, PanelSpanning, PanelStroom, PanelActPosLin};
+    for (QLabel* panel : actualPanels)
+        panel->clear();
+    CmdActual->setText(heldCmdActual_ON);
+    CmdInUit->setText(heldCmdIO_ON);
+    CmdDuimwiel->setText(heldCmdDuimwiel_ON);
+
+    const QColor neutral = device::NeutralColor(this);
+    Disable_checkboxen_status_klemmen();
+    device::SetBackground(PanelData_IO_in, neutral);
+    device::SetBackground(PanelData_IO_uit, neutral);
+    ActualPolling = false;
+    IoPolling = false;
+    ThumbwheelPolling = false;
+    for (QLabel* panel : actualPanels)
+        device::SetBackground(panel, neutral);
+    PanelData_IO_in->clear();
+    PanelData_IO_uit->clear();
+    for (QLabel* panel : Panel_DW) {
+        device::SetBackground(panel, neutral);
+        panel->clear();
+    }
+
+    setPortDependentMenuItems(false);
+}
+
+void TFormMain::KT750UnitSelectCommResult(TObject*, TMemoryStream& Result)
+{
+    PanelComInfo->clear();
+    if (!device::EchoMatches(Result.Bytes(), "sc"))
+        return; // not the controller's answer to "sc": the identification does not start
+    KT750TypeInfo.SetASCIIProtocol("rt");
+    KT750TypeInfo.SendRequest();
+}
+
+void TFormMain::KT750TypeInfoCommResult(TObject*, TMemoryStream& Result)
+{
+    // A reply that does not echo the awaited command ends the chain, as a failed request does.
+    if (!device::EchoMatches(Result.Bytes(), identification_.AwaitedCommand()))
+        return;
+    const std::string value = device::ReplyValueText(Result.Bytes());
+    const bool typeReply = identification_.IdentificationStep() == 0;
+    const device::IdentificationChain::Outcome outcome = identification_.OnReply(value, LanguageLoaded);
+    setStatusPanel(outcome.statusPanel, tx(outcome.text));
+    if (typeReply)
+        DeviceModel = identification_.DeviceModel();
+    if (outcome.warnWrongModel) {
+        // The chain goes on only once the user has read the warning.
+        AppDialogs().MessageBox(this, QMessageBox::Warning,
+                                tx(LanguageFile.ReadString("Main", "Msg_waarschuwingCaption", "")),
+                                tx(LanguageFile.ReadString("Main", "Msg_Melding_Geen_KM40", "")), QMessageBox::Ok);
+    }
+    if (!outcome.nextCommand.empty()) {
+        KT750TypeInfo.SetASCIIProtocol(outcome.nextCommand);
+        KT750TypeInfo.SendRequest();
+    }
+    IdentificationStep = identification_.IdentificationStep();
+}
+
+void TFormMain::KT750UnitSelectCommError(TObject*, TCommError& CommError, TMemoryStream&)
+{
+    PanelErrorNo->clear();
+    if (const auto text = device::ComErrorText(CommError, heldPanelTekst0.toLatin1().toStdString(),
+                                               heldPanelTekst1.toLatin1().toStdString()))
+        showComError(tx(*text));
+}
+
+void TFormMain::showComError(const QString& text)
+{
+    // Red once, red for good: the panel only ever shows error texts.
+    device::SetTextColor(PanelComInfo, Qt::red);
+    PanelComInfo->setText(text);
+}

@@ -1,0 +1,67 @@
+// The main window's error polling ("rf" once a second), error reset ("wf") and terminal line.
+#include "app/KM40Main.h"
+
+#include "device/core/ErrorStatus.h"
+#include "device/core/ReplyValue.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QStringList>
+
+namespace {
+QString tx(const std::string& text)
+{
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+} // namespace
+
+void TFormMain::Timer1Timer()
+{
+    // The long transfers of these windows must not be interleaved with error polls.
+    if (isActiveWindow(DeviceSearchWindowName) || isActiveWindow(ReadWindowName) || isActiveWindow(WriteWindowName))
+        return;
+    if (!ZBComm1.Active())
+        return;
+    KT750ReadError.SetASCIIProtocol("rf");
+    KT750ReadError.SendRequest();
+}
+
+void TFormMain::KT750ReadErrorCommResult(TObject*, TMemoryStream& Result)
+{
+    PanelComInfo->clear();
+    if (!device::EchoMatches(Result.Bytes(), "rf"))
+        return; // not an error-number reply: leave the display as it is
+    const std::string value = device::ReplyValueText(Result.Bytes());
+    if (!device::IsDeviceErrorValue(value)) {
+        PanelErrorNo->clear();
+        return;
+    }
+    PanelErrorNo->setText(tx(device::DeviceErrorText(value)));
+    setStatusPanel(5, tx(errorDots_.Advance()));
+}
+
+void TFormMain::CmdResetErrorClick()
+{
+    KT750ResetError.SetASCIIProtocol("wf");
+    KT750ResetError.SendRequest();
+}
+
+void TFormMain::CmdTerminalZendenClick()
+{
+    MemoReceive->clear();
+    KT750Protocol1.SetASCIIProtocol(EditZenden->text().toLatin1().toStdString());
+    KT750Protocol1.SendRequest();
+    // Typing replaces the text, Enter repeats it.
+    EditZenden->setFocus();
+    EditZenden->selectAll();
+}
+
+void TFormMain::KT750Protocol1CommResult(TObject*, TMemoryStream& Result)
+{
+    PanelComInfo->clear();
+    QStringList lines;
+    for (const std::string& line : device::TextLines(Result.Text()))
+        lines << tx(line);
+    MemoReceive->setPlainText(lines.join(QLatin1Char('\n')));
+}

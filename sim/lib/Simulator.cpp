@@ -437,13 +437,14 @@ bool Simulator::setLineSettings(int unit, const LineSettings& line)
     return true;
 }
 
-int Simulator::selectedUnit() const
+std::vector<int> Simulator::selectedUnits() const
 {
     std::lock_guard lock(m->mutex);
+    std::vector<int> numbers;
     for (const UnitEntry& e : m->units)
         if (e.selected)
-            return e.unit.config().number;
-    return -1;
+            numbers.push_back(e.unit.config().number);
+    return numbers;
 }
 
 void Simulator::selectUnit(int unit)

@@ -59,8 +59,11 @@ public:
     bool addUnit(const UnitConfig& config);
     bool removeUnit(int unit);
     bool setLineSettings(int unit, const LineSettings& line);
-    // The unit that answers requests other than "sc" (-1: none). At start the first unit.
-    int selectedUnit() const;
+    // Units that consider themselves selected. Each unit keeps its own flag, as on a real bus:
+    // "sc n" sets it on unit n and clears it on every other unit that understood the line, so a
+    // unit deaf to the line settings of that moment keeps its flag. At start: the first unit.
+    std::vector<int> selectedUnits() const;
+    // Selects exactly this unit (none for a number without a unit).
     void selectUnit(int unit);
 
     // Runs f on the unit's state under the simulator's lock; false when there is no such unit.

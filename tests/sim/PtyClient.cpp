@@ -71,7 +71,11 @@ bool PtyClient::setLine(int baud, int stopBits)
 
 bool PtyClient::send(const std::string& text)
 {
-    const std::string bytes = text + "\r";
+    return sendRaw(text + "\r");
+}
+
+bool PtyClient::sendRaw(const std::string& bytes)
+{
     size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(m_fd, bytes.data() + done, bytes.size() - done);

@@ -24,6 +24,8 @@ public:
 
     // Writes text followed by CR.
     bool send(const std::string& text);
+    // Writes the bytes as they are.
+    bool sendRaw(const std::string& bytes);
     // Reads until the bytes received end with CR LF, or until the time-out.
     std::string readReply(std::chrono::milliseconds timeout = 3000ms);
     // Reads until `count` bytes have arrived or the time-out.

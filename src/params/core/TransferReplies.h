@@ -1,0 +1,37 @@
+#pragma once
+// Decoding the controller's replies to the transfer requests. A reply is the two echoed command
+// letters, a blank, the answer and two closing bytes (CR LF). At most the first 100 bytes of a reply
+// are looked at, as the windows' reply buffers hold no more.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+inline constexpr std::size_t TransferReplyLimit = 100;
+
+// The first Count bytes of the reply (fewer when it is shorter), within the 100-byte limit.
+std::string ReplyHead(const std::vector<uint8_t>& Reply, std::size_t Count);
+
+// True when the reply begins with the two command letters.
+bool ReplyEchoes(const std::vector<uint8_t>& Reply, std::string_view Letters);
+
+// The value of a read reply "rp 5 -120\r\n": the text from the fourth byte up to the last two,
+// without the echoed number and its blank, as a decimal 32-bit integer. Nothing when there is no
+// echoed number with a blank after it, or the value is empty, not decimal or too large.
+std::optional<int32_t> ReadReplyValue(const std::vector<uint8_t>& Reply);
+
+// A whole number in decimal: an optional "-" or "+" followed by digits only, within 32 bits.
+std::optional<int32_t> ParseDecimalInt32(std::string_view Text);
+
+// The computation reply "bp -1\r\n" (success) or "bp <report>\r\n".
+struct TComputeReply {
+    bool Success = false;
+    std::string Report; // the reply after its first three characters, when not successful
+};
+TComputeReply DecodeComputeReply(const std::vector<uint8_t>& Reply);
+
+// "   P[017]" or "   S[005]": the request a wrong reply belongs to.
+std::string WrongReplyItem(bool Parameters, int Number);

@@ -1,0 +1,85 @@
+#pragma once
+// Common ground of the read and write runs: one request outstanding at a time, the buttons OK,
+// Again and Cancel, the error reports of the protocol components, and the way out when the port
+// closes under a running request.
+//
+// Cancel while a request is outstanding only marks the abort; the run closes with Cancel when that
+// request's reply or error arrives. Whenever nothing can arrive any more - the run failed or
+// finished, an error report ended the request, or the port is closed - Cancel closes at once, so a
+// window never waits for an event that will not come.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "comm/KT750Protocol.h"
+#include "comm/ZBComm.h"
+#include "params/core/TransferView.h"
+
+class TTransferSequence {
+public:
+    virtual ~TTransferSequence() = default;
+    TTransferSequence(const TTransferSequence&) = delete;
+    TTransferSequence& operator=(const TTransferSequence&) = delete;
+
+    TTransferMode Mode() const { return mode_; }
+    void SetMode(TTransferMode Mode) { mode_ = Mode; }
+
+    // StartCommunicatie: clears the run's flags and sends the first request. Also what Again does.
+    virtual void Start() = 0;
+
+    // CmdOKClick: closes with OK when OK is enabled.
+    void OK();
+    // CmdAgainClick: restarts from the first value when Again is enabled.
+    void Again();
+    // CmdCancelClick: see above.
+    void Cancel();
+
+    const TTransferView& View() const { return view_; }
+    // True while the run waits for a reply or error of its own request.
+    bool RequestOutstanding() const { return outstanding_; }
+
+    // Every change of View(), after it happened.
+    std::function<void()> OnChanged;
+    // The run asks its window to close with this result (also after a Cancel that waited).
+    std::function<void(TTransferResult)> OnClose;
+
+protected:
+    TTransferSequence() = default;
+
+    // The components whose port the run watches; their OnDeactivate (raised when the port closes)
+    // ends a running request.
+    void Watch(TKT750Protocol& Component);
+    // Clears the flags and buttons as every start does.
+    void BeginRun();
+    // Sends Text on Component and announces the change; a closed port ends the run at once as
+    // PortClosed. Callers update the view first: Send is the last step of a handler.
+    void Send(TKT750Protocol& Component, const std::string& Text);
+    // A reply or error of the run's request arrived. False when the handler must do nothing more:
+    // no request of this run is outstanding (a stale event), or Cancel was pressed meanwhile and
+    // the run has asked to close with Cancel.
+    bool TakeEvent();
+    // Stops the run with a red panel text.
+    void Fail(const TPanelText& Panel, TTransferOutcome Outcome);
+    // The shared error handler (after TakeEvent): time-out and line/system errors fail the run;
+    // any other report keeps the panel and offers Again.
+    void HandleCommError(const TCommError& CommError);
+    // The run completed: OK enabled and focused, Again enabled.
+    void Finish(TTransferOutcome Outcome);
+    void Changed();
+    // The texts of a run's panel: PanelTekst0 time-out, PanelTekst1 communication error.
+    static constexpr int TimeoutTextKey = 0;
+    static constexpr int CommErrorTextKey = 1;
+
+    TTransferView view_;
+    TTransferMode mode_ = TTransferMode::Parameters;
+
+private:
+    void PortDeactivated();
+    void CloseWith(TTransferResult Result);
+    bool PortActive() const;
+
+    std::vector<TKT750Protocol*> watched_;
+    bool outstanding_ = false;
+    bool running_ = false; // between a start and the close request
+};

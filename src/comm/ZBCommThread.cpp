@@ -339,7 +339,10 @@ void TZBCommThread::sendRejectTelegram(uint8_t Lead)
 
 void TZBCommThread::exchangeKT750()
 {
-    flag_ = false;
+    // Set from the start, not only on a retry: the first byte of every reply clears the
+    // component's stream, so a request queued twice reports each reply alone rather than the
+    // second appended to the first.
+    flag_ = true;
     int attempts = 0;
     const std::size_t length = current_.send[0];
     for (;;) {

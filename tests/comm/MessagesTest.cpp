@@ -1,0 +1,74 @@
+// The library's message table, its language rule and readable error texts.
+
+#include "comm/ZBCompsResources.h"
+#include "comm/ZBGlobal.h"
+#include "comm/ZBTypes.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+TEST(MessageTable, RowsInBothLanguages)
+{
+    for (int row = 0; row < ZBMessageRows; ++row) {
+        EXPECT_STREQ(ZBMessage(row, 0), "") << row;
+        EXPECT_STRNE(ZBMessage(row, zbLangEnglish), "") << row;
+        EXPECT_STRNE(ZBMessage(row, zbLangGerman), "") << row;
+    }
+    EXPECT_STREQ(ZBMessage(ZBMessageRows, zbLangEnglish), "");
+    EXPECT_STREQ(ZBMessage(-1, zbLangEnglish), "");
+    EXPECT_STREQ(ZBMessage(0, 3), "");
+
+    EXPECT_STREQ(ZBMessage(42, zbLangEnglish), "Timeout error!");
+    // German texts are single-byte Windows-1252: "Datenübertragung erfolgreich!" with ü = FCh.
+    EXPECT_EQ(std::string(ZBMessage(0, zbLangGerman)), "Daten\xFC" "bertragung erfolgreich!");
+    EXPECT_EQ(std::string(ZBMessage(10, zbLangEnglish)), "Wrong function number!\r\nFunction undefined.");
+    EXPECT_STREQ(ZBMessage(zbDlgHelpFile, zbLangEnglish), "ZBInitCommE.hlp");
+    EXPECT_STREQ(ZBMessage(zbDlgCom1 + 3, zbLangGerman), "COM 4");
+    EXPECT_STREQ(ZBMessage(zbDlgTransmitterNone + 3, zbLangEnglish), "DTR = 0");
+    EXPECT_EQ(std::string(ZBMessage(zbDlgPageAnschluss, zbLangGerman)), "Anschlu\xDF" "einstellungen");
+}
+
+TEST(MessageTable, ErrorCodesHaveTheirRows)
+{
+    EXPECT_EQ(MessageRowOfErrorCode(ecBufferEmpty), 41);
+    EXPECT_EQ(MessageRowOfErrorCode(ecTimeout), 42);
+    EXPECT_EQ(MessageRowOfErrorCode(ecStartChar), 48);
+    EXPECT_EQ(MessageRowOfErrorCode(ecSystemError), 30);
+    EXPECT_EQ(MessageRowOfErrorCode(ecCommError), 31);
+    EXPECT_EQ(MessageRowOfErrorCode(12345), 1);
+}
+
+TEST(MessageTable, ReadableErrorTexts)
+{
+    EXPECT_EQ(CommErrorText({ecTimeout, 0, 0}, zbLangEnglish), "Timeout error!");
+    EXPECT_EQ(CommErrorText({ecCommError, 0, ceFrame | ceRxParity}, zbLangEnglish),
+              "Windows error message(s)!\r\n[0008h]: The hardware detected a framing error."
+              "\r\n[0004h]: The hardware detected a parity error.");
+    EXPECT_EQ(CommErrorText({ecSystemError, 5, 0}, zbLangEnglish).rfind("System error [0005h]: ", 0), 0u);
+    EXPECT_EQ(CommErrorText({ecPortClosed, 0, 0}, zbLangEnglish), "General communication error [0001h]:");
+}
+
+TEST(LibraryLanguage, GermanWhenTheLocaleIsGerman)
+{
+    const char* saved[3] = {std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG")};
+    const std::string keep[3] = {saved[0] ? saved[0] : "", saved[1] ? saved[1] : "", saved[2] ? saved[2] : ""};
+    unsetenv("LC_ALL");
+    unsetenv("LC_MESSAGES");
+    setenv("LANG", "de_DE.UTF-8", 1);
+    EXPECT_EQ(LibraryLanguage(), zbLangGerman);
+    setenv("LC_MESSAGES", "en_GB.UTF-8", 1);
+    EXPECT_EQ(LibraryLanguage(), zbLangEnglish) << "messages follow LC_MESSAGES before LANG";
+    setenv("LC_ALL", "de_AT", 1);
+    EXPECT_EQ(LibraryLanguage(), zbLangGerman);
+    setenv("LC_ALL", "nl_NL", 1);
+    EXPECT_EQ(LibraryLanguage(), zbLangEnglish);
+    const char* names[3] = {"LC_ALL", "LC_MESSAGES", "LANG"};
+    for (int i = 0; i < 3; ++i) {
+        if (saved[i])
+            setenv(names[i], keep[i].c_str(), 1);
+        else
+            unsetenv(names[i]);
+    }
+}

@@ -9,13 +9,15 @@ void OutputSchedule::add(Clock::time_point start, const std::string& bytes, Cloc
     if (bytes.empty())
         return;
     if (!m_chunks.empty())
-        start = std::max(start, m_chunks.back().due + byteTime);
+        start = std::max(start, m_chunks.back().end);
     if (byteTime == Clock::duration::zero()) {
-        m_chunks.push_back({start, bytes});
+        m_chunks.push_back({start, bytes, start});
         return;
     }
-    for (size_t i = 0; i < bytes.size(); ++i)
-        m_chunks.push_back({start + byteTime * static_cast<long>(i), std::string(1, bytes[i])});
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const auto due = start + byteTime * static_cast<long>(i);
+        m_chunks.push_back({due, std::string(1, bytes[i]), due + byteTime});
+    }
 }
 
 std::optional<OutputSchedule::Clock::time_point> OutputSchedule::nextDue() const
@@ -38,12 +40,7 @@ std::string OutputSchedule::takeDue(Clock::time_point now)
 void OutputSchedule::putBack(std::string bytes, Clock::time_point now)
 {
     if (!bytes.empty())
-        m_chunks.push_front({now, std::move(bytes)});
-}
-
-OutputSchedule::Clock::time_point OutputSchedule::busyUntil(Clock::time_point now) const
-{
-    return m_chunks.empty() ? now : std::max(now, m_chunks.back().due);
+        m_chunks.push_front({now, std::move(bytes), now});
 }
 
 } // namespace km4x

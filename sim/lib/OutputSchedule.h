@@ -22,8 +22,6 @@ public:
     std::string takeDue(Clock::time_point now);
     // Puts bytes that could not be written back at the head, due at once.
     void putBack(std::string bytes, Clock::time_point now);
-    // The time the last queued byte is due (or `now` when nothing is queued).
-    Clock::time_point busyUntil(Clock::time_point now) const;
     bool empty() const { return m_chunks.empty(); }
     void clear() { m_chunks.clear(); }
 
@@ -31,6 +29,7 @@ private:
     struct Chunk {
         Clock::time_point due;
         std::string bytes;
+        Clock::time_point end; // when its last byte has left the wire
     };
     std::deque<Chunk> m_chunks;
 };

@@ -114,3 +114,11 @@ int32_t ResolveDecimals(int n)
 {
     return ResolveDecimalsSelector(ParameterCatalogue.Dec(n), ParameterValues);
 }
+
+TParameterValues CatalogueDefaultValues()
+{
+    TParameterValues values{};
+    for (int n = 0; n < ParameterCount; ++n)
+        values[static_cast<std::size_t>(n)] = ParameterCatalogue.Default(n);
+    return values;
+}

@@ -68,3 +68,6 @@ void ParameterDef_lezen();
 // Lookups on ParameterCatalogue in the current LanguageIndex and with the current ParameterValues.
 std::vector<std::string> ResolveOptionList(int n);
 int32_t ResolveDecimals(int n);
+
+// The catalogue's "default" of every parameter (0 where missing): the editor's "Laad default".
+TParameterValues CatalogueDefaultValues();

@@ -69,5 +69,6 @@ void ParameterDef_lezen();
 std::vector<std::string> ResolveOptionList(int n);
 int32_t ResolveDecimals(int n);
 
-// The catalogue's "default" of every parameter (0 where missing): the editor's "Laad default".
+// The catalogue's "default" of every parameter (0 where missing): the editor's "Laad default",
+// which is refused without a catalogue, so callers check CatalogueLoaded first.
 TParameterValues CatalogueDefaultValues();

@@ -1,0 +1,27 @@
+#pragma once
+// The commands of kmt40-cli. Each one connects (port, "sc n") only once its input is known to be
+// sound, and returns how the run ends.
+
+#include "cli/CliOptions.h"
+#include "cli/CliOutcome.h"
+
+namespace cli {
+
+class CliSession;
+
+// Device commands without a file: the identification texts, a raw exchange, the computation.
+CliOutcome RunIdentify(CliSession& Session);
+CliOutcome RunSend(CliSession& Session, const std::string& Text);
+CliOutcome RunBp(CliSession& Session);
+
+// Controller to file.
+CliOutcome RunReadParams(CliSession& Session, const std::string& File);
+CliOutcome RunReadSetpoints(CliSession& Session, const std::string& File);
+CliOutcome RunBackup(CliSession& Session, const std::string& File);
+
+// File to controller.
+CliOutcome RunWriteParams(CliSession& Session, const std::string& File);
+CliOutcome RunWriteSetpoints(CliSession& Session, const std::string& File);
+CliOutcome RunRestore(CliSession& Session, const std::string& File);
+
+} // namespace cli

@@ -1,0 +1,46 @@
+#include "cli/CliHelp.h"
+
+namespace cli {
+
+std::string HelpText()
+{
+    return R"(Usage: kmt40-cli [OPTIONS] COMMAND [ARGUMENT]
+
+Reads, writes and backs up a KM40/KM41 controller over a serial line, without windows.
+Every command first selects the unit with "sc N".
+
+Commands:
+  identify                  print the controller's three identification texts
+                            (replies to "rt", "rh" and "rx"), one per line
+  read-params FILE.app      read parameters 0..399 into a parameter file
+  read-setpoints FILE.aps   read setpoints 1..48 into a setpoint file
+  write-params FILE.app     write the 400 parameters of a parameter file, then let the
+                            controller compute them ("bp")
+  write-setpoints FILE.aps  write the 48 setpoints of a setpoint file
+  backup FILE.bak           read all parameters and setpoints into a backup file
+  restore FILE.bak          write a backup file's parameters and setpoints, then "bp"
+  send TEXT                 send TEXT (several words are joined by blanks) and print
+                            the raw reply
+  bp                        let the controller compute its parameters; prints "bp -1"
+
+Options (the defaults come from application.ini beside the program):
+  --port DEVICE|COMn        serial device path (/dev/ttyUSB0), or a port name COM1..COM16
+                            as mapped by the [Poorten] section of application.ini
+  --baud N                  1200, 2400, 4800, 9600, 19200, 28800, 38400, 57600 or 115200
+  --parity N|E|O            none, even or odd
+  --databits 7|8
+  --stopbits 1|2
+  --unit N                  unit number 0..31 on a shared line
+  -h, --help                show this text
+Options may also follow the command; "--" ends them (for a send text beginning with "-").
+
+A file given to write-params, write-setpoints or restore is checked completely before
+anything is sent. Files are saved whole or not at all: a failed save keeps the old file.
+Progress goes to standard error: a bar on a terminal, plain lines otherwise.
+
+Exit status: 0 success; 1 device or file error, with one line on standard error that
+names the parameter or setpoint concerned; 2 wrong usage.
+)";
+}
+
+} // namespace cli

@@ -1,0 +1,234 @@
+#include "cli/CliOptions.h"
+
+#include "app/core/CaseFold.h"
+#include "app/core/Global_var.h"
+#include "app/core/PortSettings.h"
+
+#include <array>
+#include <charconv>
+
+namespace cli {
+
+namespace {
+
+enum class ArgumentKind { None, File, Text };
+
+struct CommandSpec {
+    const char* name;
+    CliCommand command;
+    ArgumentKind argument;
+    // A command that creates FILE insists on its extension, so a slip of the keyboard cannot
+    // replace a file of another kind (a backup by a parameter list, say).
+    const char* createdExtension;
+};
+
+constexpr std::array<CommandSpec, 9> Commands{{
+    {"identify", CliCommand::Identify, ArgumentKind::None, nullptr},
+    {"read-params", CliCommand::ReadParams, ArgumentKind::File, ".app"},
+    {"read-setpoints", CliCommand::ReadSetpoints, ArgumentKind::File, ".aps"},
+    {"write-params", CliCommand::WriteParams, ArgumentKind::File, nullptr},
+    {"write-setpoints", CliCommand::WriteSetpoints, ArgumentKind::File, nullptr},
+    {"backup", CliCommand::Backup, ArgumentKind::File, ".bak"},
+    {"restore", CliCommand::Restore, ArgumentKind::File, nullptr},
+    {"send", CliCommand::Send, ArgumentKind::Text, nullptr},
+    {"bp", CliCommand::Bp, ArgumentKind::None, nullptr},
+}};
+
+const CommandSpec* FindCommand(const std::string& name)
+{
+    for (const CommandSpec& spec : Commands)
+        if (name == spec.name)
+            return &spec;
+    return nullptr;
+}
+
+const CommandSpec& SpecOf(CliCommand command)
+{
+    for (const CommandSpec& spec : Commands)
+        if (spec.command == command)
+            return spec;
+    return Commands[0];
+}
+
+std::optional<int> ParseWhole(const std::string& text)
+{
+    int value = 0;
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, value, 10);
+    if (text.empty() || ec != std::errc() || ptr != end)
+        return std::nullopt;
+    return value;
+}
+
+// "COM" followed by digits only, in any case.
+bool LooksLikePortName(const std::string& text)
+{
+    if (text.size() < 4 || !EqualFold(text.substr(0, 3), "COM"))
+        return false;
+    return text.find_first_not_of("0123456789", 3) == std::string::npos;
+}
+
+bool EndsWithFold(const std::string& text, const std::string& ending)
+{
+    return text.size() > ending.size() && EqualFold(text.substr(text.size() - ending.size()), ending);
+}
+
+// Sets one option from its value; returns an error text or "".
+std::string TakeOption(const std::string& name, const std::string& value, CliOptions& o)
+{
+    if (name == "--port") {
+        if (value.empty())
+            return "--port needs a device path or COM1..COM16";
+        if (LooksLikePortName(value) && !ComPortIndex(value))
+            return "--port " + value + ": the port names are COM1..COM16";
+        o.port = value;
+        return {};
+    }
+    if (name == "--baud") {
+        constexpr int Rates[] = {1200, 2400, 4800, 9600, 19200, 28800, 38400, 57600, 115200};
+        const auto baud = ParseWhole(value);
+        for (int rate : Rates)
+            if (baud && *baud == rate) {
+                o.baud = rate;
+                return {};
+            }
+        return "--baud must be one of 1200 2400 4800 9600 19200 28800 38400 57600 115200, not \"" + value + "\"";
+    }
+    if (name == "--parity") {
+        const char letter = value.size() == 1 ? static_cast<char>(value[0] & ~0x20) : '?';
+        if (letter != 'N' && letter != 'E' && letter != 'O')
+            return "--parity must be N, E or O, not \"" + value + "\"";
+        o.parity = letter;
+        return {};
+    }
+    if (name == "--databits") {
+        const auto bits = ParseWhole(value);
+        if (!bits || (*bits != 7 && *bits != 8))
+            return "--databits must be 7 or 8, not \"" + value + "\"";
+        o.dataBits = *bits;
+        return {};
+    }
+    if (name == "--stopbits") {
+        const auto bits = ParseWhole(value);
+        if (!bits || (*bits != 1 && *bits != 2))
+            return "--stopbits must be 1 or 2, not \"" + value + "\"";
+        o.stopBits = *bits;
+        return {};
+    }
+    if (name == "--unit") {
+        const auto unit = ParseWhole(value);
+        if (!unit || *unit < 0 || *unit > UnitNoMax)
+            return "--unit must be a unit number 0..31, not \"" + value + "\"";
+        o.unit = *unit;
+        return {};
+    }
+    return "unknown option " + name;
+}
+
+bool TakesValue(const std::string& name)
+{
+    return name == "--port" || name == "--baud" || name == "--parity" || name == "--databits" ||
+           name == "--stopbits" || name == "--unit";
+}
+
+} // namespace
+
+std::optional<int> ComPortIndex(const std::string& port)
+{
+    if (!LooksLikePortName(port))
+        return std::nullopt;
+    const auto number = ParseWhole(port.substr(3));
+    if (!number || *number < 1 || *number > PortCount)
+        return std::nullopt;
+    return *number - 1;
+}
+
+const char* CommandName(CliCommand command)
+{
+    return SpecOf(command).name;
+}
+
+CliParseResult ParseCliOptions(const std::vector<std::string>& args)
+{
+    CliParseResult result;
+    CliOptions& o = result.options;
+    std::vector<std::string> words;  // the command and its arguments, in order
+    bool optionsEnded = false;
+
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        // "-5" is a value of a send text ("send wp 12 -5"), not an option.
+        const bool negativeNumber = arg.size() >= 2 && arg[0] == '-' && arg[1] >= '0' && arg[1] <= '9';
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-' || negativeNumber) {
+            words.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
+            o.help = true;
+            continue;
+        }
+        const std::size_t equals = arg.find('=');
+        const std::string name = arg.substr(0, equals);
+        if (!TakesValue(name)) {
+            result.error = "unknown option " + name;
+            return result;
+        }
+        std::string value;
+        if (equals != std::string::npos) {
+            value = arg.substr(equals + 1);
+        } else if (i + 1 < args.size()) {
+            value = args[++i];
+        } else {
+            result.error = name + " needs a value";
+            return result;
+        }
+        result.error = TakeOption(name, value, o);
+        if (!result.ok())
+            return result;
+    }
+
+    if (o.help)
+        return result;
+    if (words.empty()) {
+        result.error = "no command given";
+        return result;
+    }
+    const CommandSpec* spec = FindCommand(words[0]);
+    if (!spec) {
+        result.error = "unknown command \"" + words[0] + "\"";
+        return result;
+    }
+    o.command = spec->command;
+    const std::size_t given = words.size() - 1;
+    switch (spec->argument) {
+    case ArgumentKind::None:
+        if (given != 0)
+            result.error = std::string(spec->name) + " takes no argument";
+        break;
+    case ArgumentKind::File:
+        if (given != 1 || words[1].empty()) {
+            result.error = std::string(spec->name) + " needs exactly one FILE";
+        } else if (spec->createdExtension && !EndsWithFold(words[1], spec->createdExtension)) {
+            result.error = std::string(spec->name) + " writes a " + spec->createdExtension + " file; \"" +
+                           words[1] + "\" does not end in " + spec->createdExtension;
+        } else {
+            o.file = words[1];
+        }
+        break;
+    case ArgumentKind::Text:
+        if (given == 0) {
+            result.error = "send needs the TEXT to send";
+            break;
+        }
+        for (std::size_t i = 1; i < words.size(); ++i)
+            o.text += (i > 1 ? " " : "") + words[i];
+        break;
+    }
+    return result;
+}
+
+} // namespace cli

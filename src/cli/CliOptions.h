@@ -1,0 +1,56 @@
+#pragma once
+// The command line of kmt40-cli: line options, one command and its arguments. Parsing only checks
+// the form of what was typed; the settings file fills in what the options leave open.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+enum class CliCommand {
+    Identify,
+    ReadParams,
+    ReadSetpoints,
+    WriteParams,
+    WriteSetpoints,
+    Backup,
+    Restore,
+    Send,
+    Bp,
+};
+
+struct CliOptions {
+    // Line options; unset ones come from application.ini.
+    std::optional<std::string> port;  // "COMn" or a device path
+    std::optional<int> baud;          // one of the rates the port component knows
+    std::optional<char> parity;       // 'N', 'E' or 'O'
+    std::optional<int> dataBits;      // 7 or 8
+    std::optional<int> stopBits;      // 1 or 2
+    std::optional<int> unit;          // 0..31
+
+    bool help = false;
+    CliCommand command = CliCommand::Identify;
+    std::string file;  // the FILE of the file commands
+    std::string text;  // the TEXT of "send" (several words are joined by single blanks)
+};
+
+struct CliParseResult {
+    CliOptions options;
+    std::string error;  // empty when the command line is usable
+
+    bool ok() const { return error.empty(); }
+};
+
+// args excludes the program name. Options may stand before or after the command; "--" ends them,
+// so a "send" text may start with "-". Options take their value as "--baud 9600" or "--baud=9600".
+CliParseResult ParseCliOptions(const std::vector<std::string>& args);
+
+// The port index (0 = COM1 .. 15 = COM16) when port is a port name such as "COM3" or "com3";
+// nullopt for a device path.
+std::optional<int> ComPortIndex(const std::string& port);
+
+// The command's name as typed ("read-params").
+const char* CommandName(CliCommand command);
+
+} // namespace cli

@@ -1,0 +1,32 @@
+#include "cli/CliSession.h"
+
+namespace cli {
+
+namespace {
+// "sc" is answered at once; as in the main window, the library's default time-out serves.
+constexpr int UnitSelectTimeoutMs = 0;
+} // namespace
+
+CliSession::CliSession(LoopDispatcher& loop, LineSetup setup, std::ostream& out, std::ostream& err, bool errIsTerminal)
+    : setup_(std::move(setup)), link_(loop), out_(out), err_(err), progress_(err, errIsTerminal)
+{
+}
+
+std::optional<CliOutcome> CliSession::Connect()
+{
+    const std::string where = setup_.devicePath + " (" + LineSettingsText(setup_.port) + ")";
+    try {
+        link_.Open(setup_);
+    } catch (const std::exception& e) {
+        return CliOutcome::Failure("cannot open " + where + ": " + e.what());
+    }
+    const std::string select = "sc " + std::to_string(setup_.unit);
+    const ExchangeResult reply = link_.Exchange(select, UnitSelectTimeoutMs);
+    // The reply only confirms that the unit listens; its content is not read.
+    if (!reply.answered)
+        return CliOutcome::Failure("unit " + std::to_string(setup_.unit) + " on " + where + " does not answer \"" +
+                                   select + "\": " + DescribeCommError(reply.error));
+    return std::nullopt;
+}
+
+} // namespace cli

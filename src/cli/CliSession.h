@@ -1,0 +1,37 @@
+#pragma once
+// What every command of a run shares: the line settings, the serial line, the output streams and
+// the progress display. Commands connect only when they are ready to talk to the controller, so a
+// file that is refused is refused before anything is sent.
+
+#include "cli/CliOutcome.h"
+#include "cli/DeviceLink.h"
+#include "cli/LineSetup.h"
+#include "cli/ProgressDisplay.h"
+
+#include <optional>
+#include <ostream>
+
+namespace cli {
+
+class CliSession {
+public:
+    CliSession(LoopDispatcher& loop, LineSetup setup, std::ostream& out, std::ostream& err, bool errIsTerminal);
+
+    // Opens the port and selects the unit with "sc n". The failure, when it fails.
+    std::optional<CliOutcome> Connect();
+
+    const LineSetup& Setup() const { return setup_; }
+    DeviceLink& Link() { return link_; }
+    std::ostream& Out() { return out_; }
+    std::ostream& Err() { return err_; }
+    ProgressDisplay& Progress() { return progress_; }
+
+private:
+    LineSetup setup_;
+    DeviceLink link_;
+    std::ostream& out_;
+    std::ostream& err_;
+    ProgressDisplay progress_;
+};
+
+} // namespace cli

@@ -1,0 +1,88 @@
+#include "cli/CliCommands.h"
+
+#include "cli/CliSession.h"
+#include "device/core/IdentificationChain.h"
+#include "device/core/ReplyValue.h"
+#include "params/core/ComputeParameters.h"
+
+namespace cli {
+
+namespace {
+
+// As the main window's requests: the library's default time-out for the identification, the
+// terminal's 1500 ms for free text.
+constexpr int IdentifyTimeoutMs = 0;
+constexpr int SendTimeoutMs = 1500;
+constexpr int ComputeStallMs = 30000;
+
+std::string FirstLine(const std::vector<uint8_t>& reply)
+{
+    const auto lines = device::TextLines(std::string(reply.begin(), reply.end()));
+    return lines.empty() ? std::string() : lines.front();
+}
+
+} // namespace
+
+CliOutcome RunIdentify(CliSession& Session)
+{
+    if (auto failed = Session.Connect())
+        return *failed;
+    std::string typeText;
+    for (const char* command : {"rt", "rh", "rx"}) {
+        const ExchangeResult reply = Session.Link().Exchange(command, IdentifyTimeoutMs);
+        if (!reply.answered)
+            return CliOutcome::Failure(std::string("\"") + command + "\": " + DescribeCommError(reply.error));
+        // A script takes these lines for the controller's texts, so a reply to something else
+        // must not pass for one.
+        if (!device::EchoMatches(reply.reply, command))
+            return CliOutcome::Failure(std::string("wrong reply to \"") + command + "\": \"" + FirstLine(reply.reply) + "\"");
+        const std::string value = device::ReplyValueText(reply.reply);
+        if (typeText.empty() && std::string_view(command) == "rt")
+            typeText = value;
+        Session.Out() << value << '\n';
+    }
+    const std::string model = device::ModelOfType(typeText);
+    if (!device::IsSupportedModel(model))
+        Session.Err() << "kmt40-cli: warning: the controller is of type \"" << model << "\", not KM40 or KM41\n";
+    return CliOutcome::Success();
+}
+
+CliOutcome RunSend(CliSession& Session, const std::string& Text)
+{
+    if (auto failed = Session.Connect())
+        return *failed;
+    const ExchangeResult reply = Session.Link().Exchange(Text, SendTimeoutMs);
+    if (!reply.answered)
+        return CliOutcome::Failure("\"" + Text + "\": " + DescribeCommError(reply.error));
+    // The whole reply, echo included, line by line as the terminal shows it.
+    for (const std::string& line : device::TextLines(std::string(reply.reply.begin(), reply.reply.end())))
+        Session.Out() << line << '\n';
+    return CliOutcome::Success();
+}
+
+CliOutcome RunBp(CliSession& Session)
+{
+    if (auto failed = Session.Connect())
+        return *failed;
+    TComputeParameters compute(&Session.Link().Port());
+    long changes = 0;
+    compute.OnChanged = [&] { ++changes; };
+    compute.Start();
+    const auto ended = [&] {
+        const TTransferOutcome outcome = compute.View().Outcome;
+        return outcome != TTransferOutcome::Running && outcome != TTransferOutcome::Idle;
+    };
+    const bool done = Session.Link().RunUntil(ended, [&] { return changes; }, ComputeStallMs);
+    const TTransferView& view = compute.View();
+    if (done && view.Outcome == TTransferOutcome::Finished) {
+        Session.Out() << "bp -1\n";
+        return CliOutcome::Success();
+    }
+    if (done && view.Outcome == TTransferOutcome::ComputeFailed)
+        return CliOutcome::Failure("the controller's parameter computation failed with report \"" + view.Reply + "\"");
+    if (done && view.Outcome == TTransferOutcome::Timeout)
+        return CliOutcome::Failure("\"bp\": no reply (time-out)");
+    return CliOutcome::Failure("\"bp\": " + DescribeCommError(view.Error));
+}
+
+} // namespace cli

@@ -1,0 +1,129 @@
+#include "cli/TransferRunner.h"
+
+#include "cli/CliSession.h"
+#include "app/core/Global_var.h"
+#include "params/core/TransferSequence.h"
+
+#include <cstdio>
+
+namespace cli {
+
+namespace {
+
+// A transfer request ends within a few seconds at most (1 s or 2 s time-out plus the reply);
+// this long without any change means the line has gone quiet for good.
+constexpr int TransferStallMs = 30000;
+
+bool Ended(TTransferOutcome outcome)
+{
+    return outcome != TTransferOutcome::Idle && outcome != TTransferOutcome::Running;
+}
+
+// Turns the engine's view into progress phases: parameters, setpoints, computation.
+class TransferProgress {
+public:
+    TransferProgress(ProgressDisplay& display, TransferDirection direction) : display_(display), direction_(direction) {}
+
+    void Show(const TTransferView& view)
+    {
+        const Phase phase = view.Computing ? Phase::Computing : view.Parameters ? Phase::Parameters : Phase::Setpoints;
+        if (phase != phase_) {
+            phase_ = phase;
+            display_.Begin(Label(phase), Total(phase));
+        }
+        int done = phase == Phase::Parameters ? view.CurrentNumber : phase == Phase::Setpoints ? view.CurrentNumber - 1 : 0;
+        if (view.Outcome == TTransferOutcome::Finished || view.Outcome == TTransferOutcome::ComputeFailed)
+            done = Total(phase);
+        display_.Step(done);
+        if (Ended(view.Outcome))
+            display_.End();
+    }
+
+private:
+    enum class Phase { None, Parameters, Setpoints, Computing };
+
+    std::string Label(Phase phase) const
+    {
+        const bool reading = direction_ == TransferDirection::Read;
+        switch (phase) {
+        case Phase::Parameters:
+            return reading ? "Reading parameters" : "Writing parameters";
+        case Phase::Setpoints:
+            return reading ? "Reading setpoints" : "Writing setpoints";
+        case Phase::Computing:
+            return "Computing parameters";
+        case Phase::None:
+            break;
+        }
+        return {};
+    }
+
+    static int Total(Phase phase)
+    {
+        return phase == Phase::Parameters ? ParameterCount : phase == Phase::Setpoints ? SetpointCount : 1;
+    }
+
+    ProgressDisplay& display_;
+    TransferDirection direction_;
+    Phase phase_ = Phase::None;
+};
+
+} // namespace
+
+std::string TransferItemName(bool Parameters, int Number)
+{
+    char text[40];
+    std::snprintf(text, sizeof text, "%s %c%03d", Parameters ? "parameter" : "setpoint", Parameters ? 'P' : 'S', Number);
+    return text;
+}
+
+std::string DescribeTransferFailure(const TTransferView& View, TransferDirection Direction)
+{
+    const std::string where = View.Computing ? std::string(" during the parameter computation (bp)")
+                                             : std::string(Direction == TransferDirection::Read ? " while reading "
+                                                                                                : " while writing ") +
+                                                   TransferItemName(View.Parameters, View.CurrentNumber);
+    switch (View.Outcome) {
+    case TTransferOutcome::Timeout:
+        return "no reply (time-out)" + where;
+    case TTransferOutcome::CommError:
+    case TTransferOutcome::OtherError:
+        return DescribeCommError(View.Error) + where;
+    case TTransferOutcome::WrongReply:
+        return "wrong reply \"" + View.Reply + "\" twice in a row" + where;
+    case TTransferOutcome::Refused:
+        return "the controller refused " + TransferItemName(View.Parameters, View.CurrentNumber) + " (er 7)";
+    case TTransferOutcome::PortClosed:
+        return "the port closed" + where;
+    case TTransferOutcome::ComputeFailed:
+        return "the values were written, but the controller's parameter computation failed with report \"" +
+               View.Reply + "\"";
+    case TTransferOutcome::Idle:
+    case TTransferOutcome::Running:
+        return "the line stopped answering" + where;
+    case TTransferOutcome::Finished:
+        break;
+    }
+    return {};
+}
+
+std::optional<CliOutcome> RunTransfer(CliSession& Session, TTransferSequence& Sequence, TransferDirection Direction)
+{
+    TransferProgress progress(Session.Progress(), Direction);
+    long changes = 0;
+    Sequence.OnChanged = [&] {
+        ++changes;
+        progress.Show(Sequence.View());
+    };
+    Sequence.Start();
+    const bool ended = Session.Link().RunUntil([&] { return Ended(Sequence.View().Outcome); },
+                                               [&] { return changes; }, TransferStallMs);
+    Sequence.OnChanged = nullptr;
+    Session.Progress().End();
+    const TTransferView& view = Sequence.View();
+    if (ended && view.Outcome == TTransferOutcome::Finished)
+        return std::nullopt;
+    return CliOutcome::Failure(DescribeTransferFailure(view, Direction));
+}
+
+} // namespace cli

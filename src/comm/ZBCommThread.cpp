@@ -153,9 +153,9 @@ void TZBCommThread::run()
         if (error_.Code == ecSystemError) {
             // A failing line (unplugged, closed device) fails every call at once; without this pause
             // a cyclic request would spin through the user interface. It fails no faster than a
-            // silent device, and the pause ends at once when the port closes.
+            // silent device at the default time-out, and the pause ends at once when the port closes.
             std::unique_lock<std::mutex> lock(mutex_);
-            wake_.wait_for(lock, std::chrono::milliseconds(current_.timeout), [&] { return terminated_; });
+            wake_.wait_for(lock, std::chrono::milliseconds(DefaultTimeout), [&] { return terminated_; });
             if (terminated_)
                 break;
         }

@@ -15,6 +15,8 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 #if defined(__linux__)
@@ -160,14 +162,27 @@ public:
             wanted.c_cflag |= CSTOPB;
         else if (Settings.StopBits != ONESTOPBIT)
             return fail(EINVAL);
-        wanted.c_cc[VMIN] = 0;
+        // With VMIN 1 a non-blocking read says EAGAIN when nothing is waiting, so that 0 can only
+        // mean end of file: the device has gone.
+        wanted.c_cc[VMIN] = 1;
         wanted.c_cc[VTIME] = 0;
+#ifdef CIBAUD
+        // A custom rate set earlier (by us or another program) leaves BOTHER in the input-speed
+        // bits, which the classic interface cannot express and the kernel refuses.
+        wanted.c_cflag &= ~static_cast<tcflag_t>(CIBAUD);
+#endif
         speed_t code = B9600;
         const bool standard = speedCode(Settings.BaudRate, code);
         cfsetispeed(&wanted, standard ? code : B9600);
         cfsetospeed(&wanted, standard ? code : B9600);
-        if (tcsetattr(fd_, TCSANOW, &wanted) != 0)
-            return fail(errno);
+        if (tcsetattr(fd_, TCSANOW, &wanted) != 0) {
+            const int error = errno;
+            // The C library reports EINVAL when the driver silently dropped the parity or data-bit
+            // setting. A pseudo-terminal always does (it carries 8 bits without parity); its speed
+            // and stop bits still count, so it is accepted as it is.
+            if (!(error == EINVAL && isPseudoTerminal() && speedAndStopBitsTaken(wanted)))
+                return fail(error);
+        }
         if (!standard && !SetCustomBaudRate(fd_, Settings.BaudRate))
             return fail(errno);
         return true;
@@ -333,6 +348,25 @@ private:
         countersAvailable_ = false;
         return false;
 #endif
+    }
+
+    bool isPseudoTerminal() const
+    {
+#if defined(__linux__)
+        struct stat info {};
+        // Unix98 pseudo-terminal slaves have the majors 136..143.
+        return fstat(fd_, &info) == 0 && S_ISCHR(info.st_mode) && major(info.st_rdev) >= 136 &&
+               major(info.st_rdev) <= 143;
+#else
+        return false;
+#endif
+    }
+
+    bool speedAndStopBitsTaken(const termios& Wanted) const
+    {
+        termios now{};
+        return tcgetattr(fd_, &now) == 0 && cfgetospeed(&now) == cfgetospeed(&Wanted) &&
+               (now.c_cflag & CSTOPB) == (Wanted.c_cflag & CSTOPB);
     }
 
     void closeFd()

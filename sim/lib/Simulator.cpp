@@ -86,7 +86,7 @@ struct Simulator::Impl {
     void runOnThread(std::function<void()> task);
     void wake();
     void run();
-    void readLine();
+    void readLine(bool hungUp);
     void flushOutput();
     void handleRequest(std::string text, Clock::time_point now);
     UnitEntry* route(const std::optional<Command>& command, const ObservedLine& seen);
@@ -192,13 +192,13 @@ void Simulator::Impl::run()
         if (watchIndex >= 0 && (fds[watchIndex].revents & POLLIN))
             line->handleClientClosed();
         if (lineIndex >= 0 && fds[lineIndex].revents)
-            readLine();
+            readLine((fds[lineIndex].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0);
         if (line)
             flushOutput();
     }
 }
 
-void Simulator::Impl::readLine()
+void Simulator::Impl::readLine(bool hungUp)
 {
     char buffer[4096];
     for (;;) {
@@ -227,10 +227,12 @@ void Simulator::Impl::readLine()
             }
             continue;
         }
-        if (n < 0 && (errno == EAGAIN || errno == EINTR))
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno == EAGAIN && !hungUp)
             return;
-        // Read 0 or an error: the device went away (unplugged adapter). Stop using it rather
-        // than spinning on a descriptor that is always ready.
+        // Read 0, an error or a hang-up: the device went away (unplugged adapter). Stop using
+        // it rather than spinning on a descriptor that is always ready.
         closeLineNow();
         return;
     }

@@ -66,7 +66,8 @@ public:
     // Selects exactly this unit (none for a number without a unit).
     void selectUnit(int unit);
 
-    // Runs f on the unit's state under the simulator's lock; false when there is no such unit.
+    // Runs f on the unit's state under the simulator's lock (so f must not call the simulator);
+    // false when there is no such unit.
     bool withUnit(int unit, const std::function<void(ControllerUnit&)>& f);
     // Shorthands for the values tests touch most; nullopt / false for an unknown unit or number.
     std::optional<int32_t> parameter(int unit, int n) const;
@@ -102,7 +103,9 @@ public:
     void clearLog();
     size_t requestCount() const;
     bool waitForRequests(size_t count, std::chrono::milliseconds timeout) const;
-    // Called on the simulator thread for every request, after it was answered (keep it short).
+    // Called on the simulator thread for every request once its reply is scheduled, before the
+    // request enters the log (keep it short; it must not call closeLine/reopenLine/inject*).
+    // Every request is in the log before the first byte of its reply goes out.
     void setRequestObserver(std::function<void(const RequestRecord&)> observer);
 
 private:

@@ -252,9 +252,11 @@ public:
             }
             if (n < 0 && errno != EAGAIN && errno != EINTR)
                 return failRead(errno);
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-            if (left <= 0)
+            const auto now = Clock::now();
+            if (now >= deadline)
                 return ReadStatus::Timeout;
+            // Rounded up: a time-out must never end before its time.
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
             pollfd fds[2] = {{fd_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
             const int ready = ::poll(fds, 2, static_cast<int>(left));
             if (ready < 0 && errno != EINTR)

@@ -1,0 +1,192 @@
+// TKT750Protocol exchanges against the simulator on a pseudo-terminal. An exchange cannot end
+// before its last reply byte has arrived and 50 ms of silence have followed, so each exchange is
+// compared with that floor, measured in the same run; CPU time per exchange is reported beside it.
+//
+// The simulator runs in a child process so that the CPU figures are the serial stack's alone.
+//
+//   bench_exchange [exchanges]
+
+#include "Simulator.h"
+#include "comm/KT750Protocol.h"
+#include "comm/LoopDispatcher.h"
+#include "comm/PortNames.h"
+#include "comm/serial/SerialLine.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr double SilenceMs = 50.0;
+const char* const Request = "rp 7";
+
+double ms(Clock::duration d)
+{
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+double cpuMs()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0 +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
+}
+
+// Child: a simulator paced at the wire speed; prints its device path and lives until stdin closes.
+[[noreturn]] void runSimulator(int pathPipe, int lifePipe)
+{
+    km4x::SimulatorOptions options;
+    options.pacing = true;
+    km4x::Simulator sim(options);
+    const std::string path = sim.devicePath() + "\n";
+    if (write(pathPipe, path.data(), path.size()) != static_cast<ssize_t>(path.size()))
+        _exit(1);
+    close(pathPipe);
+    char byte;
+    while (read(lifePipe, &byte, 1) > 0) {
+    }
+    sim.stop();
+    _exit(0);
+}
+
+// Notes when the reply bytes reach the component.
+class TimedKT750 : public TKT750Protocol {
+public:
+    Clock::time_point firstByte, lastByte;
+    int bytes = 0;
+    void DataReceived(const TZBBuffer& Data, const TZBBuffer& Sent, bool& Flag) override
+    {
+        const auto now = Clock::now();
+        if (bytes++ == 0)
+            firstByte = now;
+        lastByte = now;
+        TKT750Protocol::DataReceived(Data, Sent, Flag);
+    }
+};
+
+// The same exchange done by hand on the bare line, as a second floor: the time from writing the
+// request to reading its last byte, plus the silence.
+double bareLineFloorMs(const std::string& path, int exchanges)
+{
+    auto line = zbserial::CreatePlatformSerialLine();
+    if (!line->Open(path))
+        return 0;
+    zbserial::LineSettings settings{38400, 8, zbserial::EVENPARITY, zbserial::ONESTOPBIT};
+    line->SetSettings(settings);
+    const std::string frame = std::string(Request) + "\r";
+    double total = 0;
+    for (int i = 0; i < exchanges; ++i) {
+        line->Purge();
+        const auto start = Clock::now();
+        line->Write(reinterpret_cast<const uint8_t*>(frame.data()), frame.size());
+        line->Drain();
+        line->SetReadTimeout(1000);
+        uint8_t byte = 0;
+        auto last = start;
+        // The reply ends with LF; no silence needs to be waited for here.
+        while (line->ReadByte(byte) == zbserial::ReadStatus::Byte) {
+            last = Clock::now();
+            if (byte == '\n')
+                break;
+        }
+        total += ms(last - start) + SilenceMs;
+    }
+    line->Close();
+    return total / exchanges;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int exchanges = argc > 1 ? std::max(1, std::atoi(argv[1])) : 300;
+    int pathPipe[2], lifePipe[2];
+    if (pipe(pathPipe) != 0 || pipe(lifePipe) != 0)
+        return 1;
+    const pid_t child = fork();
+    if (child < 0)
+        return 1;
+    if (child == 0) {
+        close(pathPipe[0]);
+        close(lifePipe[1]);
+        runSimulator(pathPipe[1], lifePipe[0]);
+    }
+    close(pathPipe[1]);
+    close(lifePipe[0]);
+    std::string path;
+    char c;
+    while (read(pathPipe[0], &c, 1) == 1 && c != '\n')
+        path.push_back(c);
+    if (path.empty()) {
+        std::fprintf(stderr, "the simulator did not start\n");
+        return 1;
+    }
+
+    SetPortDevicePath(TPort::COM1, path);
+    LoopDispatcher ui;
+    TZBComm port(&ui);
+    port.SetBaudrate(TBaudrate::br38400);
+    TimedKT750 kt750;
+    kt750.SetZBComm(&port);
+    kt750.SetProtocolFoot(TSequenceChar::scCR);
+    kt750.SetASCIIProtocol(Request);
+    bool done = false, failed = false;
+    Clock::time_point finished;
+    kt750.OnCommResult = [&](TObject*, TMemoryStream&) {
+        finished = Clock::now();
+        done = true;
+    };
+    kt750.OnCommError = [&](TObject*, TCommError&, TMemoryStream&) {
+        done = failed = true;
+    };
+    port.Open();
+
+    double wallTotal = 0, floorTotal = 0, worstRatio = 0, firstByteTotal = 0;
+    int replyBytes = 0;
+    const double cpuStart = cpuMs();
+    for (int i = 0; i < exchanges; ++i) {
+        done = false;
+        kt750.bytes = 0;
+        const auto start = Clock::now();
+        kt750.SendRequest();
+        ui.runUntil([&] { return done; }, 10000);
+        if (!done || failed || kt750.bytes == 0) {
+            std::fprintf(stderr, "exchange %d failed\n", i);
+            return 1;
+        }
+        const double wall = ms(finished - start);
+        const double floor = ms(kt750.lastByte - start) + SilenceMs;
+        wallTotal += wall;
+        floorTotal += floor;
+        firstByteTotal += ms(kt750.firstByte - start);
+        replyBytes = kt750.bytes;
+        worstRatio = std::max(worstRatio, wall / floor);
+    }
+    const double cpuPerExchange = (cpuMs() - cpuStart) / exchanges;
+    port.Close();
+    const double bareFloor = bareLineFloorMs(path, 50);
+
+    close(lifePipe[1]);
+    waitpid(child, nullptr, 0);
+
+    const double ratio = wallTotal / floorTotal;
+    std::printf("exchanges                 %d x \"%s\" -> %d reply bytes, 38400 baud, paced at wire speed\n",
+                exchanges, Request, replyBytes);
+    std::printf("wall per exchange         %.2f ms\n", wallTotal / exchanges);
+    std::printf("floor per exchange        %.2f ms  (first byte %.2f ms + reply bytes + %.0f ms silence)\n",
+                floorTotal / exchanges, firstByteTotal / exchanges, SilenceMs);
+    std::printf("bare-line floor           %.2f ms  (same exchange by hand on the line)\n", bareFloor);
+    std::printf("wall / floor              %.4f  (worst single exchange %.4f; goal <= 1.03)\n", ratio, worstRatio);
+    if (bareFloor > 0)
+        std::printf("wall / bare-line floor    %.4f\n", wallTotal / exchanges / bareFloor);
+    std::printf("CPU per exchange          %.3f ms  (goal well under 1 ms)\n", cpuPerExchange);
+    return 0;
+}

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Builds the benchmarks when needed and runs them. Every figure is a ratio to a floor measured in
+# the same run (shared machines are noisy; absolute times mean little).
+#   bench/run.sh            all benchmarks
+#   bench/run.sh exchange   only those whose name contains "exchange"
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build=${KMT40_BENCH_BUILD:-build-bench}
+filter=${1:-}
+jobs=$(nproc 2>/dev/null || echo 2)
+
+configure() {
+  if [ ! -f "$build/CMakeCache.txt" ]; then
+    cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DKMT40_GUI=OFF >/dev/null
+  fi
+}
+
+# bench <name> <target> <command line relative to the build's bin directory...>
+bench() {
+  local name=$1 target=$2
+  shift 2
+  if [ -n "$filter" ] && [[ "$name" != *"$filter"* ]]; then
+    return 0
+  fi
+  configure
+  cmake --build "$build" --target "$target" -j "$jobs" >/dev/null
+  echo "== $name"
+  (cd "$build/bin" && "./$@")
+  echo
+}
+
+bench "exchange: KT750 requests against the simulator" bench_exchange bench_exchange 300
+# Further benchmarks follow here, one bench line each.

@@ -244,3 +244,50 @@ TEST(SimulatorLink, LinkFollowsTheLineAndNeverReplacesAFile)
 
 } // namespace
 } // namespace km4x::test
+
+namespace km4x::test {
+namespace {
+
+// A pseudo-terminal slave stands in for a real serial device: the test holds the master end.
+TEST(SimulatorDevice, AnswersOnADevicePathAndLetsGoWhenItIsUnplugged)
+{
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    SimulatorOptions options;
+    options.devicePath = ptsname(master);
+    // This stand-in forces "no parity", which a device would not; the unit is set to match.
+    options.units[0].line = {38400, Parity::None, 8, 2};
+    Simulator sim(options);
+    EXPECT_EQ(sim.devicePath(), options.devicePath);
+
+    ASSERT_EQ(write(master, "rt\r", 3), 3);
+    ASSERT_TRUE(sim.waitForRequests(1, 3000ms));
+    const RequestRecord r = sim.requestLog().front();
+    EXPECT_TRUE(r.answered);
+    // On a device the simulator sees its own settings, parity included.
+    EXPECT_TRUE(r.line.parityVisible);
+    EXPECT_EQ(r.line.parity, Parity::None);
+    EXPECT_EQ(r.line.baud, 38400);
+    EXPECT_EQ(r.line.stopBits, 2);
+    std::string got;
+    char buffer[64];
+    for (int i = 0; i < 300 && got.find("\r\n") == std::string::npos; ++i) {
+        const ssize_t n = read(master, buffer, sizeof buffer);
+        if (n > 0)
+            got.append(buffer, static_cast<size_t>(n));
+        else
+            usleep(10000);
+    }
+    EXPECT_EQ(got, "rt KM40 V2.31\r\n");
+
+    // The adapter vanishes: the simulator notices the hang-up and stops using the line.
+    close(master);
+    for (int i = 0; i < 300 && sim.lineOpen(); ++i)
+        usleep(10000);
+    EXPECT_FALSE(sim.lineOpen());
+}
+
+} // namespace
+} // namespace km4x::test

@@ -65,6 +65,7 @@ TEST_F(EndToEnd, OpenRequestCloseAndOpenAgain)
     EXPECT_EQ(deactivated, 1);
     port.Open();
     EXPECT_EQ(send(c, "rf").data, "rf -1\r\n");
+    port.Close(); // while the counters above still exist
 }
 
 TEST_F(EndToEnd, ASecondPortOnTheSameLineIsRefused)

@@ -14,9 +14,10 @@ void OutputSchedule::add(Clock::time_point start, const std::string& bytes, Cloc
         m_chunks.push_back({start, bytes, start});
         return;
     }
+    // A byte has arrived once its stop bit is over: one byte time after it started.
     for (size_t i = 0; i < bytes.size(); ++i) {
-        const auto due = start + byteTime * static_cast<long>(i);
-        m_chunks.push_back({due, std::string(1, bytes[i]), due + byteTime});
+        const auto due = start + byteTime * static_cast<long>(i + 1);
+        m_chunks.push_back({due, std::string(1, bytes[i]), due});
     }
 }
 

@@ -13,8 +13,9 @@ class OutputSchedule {
 public:
     using Clock = std::chrono::steady_clock;
 
-    // Queues `bytes` to start at `start`. With a non-zero byteTime each byte gets its own slot,
-    // one byteTime after the previous one. Output never overtakes what is queued before it.
+    // Queues `bytes` to start at `start`. With a non-zero byteTime the bytes are paced: byte i
+    // is handed over at start + (i + 1) * byteTime, when it would have fully arrived on a wire.
+    // Output never overtakes what is queued before it.
     void add(Clock::time_point start, const std::string& bytes, Clock::duration byteTime);
 
     std::optional<Clock::time_point> nextDue() const;

@@ -142,12 +142,11 @@ TEST(OutputScheduleTest, PacesBytesAndNeverLetsOutputOvertake)
     const auto t0 = Clock::now();
     schedule.add(t0 + 10ms, "abc", 1ms);
     schedule.add(t0, "XY", Clock::duration::zero()); // queued later, so it goes later
-    ASSERT_EQ(schedule.nextDue(), t0 + 10ms);
-    EXPECT_EQ(schedule.takeDue(t0 + 9ms), "");
-    EXPECT_EQ(schedule.takeDue(t0 + 10ms), "a");
-    EXPECT_EQ(schedule.takeDue(t0 + 12ms), "bc");
-    EXPECT_EQ(schedule.nextDue(), t0 + 13ms); // after the last paced byte has left the wire
-    EXPECT_EQ(schedule.takeDue(t0 + 13ms), "XY");
+    ASSERT_EQ(schedule.nextDue(), t0 + 11ms); // the first byte has arrived one byte time later
+    EXPECT_EQ(schedule.takeDue(t0 + 10ms), "");
+    EXPECT_EQ(schedule.takeDue(t0 + 11ms), "a");
+    EXPECT_EQ(schedule.takeDue(t0 + 12ms), "b");
+    EXPECT_EQ(schedule.takeDue(t0 + 13ms), "cXY");
     EXPECT_TRUE(schedule.empty());
     schedule.putBack("rest", t0);
     EXPECT_EQ(schedule.takeDue(t0), "rest");

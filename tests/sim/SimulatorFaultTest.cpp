@@ -92,7 +92,7 @@ TEST_F(SimulatorFault, PacingSendsNoFasterThanTheWireSpeed)
     const auto start = std::chrono::steady_clock::now();
     const std::string reply = client.request("rf", 10000ms);
     EXPECT_EQ(reply.size(), 50u);
-    EXPECT_GE(std::chrono::steady_clock::now() - start, 458ms * 49 / 50);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 458ms);
 }
 
 TEST_F(SimulatorFault, WrongEchoOnceThenRight)

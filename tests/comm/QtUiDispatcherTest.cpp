@@ -78,3 +78,26 @@ TEST(QtUiDispatcher, PortExchangesAndClosesUnderTheQtLoop)
     EXPECT_FALSE(port.Active());
     EXPECT_FALSE(c.Active());
 }
+
+TEST(QtUiDispatcher, AnExceptionFromAHandedOverCallGoesToTheHandler)
+{
+    app();
+    QtUiDispatcher ui;
+    std::string caught;
+    ui.setExceptionHandler([&](std::exception_ptr e) {
+        try {
+            std::rethrow_exception(e);
+        } catch (const std::exception& ex) {
+            caught = ex.what();
+        }
+    });
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        ui.runAndWait([] { throw std::runtime_error("handler failed"); });
+        done = true;
+        ui.wakeUp();
+    });
+    ui.processUntil([&] { return done.load(); });
+    worker.join();
+    EXPECT_EQ(caught, "handler failed");
+}

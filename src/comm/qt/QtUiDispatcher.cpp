@@ -1,6 +1,7 @@
 #include "comm/qt/QtUiDispatcher.h"
 
 #include <QAbstractEventDispatcher>
+#include <QtGlobal>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QMetaObject>
@@ -24,7 +25,31 @@ void QtUiDispatcher::runAndWait(const std::function<void()>& Call)
         return;
     }
     // Runs in the context object's thread, also inside a modal dialog's event loop.
-    QMetaObject::invokeMethod(context_.get(), [&Call] { Call(); }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        context_.get(),
+        [this, &Call] {
+            try {
+                Call();
+            } catch (...) {
+                if (exceptionHandler_) {
+                    exceptionHandler_(std::current_exception());
+                } else {
+                    try {
+                        throw;
+                    } catch (const std::exception& e) {
+                        qWarning("Unhandled exception in a serial event handler: %s", e.what());
+                    } catch (...) {
+                        qWarning("Unhandled exception in a serial event handler");
+                    }
+                }
+            }
+        },
+        Qt::BlockingQueuedConnection);
+}
+
+void QtUiDispatcher::setExceptionHandler(std::function<void(std::exception_ptr)> Handler)
+{
+    exceptionHandler_ = std::move(Handler);
 }
 
 void QtUiDispatcher::processUntil(const std::function<bool()>& Done)

@@ -4,6 +4,8 @@
 
 #include "comm/UiDispatcher.h"
 
+#include <exception>
+#include <functional>
 #include <memory>
 
 class QObject;
@@ -18,6 +20,12 @@ public:
     void wakeUp() override;
     bool isUiThread() const override;
 
+    // An exception must not pass through Qt's event loop. One thrown by a call handed over from
+    // another thread (a component's event handler) goes here instead, e.g. to show the standard
+    // error box; without a handler it is written to the Qt warning log.
+    void setExceptionHandler(std::function<void(std::exception_ptr)> Handler);
+
 private:
     std::unique_ptr<QObject> context_;
+    std::function<void(std::exception_ptr)> exceptionHandler_;
 };

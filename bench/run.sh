@@ -32,3 +32,5 @@ bench() {
 
 bench "exchange: KT750 requests against the simulator" bench_exchange bench_exchange 300
 # Further benchmarks follow here, one bench line each.
+# kmt40-cli: a whole read (backup, 448 values) against the simulator, as a ratio to 448 single-exchange floors.
+bench "cli: full read of 448 values through kmt40-cli" bench_cli_read bench_cli_read 2

@@ -3,6 +3,7 @@
 #include "app/KM40Main.h"
 
 #include <QAction>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -17,6 +18,8 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -49,11 +52,11 @@ QLabel* makeValuePanel(QWidget* parent, const QString& name, const QString& desi
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     panel->setAutoFillBackground(true);
-    panel->setMinimumHeight(kValuePanelHeight);
     panel->setMargin(2);
     QFont font = panel->font();
     font.setBold(true);
     panel->setFont(font);
+    panel->setFixedHeight(std::max(kValuePanelHeight, QFontMetrics(font).height() + 8));
     return panel;
 }
 
@@ -218,11 +221,17 @@ void TFormMain::buildControls()
         grid->setHorizontalSpacing(6);
         grid->setVerticalSpacing(4);
         for (int i = 0; i < 4; ++i) {
-            Panel_DW[i] = makeValuePanel(GroepDuimwiel, QStringLiteral("Panel_DW") + QString::number(i + 1));
-            grid->addWidget(Panel_DW[i], i / 2, i % 2);
+            const QString n = QString::number(i + 1);
+            auto* number = new QLabel(n, GroepDuimwiel);
+            number->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            Panel_DW[i] = makeValuePanel(GroepDuimwiel, QStringLiteral("Panel_DW") + n);
+            grid->addWidget(number, i, 0);
+            grid->addWidget(Panel_DW[i], i, 1);
         }
+        grid->setColumnStretch(1, 1);
+        grid->setRowStretch(4, 1);
         CmdDuimwiel = makeButton(GroepDuimwiel, QStringLiteral("CmdDuimwiel"), QStringLiteral("Duimwiel - ON"));
-        grid->addWidget(CmdDuimwiel, 2, 0, 1, 2, Qt::AlignRight);
+        grid->addWidget(CmdDuimwiel, 5, 0, 1, 2, Qt::AlignRight);
     }
 
     auto* inputColumn = new QVBoxLayout;
@@ -262,6 +271,10 @@ void TFormMain::buildControls()
         row->addWidget(MemoReceive, 6);
     }
     root->addWidget(GroepTerminal);
+
+    // Everything that sends waits for the port.
+    for (QPushButton* button : {CmdActual, CmdInUit, CmdDuimwiel, CmdResetError, CmdTerminalZenden})
+        button->setEnabled(false);
 
     Timer1 = named(new QTimer(this), QStringLiteral("Timer1"));
     Timer1->setInterval(1000);
@@ -318,15 +331,24 @@ void TFormMain::buildMenu()
 
 void TFormMain::buildStatusBar()
 {
-    static constexpr int widths[6] = {40, 80, 70, 80, 120, 80};
+    // Widths of the panels for a small Windows dialog font (about 5 pixels per character); they
+    // grow with a wider font, and never below what their fixed texts need.
+    static constexpr int designWidths[6] = {40, 80, 70, 80, 120, 80};
+    static constexpr double designCharWidth = 5.0;
+    const char* widestFixedText[6] = {"COM 16", "115200,E,8,1", "", "", "", ". . . . . . "};
+
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));
     bar->setSizeGripEnabled(false);
+    const QFontMetrics metrics(bar->font());
+    const double scale = std::max(1.0, metrics.averageCharWidth() / designCharWidth);
     for (int i = 0; i < 6; ++i) {
         QLabel* panel = named(new QLabel(bar), QStringLiteral("StatusPanel") + QString::number(i));
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        panel->setFixedWidth(widths[i]);
         panel->setMargin(1);
+        const int fixedTextWidth =
+            metrics.horizontalAdvance(QString::fromLatin1(widestFixedText[i])) + 2 * (panel->margin() + panel->frameWidth()) + 4;
+        panel->setFixedWidth(std::max(static_cast<int>(designWidths[i] * scale), fixedTextWidth));
         StatusPanels[i] = panel;
         bar->addWidget(panel);
     }

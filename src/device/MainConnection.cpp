@@ -66,9 +66,10 @@ void TFormMain::ZBComm1Deactivate(TObject*)
     for (QPushButton* button : {CmdResetError, CmdActual, CmdInUit, CmdDuimwiel})
         button->setEnabled(false);
 
-    for (int i = 0; i < static_cast<int>(StatusPanels.size()); ++i)
+    for (int i = 0; i < static_cast<int>(StatusPanels.size()); ++i) {
         setStatusPanel(i, i == 1 ? QStringLiteral("Offline") : QString());
-    StatusPanels[0]->setToolTip(QString());
+        StatusPanels[static_cast<std::size_t>(i)]->setToolTip(QString());
+    }
 
     QLabel* actualPanels[] = {PanelActPos, PanelSnelheid, PanelSpanning, PanelStroom, PanelActPosLin};
     for (QLabel* panel : actualPanels)
@@ -114,6 +115,8 @@ void TFormMain::KT750TypeInfoCommResult(TObject*, TMemoryStream& Result)
     const bool typeReply = identification_.IdentificationStep() == 0;
     const device::IdentificationChain::Outcome outcome = identification_.OnReply(value, LanguageLoaded);
     setStatusPanel(outcome.statusPanel, tx(outcome.text));
+    // The panels are narrow; the whole text is one hover away.
+    StatusPanels[static_cast<std::size_t>(outcome.statusPanel)]->setToolTip(tx(outcome.text));
     if (typeReply)
         DeviceModel = identification_.DeviceModel();
     if (outcome.warnWrongModel) {

@@ -1,0 +1,86 @@
+// Renders the main window in Dutch, English and German, connected to a simulated controller that
+// reports an error, into main-nl.png, main-en.png and main-de.png in the given directory.
+// Run under Xvfb: xvfb-run -a build/bin/main_window_screenshots docs/screenshots
+#include "TempProgramDir.h"
+#include "app/KM40Main.h"
+#include "app/core/Global_var.h"
+#include "comm/PortNames.h"
+#include "comm/qt/QtUiDispatcher.h"
+
+#include <Simulator.h>
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <cstdio>
+
+namespace {
+
+bool waitFor(const std::function<bool()>& condition, int ms = 10000)
+{
+    QDeadlineTimer deadline(ms);
+    while (!condition() && !deadline.hasExpired())
+        QTest::qWait(20);
+    return condition();
+}
+
+bool render(const QString& outputDir, int languageIndex, const char* code)
+{
+    km4x::SimulatorOptions options;
+    km4x::UnitConfig unit;
+    unit.number = 0;
+    unit.line = km4x::LineSettings{38400, km4x::Parity::Even, 8, 1};
+    options.units = {unit};
+    km4x::Simulator simulator(options);
+    simulator.setErrorNumber(0, 12);
+
+    TempProgramDir dir({QStringLiteral("Taal0.ini"), QStringLiteral("Taal1.ini"), QStringLiteral("Taal2.ini"),
+                        QStringLiteral("Parameters.txt"), QStringLiteral("ParNo.txt")});
+    dir.Write(QStringLiteral("application.ini"),
+              "[Serieel]\r\nbaudrate=6\r\nparity=1\r\nunit_no=0\r\n[Opties]\r\nTaal=" +
+                  QByteArray::number(languageIndex) + "\r\n[Poorten]\r\nCOM1=" +
+                  QByteArray::fromStdString(simulator.devicePath()) + "\r\n");
+
+    Global_var.Reset();
+    bool ok = false;
+    {
+        TFormMain form(dir.Path());
+        form.show();
+        QTest::mouseClick(form.CmdSelectUnit, Qt::LeftButton);
+        ok = waitFor([&] { return !form.StatusPanelText(4).isEmpty(); });
+        form.Timer1Timer();
+        ok = ok && waitFor([&] { return !form.PanelErrorNo->text().isEmpty(); });
+        form.EditZenden->setText(QStringLiteral("rt"));
+        QTest::mouseClick(form.CmdTerminalZenden, Qt::LeftButton);
+        ok = ok && waitFor([&] { return !form.MemoReceive->toPlainText().isEmpty(); });
+        QTest::qWait(200);
+        const QString path = QDir(outputDir).filePath(QStringLiteral("main-%1.png").arg(QLatin1String(code)));
+        ok = ok && form.grab().save(path);
+        std::printf("%s: %s\n", qPrintable(path), ok ? "written" : "FAILED");
+        form.ZBComm1.Close();
+    }
+    ClearPortDevicePaths();
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QtUiDispatcher dispatcher;
+    UiDispatcher::SetDefault(&dispatcher);
+    const QString outputDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+    QDir().mkpath(outputDir);
+    bool ok = render(outputDir, 0, "nl");
+    ok = render(outputDir, 1, "en") && ok;
+    ok = render(outputDir, 2, "de") && ok;
+    UiDispatcher::SetDefault(nullptr);
+    return ok ? 0 : 1;
+}

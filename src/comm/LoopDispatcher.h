@@ -28,7 +28,8 @@ public:
     // Serves calls for Ms milliseconds (0: only those already waiting); returns how many ran.
     int runPending(int Ms);
     // Serves calls until Predicate is true or Ms milliseconds have passed (negative: no limit);
-    // returns the final value of Predicate.
+    // returns the final value of Predicate. Predicate is checked after every call served and after
+    // wakeUp, so it should depend on what the calls (component events) change.
     bool runUntil(const std::function<bool()>& Predicate, int Ms);
 
 private:

@@ -42,14 +42,6 @@ const CommandSpec* FindCommand(const std::string& name)
     return nullptr;
 }
 
-const CommandSpec& SpecOf(CliCommand command)
-{
-    for (const CommandSpec& spec : Commands)
-        if (spec.command == command)
-            return spec;
-    return Commands[0];
-}
-
 std::optional<int> ParseWhole(const std::string& text)
 {
     int value = 0;
@@ -141,11 +133,6 @@ std::optional<int> ComPortIndex(const std::string& port)
     if (!number || *number < 1 || *number > PortCount)
         return std::nullopt;
     return *number - 1;
-}
-
-const char* CommandName(CliCommand command)
-{
-    return SpecOf(command).name;
 }
 
 CliParseResult ParseCliOptions(const std::vector<std::string>& args)

@@ -50,7 +50,4 @@ CliParseResult ParseCliOptions(const std::vector<std::string>& args);
 // nullopt for a device path.
 std::optional<int> ComPortIndex(const std::string& port);
 
-// The command's name as typed ("read-params").
-const char* CommandName(CliCommand command);
-
 } // namespace cli

@@ -14,7 +14,9 @@ CliSession::CliSession(LoopDispatcher& loop, LineSetup setup, std::ostream& out,
 
 std::optional<CliOutcome> CliSession::Connect()
 {
-    const std::string where = setup_.devicePath + " (" + LineSettingsText(setup_.port) + ")";
+    // The line as used, so a wrong default is easy to spot in the message.
+    const std::string where = setup_.devicePath + " (" + LineSettingsText(setup_.port) +
+                              (setup_.settingsFileRead ? ")" : ", no application.ini beside the program)");
     try {
         link_.Open(setup_);
     } catch (const std::exception& e) {

@@ -76,7 +76,7 @@ TEST_F(CliSettingsTest, WithoutSettingsFileThePlacedPortDefaultsApply)
     const ProcessResult r = RunBare({"--port", sim().devicePath(), "identify"});
 
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(Message(r).find("9600,O,8,1"), std::string::npos) << r.err;
+    EXPECT_NE(Message(r).find("9600,O,8,1, no application.ini"), std::string::npos) << r.err;
     EXPECT_EQ(FirstRequest().text, "sc 0");
     EXPECT_EQ(FirstRequest().line.baud, 9600);
     EXPECT_EQ(FirstRequest().line.stopBits, 1);

@@ -4,10 +4,9 @@
 // port's callbacks in the test's thread.
 
 #include "comm/LoopDispatcher.h"
-#include "comm/PortNames.h"
 #include "comm/ZBComm.h"
 
-#include "Simulator.h"
+#include "support/SimulatorFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -25,17 +24,12 @@ class SimulatorPort {
 public:
     SimulatorPort()
     {
-        SetPortDevicePath(TPort::COM1, sim.devicePath());
-        port.SetPortName(TPort::COM1);
+        port.SetPortName(pty.port());
         port.SetBaudrate(TBaudrate::br38400); // the simulated unit's line
         port.SetFrameParitybit(TParityBit::Even);
         port.Open();
     }
-    ~SimulatorPort()
-    {
-        port.Close();
-        ClearPortDevicePaths();
-    }
+    ~SimulatorPort() { port.Close(); }
 
     // Serves the port until Done is true; false when Patience ran out.
     bool until(const std::function<bool()>& Done) { return ui.runUntil(Done, Patience); }
@@ -49,7 +43,8 @@ public:
         return texts;
     }
 
-    km4x::Simulator sim;
+    SimulatorOnPty pty;
+    km4x::Simulator& sim = pty.sim();
     LoopDispatcher ui;
     TZBComm port{&ui};
 };

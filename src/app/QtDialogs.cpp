@@ -1,6 +1,7 @@
 #include "app/QtDialogs.h"
 
-#include <QApplication>
+#include "app/core/Global_var.h"
+
 #include <QFileDialog>
 #include <QPrintDialog>
 
@@ -24,11 +25,23 @@ void SetAppDialogs(Dialogs* dialogs)
     installedDialogs = dialogs;
 }
 
+namespace {
+// Message texts join their lines with LF CR (or CR LF); a label wants plain LF.
+QString plainLines(QString text)
+{
+    text.replace(QLatin1String("\n\r"), QLatin1String("\n"));
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+} // namespace
+
 QMessageBox::StandardButton QtDialogs::MessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
                                                   const QString& text, QMessageBox::StandardButtons buttons,
                                                   QMessageBox::StandardButton defaultButton)
 {
-    QMessageBox box(icon, caption, text, buttons, parent);
+    QMessageBox box(icon, caption, plainLines(text), buttons, parent);
+    box.setTextFormat(Qt::PlainText);
     if (defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(defaultButton);
     return static_cast<QMessageBox::StandardButton>(box.exec());
@@ -36,7 +49,9 @@ QMessageBox::StandardButton QtDialogs::MessageBox(QWidget* parent, QMessageBox::
 
 void QtDialogs::ShowError(QWidget* parent, const QString& text)
 {
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), text, QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::Critical, QString::fromLatin1(ApplicationTitle), plainLines(text), QMessageBox::Ok,
+                    parent);
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

@@ -114,8 +114,13 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), &readWindow, kWaitMs);
         h.Sim().clearLog();
         form.Timer1Timer();
-        QCOMPARE(form.ZBComm1.QueueLength(), std::size_t(0));
+        // Requests are served in order: had the tick sent "rf", it would come before this one.
+        form.EditZenden->setText(QStringLiteral("rt"));
+        QTest::mouseClick(form.CmdTerminalZenden, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(form.MemoReceive->toPlainText(), QStringLiteral("rt KM40 V2.31"), kWaitMs);
+        QCOMPARE(h.Requests(true), std::vector<std::string>{"rt"});
 
+        h.Sim().clearLog();
         readWindow.hide();
         QApplication::setActiveWindow(&form);
         form.Timer1Timer();

@@ -314,6 +314,24 @@ private slots:
         QVERIFY(!form.CmdTerminalZenden->isEnabled());
         QVERIFY(!form.KM40ontvangen1->isEnabled());
     }
+
+    void aPortInUseIsReportedAndOpensOnceFreed()
+    {
+        MainWindowHarness h({Unit(12)}, 12);
+        TFormMain& form = h.CreateForm();
+        {
+            TZBComm other;
+            other.Open(); // COM1, mapped to the simulator by the settings file
+            h.ClickOpenClose();
+            QVERIFY(!form.ZBComm1.Active());
+            QCOMPARE(h.dialogs.count(FakeDialogs::Kind::Error), 1);
+            QCOMPARE(Panel(form, 1), QStringLiteral("Offline"));
+            other.Close();
+        }
+        h.ClickOpenClose();
+        QVERIFY(form.ZBComm1.Active());
+        QTRY_COMPARE_WITH_TIMEOUT(Panel(form, 4), QStringLiteral("SN 4711"), kWaitMs);
+    }
 };
 
 KMT40_GUI_TEST_MAIN(MainWindowConnectionTest)

@@ -6,7 +6,7 @@
 //   FakeDialogs dialogs;                    // answers: message boxes -> default (or first) button,
 //   FakeDialogs::Installed use(dialogs);    //          file dialogs -> "" (cancel), print -> false
 //   dialogs.messageAnswers.push_back(QMessageBox::Yes);
-//   dialogs.openFileAnswers.push_back("/tmp/x.app");
+//   dialogs.openFileAnswers.push_back("chosen.app");
 //   ... drive the window ...
 //   QCOMPARE(dialogs.asked.size(), 1);
 //   QCOMPARE(dialogs.asked[0].kind, FakeDialogs::Kind::Message);

@@ -7,6 +7,7 @@
 #include "app/StartOptions.h"
 #include "app/core/Global_var.h"
 #include "comm/qt/QtUiDispatcher.h"
+#include "params/MainParamCommands.h"
 
 #include <QSpinBox>
 
@@ -29,6 +30,7 @@ int main(int argc, char** argv)
     const StartOptions options = ParseStartOptions(app.arguments());
     std::unique_ptr<SimulatedLine> simulated; // outlives the window, whose port talks to it
     TFormMain formMain({}, options.arguments);
+    InstallTransferCommands(formMain);
     if (options.simulate) {
         try {
             simulated = std::make_unique<SimulatedLine>(formMain.ZBComm1, formMain.SpinEditUnitSelect->value());

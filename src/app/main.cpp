@@ -1,4 +1,5 @@
 // kmt40: one copy per user; the main window first, the simulated controller when asked for.
+#include "app/CloseOnSignal.h"
 #include "app/Dialogs.h"
 #include "app/KM40Main.h"
 #include "app/KmtApplication.h"
@@ -41,6 +42,7 @@ int main(int argc, char** argv)
     }
 
     single.SetWindow(&formMain);
+    CloseOnSignal closeOnSignal(&formMain);
     QObject::connect(&formMain, &TFormMain::Closed, &app, &QCoreApplication::quit);
     formMain.show();
     const int result = app.exec();

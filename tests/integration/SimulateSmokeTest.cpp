@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QWidget>
 
@@ -57,6 +58,29 @@ private:
     bool copied_ = false;
 };
 
+// True once the program listens for later copies (its socket lies in its own temp directory).
+bool ListensForLaterCopies(const ProgramCopy& copy)
+{
+    const QDir tmp(copy.Dir().File(QStringLiteral("tmp")));
+    return !tmp.entryList({QStringLiteral("Kelmor Software Tool*")}, QDir::System | QDir::Files).isEmpty();
+}
+
+// True when the process holds a pseudo-terminal master open: the simulated controller's line.
+// Only Linux shows this (in /proc); elsewhere it is taken on trust.
+bool HoldsAPseudoTerminal(qint64 pid)
+{
+#ifdef Q_OS_LINUX
+    const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
+    for (const QFileInfo& fd : fds.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot))
+        if (fd.symLinkTarget() == QLatin1String("/dev/ptmx") || fd.symLinkTarget().startsWith(QLatin1String("/dev/pts/ptmx")))
+            return true;
+    return false;
+#else
+    Q_UNUSED(pid);
+    return true;
+#endif
+}
+
 bool IsDefaultAction(int signalNumber)
 {
     struct sigaction current = {};
@@ -80,8 +104,10 @@ private slots:
         copy.Prepare(first);
         first.start();
         QVERIFY2(first.waitForStarted(kWaitMs), qPrintable(first.errorString()));
+        QTRY_VERIFY_WITH_TIMEOUT(ListensForLaterCopies(copy), kWaitMs);
         QTest::qWait(2000);
         QCOMPARE(first.state(), QProcess::Running);
+        QVERIFY(HoldsAPseudoTerminal(first.processId()));
 
         // A second copy finds the first, asks it forward and ends without a window of its own.
         QProcess second;

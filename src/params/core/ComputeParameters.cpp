@@ -1,5 +1,6 @@
 #include "params/core/ComputeParameters.h"
 
+#include "params/core/TransferComponent.h"
 #include "params/core/TransferReplies.h"
 
 namespace {
@@ -15,9 +16,7 @@ constexpr int FailedAfterText = 6;
 
 TComputeParameters::TComputeParameters(TZBComm* Port)
 {
-    KT750ParLoader.SetProtocolHead(TSequenceChar::scNone);
-    KT750ParLoader.SetProtocolFoot(TSequenceChar::scCR);
-    KT750ParLoader.SetTimeoutTime(TimeoutTime);
+    ConfigureTransferComponent(KT750ParLoader, TimeoutTime);
     KT750ParLoader.OnCommResult = [this](TObject* Sender, TMemoryStream& Result) {
         KT750ParLoaderCommResult(Sender, Result);
     };

@@ -39,7 +39,6 @@ public:
 
 private:
     void RequestCurrent();
-    void StartSetpoints();
 
     TParameterValues readParameters_{};
     TSetpointValues readSetpoints_{};

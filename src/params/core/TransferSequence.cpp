@@ -1,5 +1,7 @@
 #include "params/core/TransferSequence.h"
 
+#include "params/core/TransferReplies.h"
+
 void TTransferSequence::Watch(TKT750Protocol& Component)
 {
     watched_.push_back(&Component);
@@ -33,6 +35,52 @@ void TTransferSequence::BeginRun()
     view_.Outcome = TTransferOutcome::Running;
     view_.Reply.clear();
     view_.Error = TCommError{};
+    if (mode_ == TTransferMode::Setpoints)
+        ShowValue(false, 1);
+    else
+        ShowValue(true, 0);
+}
+
+void TTransferSequence::ShowValue(bool Parameters, int Number)
+{
+    view_.Parameters = Parameters;
+    view_.CurrentNumber = Number;
+    view_.Panel = TPanelText::Of(Parameters ? ParameterTextKey : SetpointTextKey, std::to_string(Number));
+    view_.ProgressMax = Parameters ? LastParameter : LastSetpoint;
+}
+
+bool TTransferSequence::ShowNextValue()
+{
+    if (view_.CurrentNumber >= (view_.Parameters ? LastParameter : LastSetpoint))
+        return false;
+    ShowValue(view_.Parameters, view_.CurrentNumber + 1);
+    view_.ProgressPosition = view_.CurrentNumber;
+    return true;
+}
+
+void TTransferSequence::ShowFirstSetpoint()
+{
+    ShowValue(false, 1);
+    view_.PanelRed = false;
+    view_.ProgressPosition = 1;
+}
+
+bool TTransferSequence::RetryWrongReply(const std::vector<uint8_t>& Reply)
+{
+    if (!view_.RetryPending) {
+        view_.RetryPending = true;
+        return true;
+    }
+    view_.Reply = ReplyHead(Reply, 4);
+    Fail(TPanelText::Of(WrongReplyTextKey, view_.Reply + WrongReplyItem(view_.Parameters, view_.CurrentNumber)),
+         TTransferOutcome::WrongReply);
+    return false;
+}
+
+void TTransferSequence::AcceptReply()
+{
+    view_.RetryPending = false;
+    view_.PanelRed = false;
 }
 
 void TTransferSequence::Send(TKT750Protocol& Component, const std::string& Text)

@@ -1,5 +1,6 @@
 #pragma once
-// Common ground of the read and write runs: one request outstanding at a time, the buttons OK,
+// Common ground of the read and write runs: one request outstanding at a time, the walk through
+// the parameters and then (or only) the setpoints, one wrong reply asked for again, the buttons OK,
 // Again and Cancel, the error reports of the protocol components, and the way out when the port
 // closes under a running request.
 //
@@ -8,10 +9,12 @@
 // finished, an error report ended the request, or the port is closed - Cancel closes at once, so a
 // window never waits for an event that will not come.
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "app/core/Global_var.h"
 #include "comm/KT750Protocol.h"
 #include "comm/ZBComm.h"
 #include "params/core/TransferView.h"
@@ -50,7 +53,8 @@ protected:
     // The components whose port the run watches; their OnDeactivate (raised when the port closes)
     // ends a running request.
     void Watch(TKT750Protocol& Component);
-    // Clears the flags and buttons as every start does.
+    // Clears the flags and buttons as every start does and shows the run's first value: setpoint 1
+    // when only setpoints are transferred, parameter 0 otherwise.
     void BeginRun();
     // Sends Text on Component and announces the change; a closed port ends the run at once as
     // PortClosed. Callers update the view first: Send is the last step of a handler.
@@ -64,17 +68,37 @@ protected:
     // The shared error handler (after TakeEvent): time-out and line/system errors fail the run;
     // any other report keeps the panel and offers Again.
     void HandleCommError(const TCommError& CommError);
+    // A wrong reply to the current request. The first in a row returns true: the caller asks once
+    // more. The second fails the run with the wrong-reply text naming the request ("P[017]").
+    bool RetryWrongReply(const std::vector<uint8_t>& Reply);
+    // A good reply ends a retry and a red panel.
+    void AcceptReply();
+    // Moves on to the next value of the set being transferred and shows it; false, with nothing
+    // changed, when the set's last value is done.
+    bool ShowNextValue();
+    // Moves on from the last parameter to setpoint 1.
+    void ShowFirstSetpoint();
     // The run completed: OK enabled and focused, Again enabled.
     void Finish(TTransferOutcome Outcome);
     void Changed();
-    // The texts of a run's panel: PanelTekst0 time-out, PanelTekst1 communication error.
+    // The texts both runs' panels share: PanelTekst0 time-out, 1 communication error, 2 the
+    // parameter and 4 the setpoint being transferred (+ number), 7 wrong reply.
     static constexpr int TimeoutTextKey = 0;
     static constexpr int CommErrorTextKey = 1;
+    static constexpr int ParameterTextKey = 2;
+    static constexpr int SetpointTextKey = 4;
+    static constexpr int WrongReplyTextKey = 7;
+
+    // Parameters are numbered 0..399, setpoints 1..48.
+    static constexpr int LastParameter = ParameterCount - 1;
+    static constexpr int LastSetpoint = SetpointCount;
 
     TTransferView view_;
     TTransferMode mode_ = TTransferMode::Parameters;
 
 private:
+    // Shows value Number of the parameters or the setpoints as the one being transferred.
+    void ShowValue(bool Parameters, int Number);
     void PortDeactivated();
     void CloseWith(TTransferResult Result);
     bool PortActive() const;

@@ -2,24 +2,20 @@
 
 #include <string>
 
+#include "params/core/TransferComponent.h"
 #include "params/core/TransferReplies.h"
 
 namespace {
 
-// Panel texts of the write window (language section "SchrijfParSoll").
-constexpr int WritingParameterText = 2;
+// Panel texts of the write window (language section "SchrijfParSoll") beside the ones every run
+// shares.
 constexpr int ComputedMode0Text = 3;
-constexpr int WritingSetpointText = 4;
 constexpr int SetpointsWrittenText = 5;
 constexpr int ComputedMode2Text = 6;
-constexpr int WrongReplyText = 7;
 constexpr int ComputedMode3Text = 8;
 constexpr int RefusedText = 9;
 constexpr int ComputeFailedBeforeText = 10;
 constexpr int ComputeFailedAfterText = 11;
-
-constexpr int LastParameter = ParameterCount - 1;
-constexpr int LastSetpoint = SetpointCount;
 
 int ComputedText(TTransferMode mode)
 {
@@ -36,19 +32,12 @@ int ComputedText(TTransferMode mode)
     return ComputedMode0Text;
 }
 
-void Configure(TKT750Protocol& component, int timeoutTime)
-{
-    component.SetProtocolHead(TSequenceChar::scNone);
-    component.SetProtocolFoot(TSequenceChar::scCR);
-    component.SetTimeoutTime(timeoutTime);
-}
-
 } // namespace
 
 TWriteSequence::TWriteSequence(TZBComm* Port)
 {
-    Configure(KT750SchrijfParSoll, WriteTimeoutTime);
-    Configure(KT750BerekenParameters, ComputeTimeoutTime);
+    ConfigureTransferComponent(KT750SchrijfParSoll, WriteTimeoutTime);
+    ConfigureTransferComponent(KT750BerekenParameters, ComputeTimeoutTime);
     KT750SchrijfParSoll.OnCommResult = [this](TObject* Sender, TMemoryStream& Result) {
         KT750SchrijfParSollCommResult(Sender, Result);
     };
@@ -75,17 +64,6 @@ void TWriteSequence::SetZBComm(TZBComm* Port)
 void TWriteSequence::Start()
 {
     BeginRun();
-    if (mode_ == TTransferMode::Setpoints) {
-        view_.CurrentNumber = 1;
-        view_.Parameters = false;
-        view_.Panel = TPanelText::Of(WritingSetpointText, std::to_string(1));
-        view_.ProgressMax = LastSetpoint;
-    } else {
-        view_.CurrentNumber = 0;
-        view_.Parameters = true;
-        view_.Panel = TPanelText::Of(WritingParameterText, std::to_string(0));
-        view_.ProgressMax = LastParameter;
-    }
     WriteCurrent();
 }
 
@@ -97,17 +75,6 @@ void TWriteSequence::WriteCurrent()
         Send(KT750SchrijfParSoll, "wp " + number + " " + std::to_string(parameters_[n]));
     else
         Send(KT750SchrijfParSoll, "ws " + number + " " + std::to_string(setpoints_[n]));
-}
-
-void TWriteSequence::StartSetpoints()
-{
-    view_.CurrentNumber = 1;
-    view_.Panel = TPanelText::Of(WritingSetpointText, std::to_string(1));
-    view_.PanelRed = false;
-    view_.ProgressMax = LastSetpoint;
-    view_.ProgressPosition = 1;
-    view_.Parameters = false;
-    WriteCurrent();
 }
 
 void TWriteSequence::StartComputation()
@@ -131,41 +98,20 @@ void TWriteSequence::KT750SchrijfParSollCommResult(TObject*, TMemoryStream& Resu
         return;
     }
     if (!ReplyEchoes(reply, view_.Parameters ? "wp" : "ws")) {
-        if (!view_.RetryPending) {
-            view_.RetryPending = true;
+        if (RetryWrongReply(reply))
             WriteCurrent();
-            return;
-        }
-        view_.Reply = ReplyHead(reply, 4);
-        Fail(TPanelText::Of(WrongReplyText, view_.Reply + WrongReplyItem(view_.Parameters, view_.CurrentNumber)),
-             TTransferOutcome::WrongReply);
         return;
     }
-    view_.RetryPending = false;
-    view_.PanelRed = false;
+    AcceptReply();
 
-    int& number = view_.CurrentNumber;
-    if (view_.Parameters) {
-        if (number < LastParameter) {
-            ++number;
-            view_.Panel = TPanelText::Of(WritingParameterText, std::to_string(number));
-            view_.ProgressPosition = number;
-            WriteCurrent();
-        } else if (mode_ != TTransferMode::Parameters) {
-            StartSetpoints();
-        } else {
-            StartComputation();
-        }
-        return;
-    }
-    if (number < LastSetpoint) {
-        ++number;
-        view_.Panel = TPanelText::Of(WritingSetpointText, std::to_string(number));
-        view_.ProgressPosition = number;
+    if (ShowNextValue()) {
+        WriteCurrent();
+    } else if (view_.Parameters && mode_ != TTransferMode::Parameters) {
+        ShowFirstSetpoint();
         WriteCurrent();
     } else if (mode_ == TTransferMode::Setpoints) {
         view_.Panel = TPanelText::Of(SetpointsWrittenText);
-        view_.ProgressPosition = number;
+        view_.ProgressPosition = view_.CurrentNumber;
         Finish(TTransferOutcome::Finished);
     } else {
         StartComputation();

@@ -51,7 +51,6 @@ public:
 
 private:
     void WriteCurrent();
-    void StartSetpoints();
     void StartComputation();
 
     TParameterValues parameters_{};

@@ -467,6 +467,28 @@ bool TZBCommThread::buildTelegram(std::size_t& Length)
     return true;
 }
 
+TZBCommThread::AfterReply TZBCommThread::settleTelegramReply()
+{
+    if (abandoned() || error_.Code == ecPortClosed)
+        return AfterReply::Done;
+    // The device's own error telegram came in whole: it is the reply.
+    if (error_.Code == ecDeviceError)
+        return AfterReply::Done;
+    if (error_.Code != 0 && error_.Code != ecTimeout) {
+        discardInput();
+        if (abandoned())
+            return AfterReply::Done;
+    }
+    if (error_.Code != 0)
+        return AfterReply::Reject;
+    // A good telegram goes to the component; setting the flag asks for the exchange once more.
+    flag_ = false;
+    dataCallback();
+    if (abandoned() || !flag_)
+        return AfterReply::Done;
+    return AfterReply::NextTelegram;
+}
+
 void TZBCommThread::exchangeZB2()
 {
     for (;;) {
@@ -537,24 +559,11 @@ void TZBCommThread::exchangeZB2()
                 state = 2;
             }
         }
-        if (abandoned() || error_.Code == ecPortClosed)
+        const AfterReply next = settleTelegramReply();
+        if (next == AfterReply::Done)
             return;
-        if (error_.Code == ecDeviceError)
-            return;
-        if (error_.Code != 0 && error_.Code != ecTimeout) {
-            discardInput();
-            if (abandoned())
-                return;
-        }
-        if (error_.Code == 0) {
-            flag_ = false;
-            dataCallback();
-            if (abandoned())
-                return;
-            if (flag_)
-                continue;
-            return;
-        }
+        if (next == AfterReply::NextTelegram)
+            continue;
         // The work buffer holds a telegram only when one came in whole.
         if (error_.Code != ecCheckSum)
             work_[0] = 0;
@@ -638,25 +647,12 @@ void TZBCommThread::exchangeRTQ()
                 break;
             }
         }
-        if (abandoned() || error_.Code == ecPortClosed)
+        const AfterReply next = settleTelegramReply();
+        if (next == AfterReply::Done)
             return;
-        if (error_.Code == ecDeviceError)
-            return;
-        if (error_.Code != 0 && error_.Code != ecTimeout) {
-            discardInput();
-            if (abandoned())
-                return;
-        }
-        if (error_.Code == 0) {
-            flag_ = false;
-            dataCallback();
-            if (abandoned())
-                return;
-            if (flag_) {
-                attempts = 0;
-                continue;
-            }
-            return;
+        if (next == AfterReply::NextTelegram) {
+            attempts = 0;
+            continue;
         }
         // The work buffer holds a telegram only when one came in whole.
         work_[0] = error_.Code == ecCheckSum && state == 4 ? static_cast<uint8_t>(count) : 0;

@@ -60,6 +60,11 @@ private:
     void exchangeZB2();
     void exchangeRTQ();
     bool buildTelegram(std::size_t& Length);
+    // What a telegram exchange does once a reply has been read or reading it failed: Done (over),
+    // NextTelegram (the component asked for the exchange once more), Reject (the reply was faulty
+    // or missing: answer with a reject telegram).
+    enum class AfterReply { Done, NextTelegram, Reject };
+    AfterReply settleTelegramReply();
 
     // Callbacks run in the user-interface thread.
     void dataCallback();

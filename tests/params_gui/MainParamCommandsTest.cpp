@@ -215,5 +215,5 @@ private slots:
     }
 };
 
-XFER_GUI_TEST_MAIN(MainParamCommandsTest)
+KMT40_GUI_TEST_MAIN(MainParamCommandsTest)
 #include "MainParamCommandsTest.moc"

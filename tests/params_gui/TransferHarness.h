@@ -5,12 +5,12 @@
 
 #include "app/core/Global_var.h"
 #include "comm/ZBComm.h"
-#include "comm/qt/QtUiDispatcher.h"
 #include "support/FakeDialogs.h"
+#include "support/GuiTestMain.h"
+#include "support/RequestTexts.h"
 #include "support/SimulatorFixture.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -70,13 +70,7 @@ public:
         Global_var.Reset();
     }
 
-    std::vector<std::string> Requests() const
-    {
-        std::vector<std::string> texts;
-        for (const km4x::RequestRecord& record : sim.requestLog())
-            texts.push_back(record.text);
-        return texts;
-    }
+    std::vector<std::string> Requests() const { return RequestTexts(sim); }
 
     // Calls f on the simulator's thread for every request it received.
     void OnRequest(std::function<void(const std::string&)> f)
@@ -124,17 +118,3 @@ inline void PressWhenEnabled(QDialog* Window, QAbstractButton* Button)
 }
 
 } // namespace xfer_gui
-
-// main() of a window test: a QApplication with the Qt hand-over installed as the serial library's
-// dispatcher, as the program has it.
-#define XFER_GUI_TEST_MAIN(TestClass)                                                              \
-    int main(int argc, char** argv)                                                                \
-    {                                                                                              \
-        QApplication app(argc, argv);                                                              \
-        QtUiDispatcher dispatcher;                                                                 \
-        UiDispatcher::SetDefault(&dispatcher);                                                     \
-        TestClass test;                                                                            \
-        const int result = QTest::qExec(&test, argc, argv);                                        \
-        UiDispatcher::SetDefault(nullptr);                                                         \
-        return result;                                                                             \
-    }

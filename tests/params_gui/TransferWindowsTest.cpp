@@ -216,5 +216,5 @@ private slots:
     }
 };
 
-XFER_GUI_TEST_MAIN(TransferWindowsTest)
+KMT40_GUI_TEST_MAIN(TransferWindowsTest)
 #include "TransferWindowsTest.moc"

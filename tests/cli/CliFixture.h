@@ -4,6 +4,7 @@
 
 #include "CliProcess.h"
 #include "Simulator.h"
+#include "support/RequestTexts.h"
 
 #include <gtest/gtest.h>
 
@@ -41,13 +42,7 @@ protected:
     // Runs the tool with exactly these arguments.
     ProcessResult RunBare(const std::vector<std::string>& args) const { return program_.Run(args); }
 
-    std::vector<std::string> Requests() const
-    {
-        std::vector<std::string> texts;
-        for (const km4x::RequestRecord& record : sim_->requestLog())
-            texts.push_back(record.text);
-        return texts;
-    }
+    std::vector<std::string> Requests() const { return RequestTexts(*sim_); }
 
     std::string FilePath(const std::string& name) const { return program_.File(name).string(); }
 
@@ -56,21 +51,6 @@ protected:
 private:
     std::unique_ptr<km4x::Simulator> sim_;
 };
-
-// "rp 0" .. "rp 399" and the like.
-inline std::vector<std::string> Numbered(const std::string& letters, int first, int last)
-{
-    std::vector<std::string> texts;
-    for (int n = first; n <= last; ++n)
-        texts.push_back(letters + " " + std::to_string(n));
-    return texts;
-}
-
-inline std::vector<std::string> Joined(std::vector<std::string> a, const std::vector<std::string>& b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
 
 // The one message line the tool prints on failure.
 inline std::string Message(const ProcessResult& r)

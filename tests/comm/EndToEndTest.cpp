@@ -3,6 +3,7 @@
 // closing mid-exchange, and a device that vanishes.
 
 #include "CommTestSupport.h"
+#include "support/RequestTexts.h"
 #include "support/SimulatorFixture.h"
 
 using namespace commtest;
@@ -40,13 +41,7 @@ struct EndToEnd : ::testing::Test {
         EXPECT_TRUE(until([&] { return rec.completions() > before; })) << "no answer to " << text;
         return rec.last();
     }
-    std::vector<std::string> logged()
-    {
-        std::vector<std::string> texts;
-        for (const auto& r : sim->requestLog())
-            texts.push_back(r.text);
-        return texts;
-    }
+    std::vector<std::string> logged() { return RequestTexts(sim.sim()); }
 };
 
 } // namespace

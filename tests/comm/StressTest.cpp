@@ -2,6 +2,7 @@
 // user-interface loop, each served exactly once and in the order it was sent.
 
 #include "CommTestSupport.h"
+#include "support/RequestTexts.h"
 #include "support/SimulatorFixture.h"
 
 #include <random>
@@ -100,8 +101,5 @@ TEST(Stress, EveryRequestIsServedOnceInOrder)
         }
     }
     // The line saw every request exactly once, in the order they were handed over.
-    std::vector<std::string> seen;
-    for (const auto& r : sim->requestLog())
-        seen.push_back(r.text);
-    EXPECT_EQ(seen, sendOrder);
+    EXPECT_EQ(RequestTexts(sim.sim()), sendOrder);
 }

@@ -8,11 +8,6 @@ using namespace xfertest;
 
 namespace {
 
-std::string text(const TTransferView& view)
-{
-    return ComposePanelText(view.Panel, [](int key) { return "tekst " + std::to_string(key); });
-}
-
 class ComputeRun : public ::testing::Test, public SimulatorPort {
 protected:
     ComputeRun()

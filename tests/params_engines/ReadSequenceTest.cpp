@@ -32,11 +32,6 @@ protected:
     std::vector<TTransferResult> closes;
 };
 
-std::string text(const TTransferView& view)
-{
-    return ComposePanelText(view.Panel, [](int key) { return "tekst " + std::to_string(key); });
-}
-
 TEST_F(ReadRun, ParametersAreRequestedZeroTo399InOrderAndHeldUntilOK)
 {
     for (int n = 0; n < 400; ++n)
@@ -48,7 +43,7 @@ TEST_F(ReadRun, ParametersAreRequestedZeroTo399InOrderAndHeldUntilOK)
     read.Start();
     ASSERT_TRUE(runToEnd());
 
-    EXPECT_EQ(requests(), numbered("rp", 0, 399));
+    EXPECT_EQ(requests(), Numbered("rp", 0, 399));
     const TTransferView& view = read.View();
     EXPECT_EQ(view.Outcome, TTransferOutcome::Finished);
     EXPECT_FALSE(view.Failed);
@@ -80,7 +75,7 @@ TEST_F(ReadRun, SetpointsAreRequestedOneTo48)
     read.Start();
     ASSERT_TRUE(runToEnd());
 
-    EXPECT_EQ(requests(), numbered("rs", 1, 48));
+    EXPECT_EQ(requests(), Numbered("rs", 1, 48));
     EXPECT_EQ(read.View().ProgressMax, 48);
     EXPECT_EQ(text(read.View()), "tekst 5");
     ASSERT_FALSE(panels.empty());
@@ -99,7 +94,7 @@ TEST_P(ReadBothRun, ParametersThenSetpoints)
     read.Start();
     ASSERT_TRUE(runToEnd());
 
-    EXPECT_EQ(requests(), joined(numbered("rp", 0, 399), numbered("rs", 1, 48)));
+    EXPECT_EQ(requests(), Joined(Numbered("rp", 0, 399), Numbered("rs", 1, 48)));
     EXPECT_EQ(text(read.View()), "tekst 6");
     EXPECT_EQ(read.View().ProgressMax, 48);
     EXPECT_EQ(read.ReadParameters()[0], 42);
@@ -119,7 +114,7 @@ TEST_F(ReadRun, OneWrongEchoIsAskedForAgainAndTheRunGoesOn)
     read.Start();
     ASSERT_TRUE(runToEnd());
 
-    std::vector<std::string> expected = numbered("rs", 1, 48);
+    std::vector<std::string> expected = Numbered("rs", 1, 48);
     expected.insert(expected.begin() + 3, "rs 3");
     EXPECT_EQ(requests(), expected);
     EXPECT_EQ(read.View().Outcome, TTransferOutcome::Finished);
@@ -140,7 +135,7 @@ TEST_F(ReadRun, SecondWrongReplyStopsWithTheRequestNamed)
     read.Start();
     ASSERT_TRUE(runToEnd());
 
-    std::vector<std::string> expected = numbered("rp", 0, 17);
+    std::vector<std::string> expected = Numbered("rp", 0, 17);
     expected.push_back("rp 17");
     EXPECT_EQ(requests(), expected);
     const TTransferView& view = read.View();
@@ -196,7 +191,7 @@ TEST_F(ReadRun, TimeOutIsRedAndAgainStartsOverAtTheFirstParameter)
     read.SetMode(TTransferMode::Parameters);
     read.Start();
     ASSERT_TRUE(runToEnd());
-    EXPECT_EQ(requests(), numbered("rp", 0, 25));
+    EXPECT_EQ(requests(), Numbered("rp", 0, 25));
     EXPECT_EQ(read.View().Outcome, TTransferOutcome::Timeout);
     EXPECT_EQ(read.View().Error.Code, ecTimeout);
     EXPECT_EQ(text(read.View()), "tekst 0");
@@ -214,7 +209,7 @@ TEST_F(ReadRun, TimeOutIsRedAndAgainStartsOverAtTheFirstParameter)
     ASSERT_TRUE(until([this] { return read.View().CurrentNumber >= 3; }));
     const std::vector<std::string> sent = requests();
     ASSERT_GE(sent.size(), 3u);
-    EXPECT_EQ(std::vector<std::string>(sent.begin(), sent.begin() + 3), numbered("rp", 0, 2));
+    EXPECT_EQ(std::vector<std::string>(sent.begin(), sent.begin() + 3), Numbered("rp", 0, 2));
     read.Cancel();
     ASSERT_TRUE(until([this] { return !closes.empty(); }));
 }
@@ -235,7 +230,7 @@ TEST_F(ReadRun, CancelDuringTheRunClosesOnlyAtTheNextReply)
     ASSERT_TRUE(until([this] { return !closes.empty(); }));
     EXPECT_EQ(closes, std::vector<TTransferResult>{TTransferResult::Cancel});
     ui.runPending(300);
-    EXPECT_EQ(requests(), numbered("rp", 0, 10)); // nothing sent after the reply that closed
+    EXPECT_EQ(requests(), Numbered("rp", 0, 10)); // nothing sent after the reply that closed
     EXPECT_FALSE(read.View().Finished);
 }
 

@@ -1,11 +1,13 @@
 #pragma once
 // The real serial stack against a simulated controller on a pseudo-terminal: a simulator, a port
 // opened on it (COM1 mapped to the simulator's device) and the user-interface loop that serves the
-// port's callbacks in the test's thread.
+// port's callbacks in the test's thread; and the panel text of a run as the tests compare it.
 
 #include "comm/LoopDispatcher.h"
 #include "comm/ZBComm.h"
+#include "params/core/TransferView.h"
 
+#include "support/RequestTexts.h"
 #include "support/SimulatorFixture.h"
 
 #include <gtest/gtest.h>
@@ -35,13 +37,7 @@ public:
     bool until(const std::function<bool()>& Done) { return ui.runUntil(Done, Patience); }
 
     // The texts of the requests the simulator received, in order.
-    std::vector<std::string> requests() const
-    {
-        std::vector<std::string> texts;
-        for (const km4x::RequestRecord& record : sim.requestLog())
-            texts.push_back(record.text);
-        return texts;
-    }
+    std::vector<std::string> requests() const { return RequestTexts(sim); }
 
     SimulatorOnPty pty;
     km4x::Simulator& sim = pty.sim();
@@ -49,19 +45,10 @@ public:
     TZBComm port{&ui};
 };
 
-// "rp 0" .. "rp 399", "rs 1" .. "rs 48" and the like.
-inline std::vector<std::string> numbered(const std::string& letters, int first, int last)
+// A run's panel text with every language text shown as "tekst <key>".
+inline std::string text(const TTransferView& view)
 {
-    std::vector<std::string> texts;
-    for (int n = first; n <= last; ++n)
-        texts.push_back(letters + " " + std::to_string(n));
-    return texts;
-}
-
-inline std::vector<std::string> joined(std::vector<std::string> a, const std::vector<std::string>& b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
+    return ComposePanelText(view.Panel, [](int key) { return "tekst " + std::to_string(key); });
 }
 
 } // namespace xfertest

@@ -39,11 +39,6 @@ std::vector<std::string> Writes(const std::string& letters, int first, int last,
     return texts;
 }
 
-std::string text(const TTransferView& view)
-{
-    return ComposePanelText(view.Panel, [](int key) { return "tekst " + std::to_string(key); });
-}
-
 class WriteRun : public ::testing::Test, public SimulatorPort {
 protected:
     WriteRun()
@@ -113,7 +108,7 @@ TEST_P(WriteBothRun, ParametersSetpointsThenComputation)
     write.Start();
     ASSERT_TRUE(runToEnd());
 
-    std::vector<std::string> expected = joined(Writes("wp", 0, 399, write.Parameters().data()),
+    std::vector<std::string> expected = Joined(Writes("wp", 0, 399, write.Parameters().data()),
                                                Writes("ws", 1, 48, write.Setpoints().data()));
     expected.push_back("bp");
     EXPECT_EQ(requests(), expected);

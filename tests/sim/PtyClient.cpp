@@ -1,6 +1,8 @@
 #include "PtyClient.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
@@ -89,55 +91,40 @@ bool PtyClient::sendRaw(const std::string& bytes)
     return true;
 }
 
-std::string PtyClient::readReply(std::chrono::milliseconds timeout)
+std::string PtyClient::readWhile(std::chrono::milliseconds timeout,
+                                 const std::function<size_t(const std::string& got)>& wanted)
 {
     const auto deadline = Clock::now() + timeout;
     std::string got;
-    while (got.size() < 2 || got.compare(got.size() - 2, 2, "\r\n") != 0) {
+    for (size_t more = wanted(got); more > 0; more = wanted(got)) {
         pollfd p{m_fd, POLLIN, 0};
         if (poll(&p, 1, RemainingMs(deadline)) <= 0 || !(p.revents & POLLIN))
             break;
         char buffer[1024];
-        const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
+        const ssize_t n = ::read(m_fd, buffer, std::min(sizeof buffer, more));
         if (n <= 0)
             break;
         got.append(buffer, static_cast<size_t>(n));
     }
     return got;
+}
+
+std::string PtyClient::readReply(std::chrono::milliseconds timeout)
+{
+    return readWhile(timeout, [](const std::string& got) -> size_t {
+        const bool complete = got.size() >= 2 && got.compare(got.size() - 2, 2, "\r\n") == 0;
+        return complete ? 0 : SIZE_MAX;
+    });
 }
 
 std::string PtyClient::readBytes(size_t count, std::chrono::milliseconds timeout)
 {
-    const auto deadline = Clock::now() + timeout;
-    std::string got;
-    while (got.size() < count) {
-        pollfd p{m_fd, POLLIN, 0};
-        if (poll(&p, 1, RemainingMs(deadline)) <= 0 || !(p.revents & POLLIN))
-            break;
-        char buffer[1024];
-        const ssize_t n = ::read(m_fd, buffer, std::min(sizeof buffer, count - got.size()));
-        if (n <= 0)
-            break;
-        got.append(buffer, static_cast<size_t>(n));
-    }
-    return got;
+    return readWhile(timeout, [count](const std::string& got) { return count - got.size(); });
 }
 
 std::string PtyClient::readFor(std::chrono::milliseconds window)
 {
-    const auto deadline = Clock::now() + window;
-    std::string got;
-    for (;;) {
-        pollfd p{m_fd, POLLIN, 0};
-        if (poll(&p, 1, RemainingMs(deadline)) <= 0 || !(p.revents & POLLIN))
-            break;
-        char buffer[1024];
-        const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
-        if (n <= 0)
-            break;
-        got.append(buffer, static_cast<size_t>(n));
-    }
-    return got;
+    return readWhile(window, [](const std::string&) { return SIZE_MAX; });
 }
 
 std::string PtyClient::request(const std::string& text, std::chrono::milliseconds timeout)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <string>
 
 namespace km4x::test {
@@ -39,6 +40,11 @@ public:
     bool waitForHangUp(std::chrono::milliseconds timeout = 3000ms);
 
 private:
+    // Reads while wanted(what has arrived) asks for more bytes, at most the time-out long and
+    // never more than it asks for, so nothing beyond is taken off the line.
+    std::string readWhile(std::chrono::milliseconds timeout,
+                          const std::function<size_t(const std::string& got)>& wanted);
+
     int m_fd = -1;
 };
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -211,9 +212,9 @@ TEST_F(SimulatorFault, LineStaysUsableAcrossClientSessions)
 
 TEST(SimulatorLink, LinkFollowsTheLineAndNeverReplacesAFile)
 {
-    char dir[] = "/tmp/km4xsimXXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    const std::string link = std::string(dir) + "/ttyKM";
+    std::string dir = (std::filesystem::temp_directory_path() / "km4xsimXXXXXX").string();
+    ASSERT_NE(mkdtemp(dir.data()), nullptr);
+    const std::string link = dir + "/ttyKM";
     {
         SimulatorOptions options;
         options.linkPath = link;
@@ -239,7 +240,7 @@ TEST(SimulatorLink, LinkFollowsTheLineAndNeverReplacesAFile)
     ASSERT_EQ(lstat(link.c_str(), &st), 0);
     EXPECT_TRUE(S_ISREG(st.st_mode));
     unlink(link.c_str());
-    rmdir(dir);
+    rmdir(dir.c_str());
 }
 
 } // namespace

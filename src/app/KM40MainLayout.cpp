@@ -99,8 +99,9 @@ void TFormMain::buildControls()
     PanelComInfo = named(new QLabel(central), QStringLiteral("PanelComInfo"));
     PanelComInfo->setFrameStyle(QFrame::NoFrame);
     PanelComInfo->setMinimumWidth(120);
+    // Borderless like PanelComInfo: plain text beside the reset button, not a value field.
     PanelErrorNo = named(new QLabel(central), QStringLiteral("PanelErrorNo"));
-    PanelErrorNo->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    PanelErrorNo->setFrameStyle(QFrame::NoFrame);
     PanelErrorNo->setMinimumHeight(kValuePanelHeight);
     PanelErrorNo->setFixedWidth(190);
     PanelErrorNo->setMargin(2);

@@ -106,6 +106,9 @@ private slots:
         QCOMPARE(form.minimumSize(), form.maximumSize()); // not resizable
         QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
         QVERIFY(form.windowFlags() & Qt::WindowMinimizeButtonHint);
+        // The communication-error and device-error panels are borderless text, not value fields.
+        QCOMPARE(form.PanelComInfo->frameShape(), QFrame::NoFrame);
+        QCOMPARE(form.PanelErrorNo->frameShape(), QFrame::NoFrame);
         // At least the design widths, and wide enough for the port's longest texts.
         const int widths[] = {40, 80, 70, 80, 120, 80};
         int total = 0;

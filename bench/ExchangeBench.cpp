@@ -6,11 +6,11 @@
 //
 //   bench_exchange [exchanges]
 
+#include "BareLineFloor.h"
 #include "Simulator.h"
 #include "comm/KT750Protocol.h"
 #include "comm/LoopDispatcher.h"
 #include "comm/PortNames.h"
-#include "comm/serial/SerialLine.h"
 
 #include <chrono>
 #include <csignal>
@@ -23,14 +23,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-constexpr double SilenceMs = 50.0;
+using bench::Clock;
+using bench::SilenceMs;
 const char* const Request = "rp 7";
-
-double ms(Clock::duration d)
-{
-    return std::chrono::duration<double, std::milli>(d).count();
-}
 
 double cpuMs()
 {
@@ -72,34 +67,20 @@ public:
     }
 };
 
-// The same exchange done by hand on the bare line, as a second floor: the time from writing the
-// request to reading its last byte, plus the silence.
+// The same exchange done by hand on the bare line, as a second floor: the mean of Exchanges
+// exchanges, 0 when the line fails.
 double bareLineFloorMs(const std::string& path, int exchanges)
 {
-    auto line = zbserial::CreatePlatformSerialLine();
-    if (!line->Open(path))
+    bench::BareLineFloor line;
+    if (!line.Open(path))
         return 0;
-    zbserial::LineSettings settings{38400, 8, zbserial::EVENPARITY, zbserial::ONESTOPBIT};
-    line->SetSettings(settings);
-    const std::string frame = std::string(Request) + "\r";
     double total = 0;
     for (int i = 0; i < exchanges; ++i) {
-        line->Purge();
-        const auto start = Clock::now();
-        line->Write(reinterpret_cast<const uint8_t*>(frame.data()), frame.size());
-        line->Drain();
-        line->SetReadTimeout(1000);
-        uint8_t byte = 0;
-        auto last = start;
-        // The reply ends with LF; no silence needs to be waited for here.
-        while (line->ReadByte(byte) == zbserial::ReadStatus::Byte) {
-            last = Clock::now();
-            if (byte == '\n')
-                break;
-        }
-        total += ms(last - start) + SilenceMs;
+        const double floor = line.ExchangeMs(Request);
+        if (floor < 0)
+            return 0;
+        total += floor;
     }
-    line->Close();
     return total / exchanges;
 }
 
@@ -162,11 +143,11 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "exchange %d failed\n", i);
             return 1;
         }
-        const double wall = ms(finished - start);
-        const double floor = ms(kt750.lastByte - start) + SilenceMs;
+        const double wall = bench::Ms(finished - start);
+        const double floor = bench::Ms(kt750.lastByte - start) + SilenceMs;
         wallTotal += wall;
         floorTotal += floor;
-        firstByteTotal += ms(kt750.firstByte - start);
+        firstByteTotal += bench::Ms(kt750.firstByte - start);
         replyBytes = kt750.bytes;
         worstRatio = std::max(worstRatio, wall / floor);
     }

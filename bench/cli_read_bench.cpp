@@ -9,9 +9,9 @@
 //
 //   bench_cli_read [runs]
 
+#include "BareLineFloor.h"
 #include "Simulator.h"
 #include "cli/ProgramDirectory.h"
-#include "comm/serial/SerialLine.h"
 
 #include <algorithm>
 #include <chrono>
@@ -28,14 +28,8 @@ extern char** environ;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-constexpr double SilenceMs = 50.0;
+using bench::Clock;
 constexpr int Values = 448;
-
-double ms(Clock::duration d)
-{
-    return std::chrono::duration<double, std::milli>(d).count();
-}
 
 std::vector<std::string> ReadRequests()
 {
@@ -47,37 +41,19 @@ std::vector<std::string> ReadRequests()
     return requests;
 }
 
-// Sum of the single-exchange floors of the read: write the request, read its reply up to the
-// closing LF, add the silence that has to follow it. 0 when the line fails.
+// Sum of the single-exchange floors of the read, request by request. 0 when the line fails.
 double MeasureFloorMs(const std::string& path)
 {
-    auto line = zbserial::CreatePlatformSerialLine();
-    if (!line->Open(path))
-        return 0;
-    zbserial::LineSettings settings{38400, 8, zbserial::EVENPARITY, zbserial::ONESTOPBIT};
-    if (!line->SetSettings(settings) || !line->SetReadTimeout(1000))
+    bench::BareLineFloor line;
+    if (!line.Open(path))
         return 0;
     double total = 0;
     for (const std::string& request : ReadRequests()) {
-        const std::string frame = request + "\r";
-        line->Purge();
-        const auto start = Clock::now();
-        line->Write(reinterpret_cast<const uint8_t*>(frame.data()), frame.size());
-        uint8_t byte = 0;
-        bool complete = false;
-        auto last = start;
-        while (line->ReadByte(byte) == zbserial::ReadStatus::Byte) {
-            last = Clock::now();
-            if (byte == '\n') {
-                complete = true;
-                break;
-            }
-        }
-        if (!complete)
+        const double floor = line.ExchangeMs(request);
+        if (floor < 0)
             return 0;
-        total += ms(last - start) + SilenceMs;
+        total += floor;
     }
-    line->Close();
     return total;
 }
 
@@ -102,7 +78,7 @@ double RunCliMs(const std::string& program, const std::string& path, const std::
         return -1;
     int status = 0;
     waitpid(pid, &status, 0);
-    const double wall = ms(Clock::now() - start);
+    const double wall = bench::Ms(Clock::now() - start);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? wall : -1;
 }
 

@@ -333,7 +333,9 @@ void TFormMain::buildMenu()
 void TFormMain::buildStatusBar()
 {
     // Widths of the panels for a small Windows dialog font (about 5 pixels per character); they
-    // grow with a wider font, and never below what their fixed texts need.
+    // grow with a wider font, and never below what their fixed texts need. The three
+    // identification panels (2 to 4) show device texts of any length: they share the rest of the
+    // bar in the ratio of their widths, so a version text is not cut off while space is left over.
     static constexpr int designWidths[6] = {40, 80, 70, 80, 120, 80};
     static constexpr double designCharWidth = 5.0;
     const char* widestFixedText[6] = {"COM 16", "115200,E,8,1", "", "", "", ". . . . . . "};
@@ -349,9 +351,17 @@ void TFormMain::buildStatusBar()
         panel->setMargin(1);
         const int fixedTextWidth =
             metrics.horizontalAdvance(QString::fromLatin1(widestFixedText[i])) + 2 * (panel->margin() + panel->frameWidth()) + 4;
-        panel->setFixedWidth(std::max(static_cast<int>(designWidths[i] * scale), fixedTextWidth));
+        const int width = std::max(static_cast<int>(designWidths[i] * scale), fixedTextWidth);
         StatusPanels[i] = panel;
-        bar->addWidget(panel);
+        if (i >= 2 && i <= 4) {
+            panel->setMinimumWidth(width);
+            // Their width follows the bar, never the text they happen to show.
+            panel->setSizePolicy(QSizePolicy::Ignored, panel->sizePolicy().verticalPolicy());
+            bar->addWidget(panel, designWidths[i]);
+        } else {
+            panel->setFixedWidth(width);
+            bar->addWidget(panel);
+        }
     }
     StatusPanels[1]->setText(QStringLiteral("Offline"));
 }

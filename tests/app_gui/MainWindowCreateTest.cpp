@@ -109,7 +109,10 @@ private slots:
         // The communication-error and device-error panels are borderless text, not value fields.
         QCOMPARE(form.PanelComInfo->frameShape(), QFrame::NoFrame);
         QCOMPARE(form.PanelErrorNo->frameShape(), QFrame::NoFrame);
-        // At least the design widths, and wide enough for the port's longest texts.
+        // Laid out as the user sees it: at least the design widths, and wide enough for the port's
+        // longest texts and a typical version text in panel 3.
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
         const int widths[] = {40, 80, 70, 80, 120, 80};
         int total = 0;
         for (int i = 0; i < 6; ++i) {
@@ -122,6 +125,13 @@ private slots:
         QVERIFY(form.StatusPanels[0]->contentsRect().width() >= metrics.horizontalAdvance(QStringLiteral("COM 16")));
         QVERIFY(form.StatusPanels[1]->contentsRect().width() >=
                 metrics.horizontalAdvance(QStringLiteral("115200,E,8,1")));
+        QVERIFY(form.StatusPanels[3]->contentsRect().width() >=
+                metrics.horizontalAdvance(QStringLiteral("SW 2.31 2021-03-15")));
+        // A long device text never widens its panel beyond the window.
+        form.StatusPanels[4]->setText(QString(200, QLatin1Char('X')));
+        QCoreApplication::processEvents(); // the bar lays itself out again
+        QVERIFY(form.StatusPanels[4]->geometry().right() < form.StatusPanels[5]->geometry().left());
+        QVERIFY(form.StatusPanels[5]->geometry().right() < form.width());
     }
 
     void withoutAnyFileTheDesignTextsAndDefaultsStand()

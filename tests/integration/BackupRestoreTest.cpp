@@ -1,7 +1,7 @@
 // "Backup KM40..." and "Restore KM40..." as a user runs them: the whole controller into a file, and
 // a file back into the controller after the warning - or nothing at all when the user says No or
 // the file is not a good backup.
-#include "app_gui/GuiTestMain.h"
+#include "support/GuiTestMain.h"
 #include "IntegrationHarness.h"
 
 #include "ParameterCheck.h"

@@ -1,7 +1,7 @@
 // The port closes while the read or write window runs (the open/close button, a vanished device):
 // the window must not wait for a reply that cannot come. Cancel then closes it at once, the value
 // tables stay as they were, and the main window is back in its offline state and can open again.
-#include "app_gui/GuiTestMain.h"
+#include "support/GuiTestMain.h"
 #include "IntegrationHarness.h"
 
 #include "params/LeesParSoll.h"

@@ -1,7 +1,7 @@
 // "Parameters + Sollwerten ontvangen" as a user runs it: open the port, choose the menu item, watch
 // the read window read everything, press OK (or Cancel), and find the controller's values in the
 // program's tables.
-#include "app_gui/GuiTestMain.h"
+#include "support/GuiTestMain.h"
 #include "IntegrationHarness.h"
 
 #include "params/LeesParSoll.h"

@@ -1,6 +1,6 @@
 // kmt40 --simulate, the real program in a child process: it starts, stays up, lets a second copy
 // end at once, and closes in order when asked to end (SIGTERM), saving its settings on the way.
-#include "app_gui/GuiTestMain.h"
+#include "support/GuiTestMain.h"
 #include "TempProgramDir.h"
 
 #include "app/CloseOnSignal.h"

@@ -142,11 +142,14 @@ void TZBCommThread::run()
             current_ = handedOver_;
         }
         error_ = TCommError{};
+        // Byte 0 of the work buffer is what the done callback hands on as received data; nothing
+        // of an earlier exchange may pass for this one (an empty request ends before any read).
+        work_[0] = 0;
         switch (current_.kind) {
         case Kind::KT750: exchangeKT750(); break;
         case Kind::ZB2: exchangeZB2(); break;
         case Kind::RTQ: exchangeRTQ(); break;
-        case Kind::None: work_[0] = 0; break;
+        case Kind::None: break;
         }
         if (abandoned())
             break;
@@ -351,10 +354,12 @@ void TZBCommThread::exchangeKT750()
             error_.Code = ecBufferEmpty;
             return;
         }
+        // The frame goes out from its own buffer: the work buffer holds received bytes only, so a
+        // failed exchange hands no frame bytes to the error event.
         work_.fill(0);
         std::copy(current_.send.begin() + 1, current_.send.begin() + static_cast<std::ptrdiff_t>(length),
-                  work_.begin());
-        if (!transmit(work_.data(), length - 1)) {
+                  tx_.begin());
+        if (!transmit(tx_.data(), length - 1)) {
             if (abandoned() || error_.Code == ecPortClosed)
                 return;
             ++attempts;
@@ -400,6 +405,9 @@ void TZBCommThread::exchangeKT750()
                 if (++received >= ZBBufferSize)
                     return;
             }
+            // The byte that broke the reply was never handed over; the reply itself went to the
+            // component byte by byte, so the error carries no data of its own.
+            work_[0] = 0;
             if (error_.Code != ecTimeout) {
                 discardInput();
                 if (abandoned())

@@ -91,7 +91,7 @@ private:
     // Worker-thread state.
     Current current_;
     TZBBuffer work_{};
-    // Outgoing telegram: with every byte doubled it may exceed the work buffer.
+    // Outgoing frame; a telegram with every byte doubled may exceed the work buffer.
     std::array<uint8_t, 2 * ZBBufferSize + 8> tx_{};
     TCommError error_;
     uint8_t lastByte_ = 0;

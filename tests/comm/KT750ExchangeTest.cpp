@@ -170,6 +170,7 @@ TEST_F(KT750Fixture, FailingSystemCallsGiveSystemErrorAfterThreeAttempts)
     EXPECT_EQ(e.kind, Event::Error);
     EXPECT_EQ(e.error, (TCommError{ecSystemError, 5, 0}));
     EXPECT_EQ(f.line->Calls(Op::Write), 3);
+    EXPECT_EQ(e.data, "") << "nothing was received, so the error carries no bytes";
 }
 
 TEST_F(KT750Fixture, AFailureOfOneAttemptIsRecoveredByTheNext)
@@ -202,6 +203,7 @@ TEST_F(KT750Fixture, StartCharacterIsCheckedAndFilteredWithStopCharacter)
     EXPECT_EQ(e.kind, Event::Error);
     EXPECT_EQ(e.error.Code, ecStartChar);
     EXPECT_EQ(f.line->Writes().size(), 5u) << "a wrong start character is retried";
+    EXPECT_EQ(e.data, "") << "the refused start byte is not part of any reply";
 }
 
 TEST_F(KT750Fixture, EndlessNoiseEndsTheReplyAtABufferLength)

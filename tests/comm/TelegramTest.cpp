@@ -133,6 +133,16 @@ TEST(ZB2Telegram, EmptySendBufferIsBufferEmptyWithoutTransmission)
     const Event& e = t.exchange();
     EXPECT_EQ(e.error.Code, ecBufferEmpty);
     EXPECT_TRUE(t.f.line->Writes().empty());
+
+    // After a telegram was received, an empty request must not hand that telegram on again.
+    t.request({0x07});
+    t.replies({{0x82, 0x96, 0x03, 0x01, 0x02, 0x00}});
+    EXPECT_EQ(t.exchange().kind, Event::Result);
+    t.c.PutByte(0, 0);
+    const Event& empty = t.exchange();
+    EXPECT_EQ(empty.error.Code, ecBufferEmpty);
+    EXPECT_EQ(empty.data, "");
+    EXPECT_EQ(t.f.line->Writes().size(), 1u);
 }
 
 TEST(RTQTelegram, LongestRequestOfDoubledBytesIsSentWhole)

@@ -2,10 +2,11 @@
 
 namespace {
 
-// Blanks and control characters, as a trim of the request text removes them.
+// Blanks and control characters (00h-1Fh and DEL), as a trim of the request text removes them.
 bool isTrimmed(char c)
 {
-    return static_cast<unsigned char>(c) <= ' ';
+    const auto byte = static_cast<unsigned char>(c);
+    return byte <= ' ' || byte == 0x7F;
 }
 
 std::string trimmed(const std::string& Text)

@@ -54,6 +54,11 @@ TEST_F(KT750Fixture, TextIsTrimmedAndFramedWithTheFoot)
     EXPECT_EQ(e.kind, Event::Result);
     EXPECT_EQ(e.data, "rf 0\r");
     EXPECT_EQ(c.chunks, 5) << "every byte is handed over on its own";
+
+    // Control characters go as blanks do, DEL included; inner ones stay.
+    send(std::string("\x7F\x1B") + "rp\x7F" + "1\r\n\x7F");
+    EXPECT_EQ(c.ASCIIProtocol(), "rp\x7F" "1");
+    EXPECT_EQ(f.line->Writes().back(), (std::vector<uint8_t>{'r', 'p', 0x7F, '1', 0x0D}));
 }
 
 TEST_F(KT750Fixture, HeadCharacterPrecedesTheText)

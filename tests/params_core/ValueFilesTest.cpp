@@ -156,29 +156,33 @@ TEST_F(ValueFiles, WrongNumberOfValueLinesIsOpenMsg4)
     EXPECT_EQ(LoadParameters(ParameterFile(ValueLines(0, 399) + "P000 1\r\n")).Error, TFileError::DuplicateNumber);
 }
 
-TEST_F(ValueFiles, MalformedLinesAreOpenMsg3WithTheirLineNumber)
+TEST_F(ValueFiles, BadLinesAreRefusedWithTheirLineNumber)
 {
+    // A line that is no value line, or whose number lies outside the range, is OpenMsg3; a number
+    // or value that is no decimal integer is a conversion error for the general error message.
     struct Case {
         std::string line;
         TFileError error;
+        const char* key;
     };
     const Case cases[] = {
-        {"P12 5", TFileError::MalformedLine},       // first blank at position 4
-        {" P012 5", TFileError::MalformedLine},
-        {"P0125", TFileError::MalformedLine},
-        {"P012\t5", TFileError::MalformedLine},
-        {"P01a 5", TFileError::BadNumber},
-        {"P-12 5", TFileError::BadNumber},
-        {"P400 5", TFileError::BadNumber},          // outside 0..399
-        {"P999 5", TFileError::BadNumber},
-        {"P012 1,5", TFileError::BadValue},
-        {"P012 +5", TFileError::BadValue},
-        {"P012 ", TFileError::BadValue},
-        {"P012 5 ", TFileError::BadValue},
-        {"P012 0x10", TFileError::BadValue},
-        {"P012 2147483648", TFileError::BadValue},  // does not fit 32 bits
-        {"P012 -2147483649", TFileError::BadValue},
-        {"P012 99999999999999999999", TFileError::BadValue},
+        {"P12 5", TFileError::MalformedLine, "OpenMsg3"}, // first blank at position 4
+        {" P012 5", TFileError::MalformedLine, "OpenMsg3"},
+        {"P0125", TFileError::MalformedLine, "OpenMsg3"},
+        {"P012\t5", TFileError::MalformedLine, "OpenMsg3"},
+        {"P01a 5", TFileError::BadNumber, ""},
+        {"P+12 5", TFileError::BadNumber, ""},
+        {"P-12 5", TFileError::NumberOutOfRange, "OpenMsg3"},
+        {"P400 5", TFileError::NumberOutOfRange, "OpenMsg3"}, // outside 0..399
+        {"P999 5", TFileError::NumberOutOfRange, "OpenMsg3"},
+        {"P012 1,5", TFileError::BadValue, ""},
+        {"P012 +5", TFileError::BadValue, ""},
+        {"P012 ", TFileError::BadValue, ""},
+        {"P012 5 ", TFileError::BadValue, ""},
+        {"P012 0x10", TFileError::BadValue, ""},
+        {"P012 2147483648", TFileError::BadValue, ""}, // does not fit 32 bits
+        {"P012 -2147483649", TFileError::BadValue, ""},
+        {"P012 99999999999999999999", TFileError::BadValue, ""},
     };
     for (const Case& c : cases) {
         // The bad line replaces P012 on file line 15.
@@ -186,7 +190,8 @@ TEST_F(ValueFiles, MalformedLinesAreOpenMsg3WithTheirLineNumber)
         const TFileResult r = LoadParameters(ParameterFile(body));
         EXPECT_EQ(r.Error, c.error) << c.line;
         EXPECT_EQ(r.Line, 15) << c.line;
-        EXPECT_STREQ(FileErrorMessageKey(r.Error), "OpenMsg3") << c.line;
+        EXPECT_STREQ(FileErrorMessageKey(r.Error), c.key) << c.line;
+        EXPECT_NE(DescribeFileResult(r, "P").find("line 15"), std::string::npos) << c.line;
     }
 }
 
@@ -207,7 +212,7 @@ TEST_F(ValueFiles, SetpointNumbersAbove48AreRefused)
     Setpoints table;
     table.fill(5);
     const TFileResult r = LoadSetpointFile(dir.File("s.aps"), table);
-    EXPECT_EQ(r.Error, TFileError::BadNumber);
+    EXPECT_EQ(r.Error, TFileError::NumberOutOfRange);
     EXPECT_EQ(DescribeFileResult(r, "S"), "line 51: \"S049\" is no setpoint number 000..048");
     for (int32_t v : table)
         EXPECT_EQ(v, 5);

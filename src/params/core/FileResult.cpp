@@ -33,13 +33,14 @@ const char* FileErrorMessageKey(TFileError error)
     case TFileError::WrongMarker:
         return "OpenMsg2";
     case TFileError::MalformedLine:
-    case TFileError::BadNumber:
-    case TFileError::BadValue:
+    case TFileError::NumberOutOfRange:
     case TFileError::DuplicateNumber:
         return "OpenMsg3";
     case TFileError::WrongCount:
         return "OpenMsg4";
     case TFileError::None:
+    case TFileError::BadNumber:
+    case TFileError::BadValue:
     case TFileError::TooShort:
     case TFileError::WriteFailed:
         break;
@@ -61,6 +62,7 @@ std::string DescribeFileResult(const TFileResult& r, const std::string& itemLett
     case TFileError::MalformedLine:
         return LineRef(r) + " is not a value line: " + Quoted(r.Detail);
     case TFileError::BadNumber:
+    case TFileError::NumberOutOfRange:
         return LineRef(r) + ": " + Quoted(r.Detail) + " is no " + kind + " number " +
                (setpoints ? "000..048" : "000..399");
     case TFileError::BadValue:

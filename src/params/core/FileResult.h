@@ -9,7 +9,8 @@ enum class TFileError {
     CannotOpen,        // the file cannot be opened for reading
     WrongHeader,       // first line is not this kind of file
     MalformedLine,     // a line that is neither empty nor a value line
-    BadNumber,         // the number of a value line is no decimal integer or lies outside the file's range
+    BadNumber,         // the number of a value line is no decimal integer
+    NumberOutOfRange,  // the number of a value line lies outside the file's range (000..399, 000..048)
     BadValue,          // the value of a value line is no decimal integer or does not fit 32 bits
     DuplicateNumber,   // a number occurs on a second value line
     WrongCount,        // not exactly the required number of value lines
@@ -29,8 +30,9 @@ struct TFileResult {
 };
 
 // Language key (sections EditParam, EditSollwert, BackupRestore) that reports the error:
-// "OpenMsg1".."OpenMsg4", or "" for errors shown with the general error message (read and write
-// failures).
+// "OpenMsg1".."OpenMsg4", or "" for errors shown with the general error message: read and write
+// failures, and a number or value that is no decimal integer (a conversion error, not a malformed
+// line).
 const char* FileErrorMessageKey(TFileError error);
 
 // One English line naming what went wrong and where, for the command-line tool and for the

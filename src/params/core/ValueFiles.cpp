@@ -108,7 +108,7 @@ TFileResult ParseFile(const std::string& path, const TFileKind& kind, std::vecto
         }
         const std::optional<int32_t> number = ParseDecimal(line.substr(1, 3));
         if (!number || *number < 0 || *number >= kind.Lines) {
-            result.Error = TFileError::BadNumber;
+            result.Error = number ? TFileError::NumberOutOfRange : TFileError::BadNumber;
             result.Detail = std::string(line.substr(0, 4));
             return;
         }

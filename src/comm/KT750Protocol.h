@@ -22,6 +22,9 @@ public:
     void SetProtocolHead(TSequenceChar Value) { protocolHead_ = Value; }
     TSequenceChar ProtocolFoot() const { return protocolFoot_; }
     void SetProtocolFoot(TSequenceChar Value) { protocolFoot_ = Value; }
+    // First-byte time-out in milliseconds; 0 or negative means 100 ms.
+    using TZBProtocolComponent::SetTimeoutTime;
+    using TZBProtocolComponent::TimeoutTime;
 
     // Trims ASCIIProtocol, frames it into the send buffer and queues it.
     void SendRequest() override;

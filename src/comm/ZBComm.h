@@ -177,10 +177,6 @@ public:
     bool Active() const { return active_; }
     void SetActive(bool Value);
 
-    // First-byte time-out in milliseconds; 0 or negative means 100 ms.
-    int TimeoutTime() const { return timeoutTime_; }
-    void SetTimeoutTime(int Value) { timeoutTime_ = Value; }
-
     // Byte 0 = 1 + number of request bytes; indices from 512 on are ignored.
     void PutByte(int Index, uint8_t Value);
     const TZBBuffer& SendBuffer() const { return sendBuffer_; }
@@ -200,6 +196,11 @@ public:
     TNotifyEvent OnDeactivate;
 
 protected:
+    // First-byte time-out in milliseconds; 0 or negative means 100 ms. Only the ASCII protocol
+    // offers it; the telegram protocols keep 0.
+    int TimeoutTime() const { return timeoutTime_; }
+    void SetTimeoutTime(int Value) { timeoutTime_ = Value; }
+
     TMemoryStream resultStream_;
 
 private:

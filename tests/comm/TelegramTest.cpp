@@ -50,6 +50,11 @@ template <typename Protocol> struct TelegramFixture {
     }
 };
 
+// The first-byte time-out is a setting of the ASCII protocol only; telegrams always wait 100 ms.
+template <typename Protocol> concept HasTimeoutTime = requires(Protocol& p) { p.SetTimeoutTime(1); };
+static_assert(HasTimeoutTime<TKT750Protocol>);
+static_assert(!HasTimeoutTime<TZB2Protocol> && !HasTimeoutTime<TRTQProtocol>);
+
 const Bytes Zb2Reject{0x82, 0x00, 0x82, 0x00};
 const Bytes RtqReject{0x10, 0x00, 0x10, 0x00};
 

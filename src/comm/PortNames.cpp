@@ -1,6 +1,7 @@
 #include "comm/PortNames.h"
 
 #include <array>
+#include <cstdio>
 #include <mutex>
 
 namespace {
@@ -59,4 +60,29 @@ void ClearPortDevicePaths()
     std::lock_guard<std::mutex> lock(overridesMutex);
     for (auto& path : overrides)
         path.clear();
+}
+
+uint16_t PortAddressValue(TPortAddr Address)
+{
+    static const uint16_t addresses[TEnumCount<TPortAddr>::value] = {0x03F8, 0x02F8, 0x03E8, 0x02E8};
+    return IsValidEnum(Address) ? addresses[Ordinal(Address)] : 0;
+}
+
+std::string PortAddressText(TPortAddr Address)
+{
+    if (!IsValidEnum(Address))
+        return std::string();
+    char text[8];
+    std::snprintf(text, sizeof text, "%04Xh", static_cast<unsigned>(PortAddressValue(Address)));
+    return text;
+}
+
+std::string PortAddressRangeText(TPortAddr Address)
+{
+    if (!IsValidEnum(Address))
+        return std::string();
+    const unsigned first = PortAddressValue(Address);
+    char text[16];
+    std::snprintf(text, sizeof text, "%04X - %04X", first, first + 7);
+    return text;
 }

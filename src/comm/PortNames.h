@@ -5,6 +5,7 @@
 
 #include "comm/ZBTypes.h"
 
+#include <cstdint>
 #include <string>
 
 // "COM1" ... "COM16": the enumeration name.
@@ -18,3 +19,10 @@ std::string PortDevicePath(TPort Port);
 // Sets an override; an empty path removes it. Values outside the enumeration are ignored.
 void SetPortDevicePath(TPort Port, const std::string& DevicePath);
 void ClearPortDevicePaths();
+
+// I/O address of a PortAddress value: 03F8h, 02F8h, 03E8h, 02E8h; 0 outside the enumeration.
+uint16_t PortAddressValue(TPortAddr Address);
+// "03F8h" ...: the address as shown; "" outside the enumeration.
+std::string PortAddressText(TPortAddr Address);
+// "03F8 - 03FF" ...: the eight-byte I/O range of the address; "" outside the enumeration.
+std::string PortAddressRangeText(TPortAddr Address);

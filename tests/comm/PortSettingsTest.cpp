@@ -199,6 +199,15 @@ TEST(PortSettings, PortNamesAndDevicePaths)
     EXPECT_EQ(PortDisplayName(TPort::COM1), "COM 1");
     EXPECT_EQ(PortDisplayName(TPort::COM16), "COM 16");
     EXPECT_EQ(PortEnumName(TPort::COM10), "COM10");
+    const char* const addresses[] = {"03F8h", "02F8h", "03E8h", "02E8h"};
+    const char* const ranges[] = {"03F8 - 03FF", "02F8 - 02FF", "03E8 - 03EF", "02E8 - 02EF"};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(PortAddressText(static_cast<TPortAddr>(i)), addresses[i]);
+        EXPECT_EQ(PortAddressRangeText(static_cast<TPortAddr>(i)), ranges[i]);
+    }
+    EXPECT_EQ(PortAddressValue(TPortAddr::pa_02E8), 0x02E8);
+    EXPECT_EQ(PortAddressText(static_cast<TPortAddr>(4)), "");
+    EXPECT_EQ(PortAddressRangeText(static_cast<TPortAddr>(200)), "");
 #ifndef _WIN32
     EXPECT_EQ(PortDevicePath(TPort::COM1), "/dev/ttyS0");
     EXPECT_EQ(PortDevicePath(TPort::COM16), "/dev/ttyS15");

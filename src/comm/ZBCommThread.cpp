@@ -141,6 +141,16 @@ void TZBCommThread::run()
                 break;
             current_ = handedOver_;
         }
+        if (current_.kind == Kind::None) {
+            // Nothing to exchange: a component of no protocol class, or one that went away before
+            // its turn. It hears nothing, but the queue must move on or the port would stall.
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                pending_ = false;
+            }
+            nextCallback();
+            continue;
+        }
         error_ = TCommError{};
         // Byte 0 of the work buffer is what the done callback hands on as received data; nothing
         // of an earlier exchange may pass for this one (an empty request ends before any read).
@@ -169,7 +179,7 @@ void TZBCommThread::run()
         doneCallback();
         if (abandoned())
             break;
-        // The owner form got a key-down message here in the original design; nothing here needs it.
+        // No key-down message is posted to an owner window: components have no owner window here.
         nextCallback();
     }
     {

@@ -157,3 +157,30 @@ TEST(RequestQueue, ChainingFromTheHandlerServesEveryStepOnce)
     EXPECT_EQ(f.port.QueueLength(), 0u);
     f.port.Close();
 }
+
+TEST(RequestQueue, ARequestOfNoProtocolClassIsPassedOverSilently)
+{
+    // A component of none of the three protocol classes has no exchange: it must neither be told
+    // it succeeded nor hold up the requests behind it.
+    struct Unframed : TZBProtocolComponent {};
+    EchoPort f;
+    Recorder rec;
+    Unframed odd;
+    TKT750Protocol next;
+    odd.SetZBComm(&f.port);
+    programStyle(next, f.port);
+    rec.attach(odd);
+    rec.attach(next);
+    f.port.Open();
+    odd.PutByte(0, 2);
+    odd.PutByte(1, 'x');
+    odd.SendRequest();
+    next.SetASCIIProtocol("ra");
+    next.SendRequest();
+    ASSERT_TRUE(f.until([&] { return rec.completions() == 1; }));
+    EXPECT_EQ(rec.events.back().first, &next);
+    EXPECT_EQ(rec.last().data, "ra\r\n");
+    EXPECT_EQ(f.line->Writes().size(), 1u) << "nothing was sent for the unframed request";
+    f.port.Close();
+    EXPECT_EQ(rec.completions(), 1u);
+}

@@ -1,6 +1,6 @@
 // Win32 backend: synchronous (non-overlapped) comm handle, driver-level read time-outs,
 // ClearCommError for the line-error flags. Interrupt cannot cut a ReadFile short here; a closing
-// port waits at most one read time-out, as the original design does.
+// port waits at most one read time-out (the first-byte time-out of the running request).
 
 #include "comm/serial/SerialLine.h"
 

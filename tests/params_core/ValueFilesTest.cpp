@@ -152,8 +152,20 @@ TEST_F(ValueFiles, WrongNumberOfValueLinesIsOpenMsg4)
     EXPECT_STREQ(FileErrorMessageKey(r.Error), "OpenMsg4");
     EXPECT_EQ(r.Detail, "399");
     EXPECT_EQ(LoadParameters(ParameterFile("")).Error, TFileError::WrongCount);
-    // 401 lines: the extra one can only repeat a number or lie outside the range.
-    EXPECT_EQ(LoadParameters(ParameterFile(ValueLines(0, 399) + "P000 1\r\n")).Error, TFileError::DuplicateNumber);
+
+    // 401 lines: the extra one can only repeat a number or lie outside the range; the count decides
+    // the message, and the wording names the line.
+    r = LoadParameters(ParameterFile(ValueLines(0, 399) + "P000 1\r\n"));
+    EXPECT_EQ(r.Error, TFileError::WrongCount);
+    EXPECT_STREQ(FileErrorMessageKey(r.Error), "OpenMsg4");
+    EXPECT_EQ(DescribeFileResult(r, "P"),
+              "the file holds 401 value lines instead of 400 (line 403: P000 occurs a second time)");
+    r = LoadParameters(ParameterFile("P400 1\r\n" + ValueLines(0, 399)));
+    EXPECT_EQ(r.Error, TFileError::WrongCount);
+    EXPECT_EQ(r.Line, 3);
+    EXPECT_STREQ(FileErrorMessageKey(r.Error), "OpenMsg4");
+    // 399 lines of which one lies outside the range: still the count.
+    EXPECT_EQ(LoadParameters(ParameterFile(ValueLines(0, 397) + "P999 1\r\n")).Error, TFileError::WrongCount);
 }
 
 TEST_F(ValueFiles, BadLinesAreRefusedWithTheirLineNumber)

@@ -71,7 +71,8 @@ std::string DescribeFileResult(const TFileResult& r, const std::string& itemLett
     case TFileError::DuplicateNumber:
         return LineRef(r) + ": " + ItemName(itemLetter, r.Number) + " occurs a second time";
     case TFileError::WrongCount:
-        return "the file holds " + r.Detail + " value lines instead of " + (setpoints ? "49" : "400");
+        return "the file holds " + r.Detail + " value lines instead of " + (setpoints ? "49" : "400") +
+               (r.Note.empty() ? "" : " (" + r.Note + ")");
     case TFileError::TooShort:
         return "read error: the backup file is shorter than 16020 bytes (" + r.Detail + " bytes)";
     case TFileError::TooLong:

@@ -25,6 +25,9 @@ struct TFileResult {
     int Line = 0;       // 1-based line of the offending value line (text files), else 0
     int Number = -1;    // parameter or setpoint number concerned, -1 when none
     std::string Detail; // the offending text, or the system's message for open/write failures
+    // WrongCount: the first repeated or out-of-range number among the value lines (whose Line and
+    // Number are then set), already worded; empty when there was none.
+    std::string Note;
 
     bool Ok() const { return Error == TFileError::None; }
 };

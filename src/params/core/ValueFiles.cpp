@@ -82,6 +82,10 @@ TFileResult ParseFile(const std::string& path, const TFileKind& kind, std::vecto
 
     table.assign(static_cast<std::size_t>(kind.Lines), 0);
     std::vector<bool> seen(static_cast<std::size_t>(kind.Lines), false);
+    // A repeated or out-of-range number still counts as a value line: a file with the wrong number
+    // of value lines is refused for its count (OpenMsg4); only a file whose count is right is
+    // refused for the first such line.
+    TFileResult misplaced;
     int lineNo = 0;
     int count = 0;
     ForEachLine(contents, [&](std::string_view line) {
@@ -107,8 +111,8 @@ TFileResult ParseFile(const std::string& path, const TFileKind& kind, std::vecto
             return;
         }
         const std::optional<int32_t> number = ParseDecimal(line.substr(1, 3));
-        if (!number || *number < 0 || *number >= kind.Lines) {
-            result.Error = number ? TFileError::NumberOutOfRange : TFileError::BadNumber;
+        if (!number) {
+            result.Error = TFileError::BadNumber;
             result.Detail = std::string(line.substr(0, 4));
             return;
         }
@@ -119,13 +123,18 @@ TFileResult ParseFile(const std::string& path, const TFileKind& kind, std::vecto
             result.Detail = std::string(line.substr(5));
             return;
         }
-        if (seen[static_cast<std::size_t>(*number)]) {
-            result.Error = TFileError::DuplicateNumber;
+        ++count;
+        if (*number < 0 || *number >= kind.Lines || seen[static_cast<std::size_t>(*number)]) {
+            if (misplaced.Ok()) {
+                misplaced = result;
+                const bool inRange = *number >= 0 && *number < kind.Lines;
+                misplaced.Error = inRange ? TFileError::DuplicateNumber : TFileError::NumberOutOfRange;
+                misplaced.Detail = inRange ? std::string() : std::string(line.substr(0, 4));
+            }
             return;
         }
         seen[static_cast<std::size_t>(*number)] = true;
         table[static_cast<std::size_t>(*number)] = *value;
-        ++count;
     });
     if (lineNo == 0) {
         result.Error = TFileError::WrongHeader;
@@ -134,12 +143,18 @@ TFileResult ParseFile(const std::string& path, const TFileKind& kind, std::vecto
     if (!result.Ok())
         return result;
 
-    result = TFileResult{};
     if (count != kind.Lines) {
+        result = TFileResult{};
         result.Error = TFileError::WrongCount;
         result.Detail = std::to_string(count);
+        if (!misplaced.Ok()) {
+            result.Line = misplaced.Line;
+            result.Number = misplaced.Number;
+            result.Note = DescribeFileResult(misplaced, std::string(1, kind.Letter));
+        }
+        return result;
     }
-    return result;
+    return misplaced;
 }
 
 } // namespace

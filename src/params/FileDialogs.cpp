@@ -1,5 +1,6 @@
 #include "params/FileDialogs.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -43,6 +44,17 @@ void RememberDirectory(const QString& ChosenFile)
     ProgramSettings.OpenCloseDialoogPath = LocalPath(QFileInfo(ChosenFile).absolutePath());
 }
 
+// The dialog asked about the name as typed; the name with the default extension added is another
+// file, so ask about that one in the dialog's own words.
+bool ReplaceConfirmed(Dialogs& Dialogs, QWidget* Parent, const std::string& Caption, const QString& Path)
+{
+    const QString question =
+        QCoreApplication::translate("QFileDialog", "%1 already exists.\nDo you want to replace it?")
+            .arg(QFileInfo(Path).fileName());
+    return Dialogs.MessageBox(Parent, QMessageBox::Warning, Latin1(Caption), question,
+                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
 } // namespace
 
 QString AskOpenFileName(Dialogs& Dialogs, QWidget* Parent, const std::string& Caption, const std::string& Filter)
@@ -57,12 +69,18 @@ QString AskOpenFileName(Dialogs& Dialogs, QWidget* Parent, const std::string& Ca
 QString AskSaveFileName(Dialogs& Dialogs, QWidget* Parent, const std::string& Caption, const std::string& Filter,
                         const QString& DefaultExtension)
 {
-    QString path = Dialogs.GetSaveFileName(Parent, Latin1(Caption), DisplayPath(ProgramSettings.OpenCloseDialoogPath),
-                                           QtFileFilter(Filter));
-    if (path.isEmpty())
+    for (;;) {
+        QString path = Dialogs.GetSaveFileName(Parent, Latin1(Caption),
+                                               DisplayPath(ProgramSettings.OpenCloseDialoogPath), QtFileFilter(Filter));
+        if (path.isEmpty())
+            return path;
+        if (QFileInfo(path).suffix().isEmpty() && !DefaultExtension.isEmpty()) {
+            path += QLatin1Char('.') + DefaultExtension;
+            // Not replaced: the user chooses again, as in the dialog itself.
+            if (QFileInfo::exists(path) && !ReplaceConfirmed(Dialogs, Parent, Caption, path))
+                continue;
+        }
+        RememberDirectory(path);
         return path;
-    if (QFileInfo(path).suffix().isEmpty() && !DefaultExtension.isEmpty())
-        path += QLatin1Char('.') + DefaultExtension;
-    RememberDirectory(path);
-    return path;
+    }
 }

@@ -18,7 +18,8 @@ QString QtFileFilter(const std::string& Filter);
 QString AskOpenFileName(Dialogs& Dialogs, QWidget* Parent, const std::string& Caption, const std::string& Filter);
 
 // The chosen file; DefaultExtension (without dot) is added to a name without extension. Empty
-// when cancelled. The dialog asks before an existing file is overwritten.
+// when cancelled. The dialog asks before an existing file is overwritten, and so does this
+// function for an existing file whose name the added extension completes (No: choose again).
 QString AskSaveFileName(Dialogs& Dialogs, QWidget* Parent, const std::string& Caption, const std::string& Filter,
                         const QString& DefaultExtension);
 

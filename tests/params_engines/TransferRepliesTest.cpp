@@ -45,6 +45,9 @@ TEST(TransferReplies, ComputationReply)
     EXPECT_FALSE(DecodeComputeReply(bytes("bp -1")).Success); // the closing bytes are cut unseen
     EXPECT_EQ(DecodeComputeReply(bytes("bp\r\n")).Report, "");
     EXPECT_EQ(DecodeComputeReply(bytes("")).Report, "");
+    // The report is taken whole, also beyond the 100 bytes a read or write reply is looked at.
+    const std::string longReport = std::string(150, '9') + "end";
+    EXPECT_EQ(DecodeComputeReply(bytes("bp " + longReport + "\r\n")).Report, longReport);
 }
 
 TEST(TransferView, PanelTextsJoinTheirParts)

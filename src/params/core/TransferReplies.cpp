@@ -55,7 +55,8 @@ std::optional<int32_t> ReadReplyValue(const std::vector<uint8_t>& Reply)
 
 TComputeReply DecodeComputeReply(const std::vector<uint8_t>& Reply)
 {
-    const std::string reply = LimitedReply(Reply);
+    // Unlike the read and write replies, the computation's report is taken whole.
+    const std::string reply(Reply.begin(), Reply.end());
     const std::string text = reply.size() < 3 ? std::string() : reply.substr(0, reply.size() - 2);
     TComputeReply result;
     result.Success = text == "bp -1";

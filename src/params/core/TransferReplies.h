@@ -1,7 +1,7 @@
 #pragma once
 // Decoding the controller's replies to the transfer requests. A reply is the two echoed command
-// letters, a blank, the answer and two closing bytes (CR LF). At most the first 100 bytes of a reply
-// are looked at, as the windows' reply buffers hold no more.
+// letters, a blank, the answer and two closing bytes (CR LF). At most the first 100 bytes of a read
+// or write reply are looked at, as the windows' reply buffers hold no more.
 
 #include <cstddef>
 #include <cstdint>
@@ -26,7 +26,8 @@ std::optional<int32_t> ReadReplyValue(const std::vector<uint8_t>& Reply);
 // A whole number in decimal: an optional "-" or "+" followed by digits only, within 32 bits.
 std::optional<int32_t> ParseDecimalInt32(std::string_view Text);
 
-// The computation reply "bp -1\r\n" (success) or "bp <report>\r\n".
+// The computation reply "bp -1\r\n" (success) or "bp <report>\r\n", looked at whole (not limited
+// to 100 bytes): the report is the reply without "bp " and the two closing bytes.
 struct TComputeReply {
     bool Success = false;
     std::string Report; // the reply after its first three characters, when not successful

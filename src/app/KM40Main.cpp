@@ -71,6 +71,8 @@ TFormMain::TFormMain(const QString& programDir, const QStringList& arguments, QW
     connect(CmdTerminalZenden, &QPushButton::clicked, this, &TFormMain::CmdTerminalZendenClick);
     connect(CmdCalibratie, &QPushButton::clicked, this, &TFormMain::CmdCalibratieClick);
     connect(Timer1, &QTimer::timeout, this, &TFormMain::Timer1Timer);
+    // UnitNo follows the field: files saved meanwhile carry the unit the user sees selected.
+    connect(SpinEditUnitSelect, &QSpinBox::valueChanged, this, [](int Value) { UnitNo = Value; });
     // The terminal button is the window's default button: Enter anywhere in the window sends.
     for (const QKeySequence& key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
         auto* shortcut = new QShortcut(key, this);

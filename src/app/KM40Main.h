@@ -61,6 +61,9 @@ public:
         std::function<void()> About;            // FormAbout (modal)
         std::function<void()> ErrorHelp;        // Errno1 (modeless)
         std::function<void()> Calibration;      // CmdCalibratie (modal)
+        // The printouts, started from the parameter and setpoint editors (modal).
+        std::function<void()> ParameterPrintout;
+        std::function<void()> SetpointPrintout;
     } Windows;
 
     // Object names of the windows during whose activity the main window keeps quiet

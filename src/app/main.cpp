@@ -8,6 +8,7 @@
 #include "app/StartOptions.h"
 #include "app/core/Global_var.h"
 #include "comm/qt/QtUiDispatcher.h"
+#include "params/EditorWindows.h"
 #include "params/MainParamCommands.h"
 
 #include <QSpinBox>
@@ -32,6 +33,7 @@ int main(int argc, char** argv)
     std::unique_ptr<SimulatedLine> simulated; // outlives the window, whose port talks to it
     TFormMain formMain({}, options.arguments);
     InstallTransferCommands(formMain);
+    InstallEditorWindows(formMain);
     if (options.simulate) {
         try {
             simulated = std::make_unique<SimulatedLine>(formMain.ZBComm1, formMain.SpinEditUnitSelect->value());

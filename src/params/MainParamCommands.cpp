@@ -8,6 +8,7 @@
 #include "app/Dialogs.h"
 #include "app/KM40Main.h"
 #include "params/FileDialogs.h"
+#include "params/FileErrorBox.h"
 #include "params/Latin1Text.h"
 #include "params/LeesParSoll.h"
 #include "params/ParLoader.h"
@@ -22,23 +23,6 @@ constexpr int WholeDeviceMode = 3;
 std::span<const int32_t, 48> SetpointsOf(const TSetpointValues& Setpoints)
 {
     return std::span<const int32_t, 48>(Setpoints.data() + 1, 48);
-}
-
-// A refused backup file: the language box when its key names one (only with a language file), else
-// the general error message for read and write failures.
-void ReportFileError(const TFileResult& Result, QWidget* Parent, Dialogs& Dialogs)
-{
-    const std::string key = FileErrorMessageKey(Result.Error);
-    if (key.empty()) {
-        Dialogs.ShowError(Parent, Latin1(DescribeFileResult(Result, "")));
-        return;
-    }
-    if (!LanguageLoaded)
-        return;
-    const std::string message = key == "OpenMsg1" ? LanguageFile.ReadString("BackupRestore", "OpenMsg1", "")
-                                                  : LanguageFile.ReadString("BackupRestore", "OpenMsg2", "");
-    Dialogs.MessageBox(Parent, QMessageBox::Critical, Latin1(LanguageFile.ReadString("BackupRestore", "Msg_ErrorCaption", "")),
-                       Latin1(message), QMessageBox::Ok);
 }
 
 } // namespace
@@ -64,7 +48,7 @@ void BackupKM40(TFormLeesParSoll& Window, QWidget* Parent, Dialogs& Dialogs)
         return; // the values read are dropped
     const TFileResult saved = SaveBackupFile(LocalPath(path), Window.ReadParameters(), SetpointsOf(Window.ReadSetpoints()));
     if (!saved.Ok())
-        ReportFileError(saved, Parent, Dialogs);
+        ReportFileError(saved, "BackupRestore", "", Parent, Dialogs);
 }
 
 void RestoreKM40(TFormSchrijfParSoll& Window, QWidget* Parent, Dialogs& Dialogs)
@@ -82,7 +66,7 @@ void RestoreKM40(TFormSchrijfParSoll& Window, QWidget* Parent, Dialogs& Dialogs)
     const TFileResult loaded =
         LoadBackupFile(LocalPath(path), parameters, std::span<int32_t, 48>(setpoints.data() + 1, 48));
     if (!loaded.Ok()) {
-        ReportFileError(loaded, Parent, Dialogs);
+        ReportFileError(loaded, "BackupRestore", "", Parent, Dialogs);
         return;
     }
     Window.SetParameters(parameters);

@@ -2,7 +2,7 @@
 // The file commands of the parameter and setpoint editors on the program-wide tables: opening
 // takes a sound file over into ParameterValues (SetpointValues 1..48) and sets the source to File;
 // a refused file leaves tables and sources as they were. Saving writes the current unit number
-// (UnitNo) into the header.
+// (UnitNo, which follows the main window's unit field) into the header.
 
 #include <span>
 #include <string>

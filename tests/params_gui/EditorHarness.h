@@ -1,0 +1,91 @@
+#pragma once
+// What the editor tests share: the main window with the shipped data files (English texts) in a
+// temp ProgramDir, its port on a simulated controller (COM1 mapped to it), the read, write,
+// loader and editor windows installed as the program installs them, and fake dialogs.
+
+#include "FakeDialogs.h"
+#include "GuiTestMain.h"
+#include "ModalWindows.h"
+#include "TempProgramDir.h"
+#include "app/KM40Main.h"
+#include "app/core/Global_var.h"
+#include "comm/PortNames.h"
+#include "params/EditorWindows.h"
+#include "params/MainParamCommands.h"
+#include "support/RequestTexts.h"
+
+#include <Simulator.h>
+
+#include <QPushButton>
+#include <QTest>
+
+#include <algorithm>
+#include <memory>
+
+namespace editor_test {
+
+// Generous: only a hang ever reaches it (a full read of 400 parameters takes some 22 s).
+constexpr int kWaitMs = 120000;
+
+inline const QStringList kShippedData{QStringLiteral("Taal0.ini"),      QStringLiteral("Taal1.ini"),
+                                      QStringLiteral("Taal2.ini"),      QStringLiteral("Parameters.txt"),
+                                      QStringLiteral("ParNo.txt"),      QStringLiteral("Tree0.txt"),
+                                      QStringLiteral("Tree1.txt"),      QStringLiteral("Tree2.txt")};
+
+inline km4x::SimulatorOptions OneUnit()
+{
+    km4x::SimulatorOptions options;
+    km4x::UnitConfig unit;
+    unit.number = 0;
+    unit.line = km4x::LineSettings{38400, km4x::Parity::Even, 8, 1};
+    options.units = {unit};
+    return options;
+}
+
+class EditorHarness {
+public:
+    // Language 1 (English) unless told otherwise; DataFiles are copied from data/.
+    explicit EditorHarness(int languageIndex = 1, const QStringList& dataFiles = kShippedData)
+        : dir(dataFiles), sim(OneUnit()), dialogsInstalled_(dialogs)
+    {
+        Global_var.Reset();
+        dir.Write(QStringLiteral("application.ini"),
+                  "[Serieel]\r\nbaudrate=6\r\nparity=1\r\nunit_no=0\r\n[Opties]\r\nTaal=" +
+                      QByteArray::number(languageIndex) + "\r\n[Poorten]\r\nCOM1=" +
+                      QByteArray::fromStdString(sim.devicePath()) + "\r\n");
+        main = std::make_unique<TFormMain>(dir.Path());
+        InstallTransferCommands(*main);
+        InstallEditorWindows(*main);
+    }
+    ~EditorHarness()
+    {
+        main->ZBComm1.Close();
+        main.reset();
+        ClearPortDevicePaths();
+        Global_var.Reset();
+    }
+
+    // Opens the port as the user does and waits for the identification to finish.
+    bool OpenPort()
+    {
+        QTest::mouseClick(main->CmdSelectUnit, Qt::LeftButton);
+        return QTest::qWaitFor([this] { return !main->StatusPanelText(4).isEmpty(); }, 10000);
+    }
+
+    std::vector<std::string> Requests() const { return RequestTexts(sim); }
+    bool Requested(const std::string& text) const
+    {
+        const std::vector<std::string> all = Requests();
+        return std::find(all.begin(), all.end(), text) != all.end();
+    }
+
+    TempProgramDir dir;
+    km4x::Simulator sim;
+    FakeDialogs dialogs;
+    std::unique_ptr<TFormMain> main;
+
+private:
+    FakeDialogs::Installed dialogsInstalled_;
+};
+
+} // namespace editor_test

@@ -1,0 +1,124 @@
+// Renders the parameter editor, the single-parameter dialog and the setpoint editor in Dutch,
+// English and German, with the shipped data and the main window connected to a simulated
+// controller, into edit-param-<lang>.png, param-service-<lang>.png and edit-setpoints-<lang>.png.
+// Run under Xvfb: xvfb-run -a build/bin/editor_screenshots docs/screenshots
+#include "TempProgramDir.h"
+#include "app/KM40Main.h"
+#include "app/core/Global_var.h"
+#include "comm/PortNames.h"
+#include "comm/qt/QtUiDispatcher.h"
+#include "params/EditParam.h"
+#include "params/EditSollwerten.h"
+#include "params/EditorWindows.h"
+#include "params/FilteredLineEdit.h"
+#include "params/MainParamCommands.h"
+#include "params/ParamService.h"
+#include "params/SetpointGrid.h"
+#include "params/core/ParameterCatalogue.h"
+
+#include <Simulator.h>
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <cstdio>
+
+namespace {
+
+bool save(QWidget& window, const QString& outputDir, const QString& name, const char* code)
+{
+    QTest::qWait(150);
+    const QString path = QDir(outputDir).filePath(QStringLiteral("%1-%2.png").arg(name, QLatin1String(code)));
+    const bool ok = window.grab().save(path);
+    std::printf("%s: %s\n", qPrintable(path), ok ? "written" : "FAILED");
+    return ok;
+}
+
+bool render(const QString& outputDir, int languageIndex, const char* code)
+{
+    km4x::SimulatorOptions options;
+    km4x::UnitConfig unit;
+    unit.number = 0;
+    unit.line = km4x::LineSettings{38400, km4x::Parity::Even, 8, 1};
+    options.units = {unit};
+    km4x::Simulator simulator(options);
+
+    TempProgramDir dir({QStringLiteral("Taal0.ini"), QStringLiteral("Taal1.ini"), QStringLiteral("Taal2.ini"),
+                        QStringLiteral("Parameters.txt"), QStringLiteral("ParNo.txt"), QStringLiteral("Tree0.txt"),
+                        QStringLiteral("Tree1.txt"), QStringLiteral("Tree2.txt")});
+    dir.Write(QStringLiteral("application.ini"),
+              "[Serieel]\r\nbaudrate=6\r\nparity=1\r\nunit_no=0\r\n[Opties]\r\nTaal=" +
+                  QByteArray::number(languageIndex) + "\r\n[Poorten]\r\nCOM1=" +
+                  QByteArray::fromStdString(simulator.devicePath()) + "\r\n");
+
+    Global_var.Reset();
+    bool ok = true;
+    {
+        TFormMain form(dir.Path());
+        InstallTransferCommands(form);
+        InstallEditorWindows(form);
+        form.show();
+        QTest::mouseClick(form.CmdSelectUnit, Qt::LeftButton);
+        QDeadlineTimer deadline(10000);
+        while (!form.ZBComm1.Active() && !deadline.hasExpired())
+            QTest::qWait(20);
+        ParameterValues = CatalogueDefaultValues();
+        ParameterSource = TParameterSource::Defaults;
+
+        TFormEditParam& editor = *FormEditParam;
+        editor.show();
+        editor.TreeView1->setCurrentItem(editor.TreeNode(2, 2));
+        editor.StringGrid1->setFocus();
+        editor.SelectRow(2);
+        ok = save(editor, outputDir, QStringLiteral("edit-param"), code) && ok;
+
+        const int row = editor.SelectedRow();
+        editor.StringGrid1SelectCell(row);
+        TFormParamService& service = *FormParamService;
+        service.show();
+        service.MaskEditParData->setText(QStringLiteral("99999999"));
+        service.CmdOKClick(); // too many digits: the status line says so in red
+        ok = save(service, outputDir, QStringLiteral("param-service"), code) && ok;
+        service.hide();
+        editor.hide();
+
+        for (int k = 1; k <= SetpointCount; ++k)
+            SetpointValues[static_cast<std::size_t>(k)] = k * 1250 - 20000;
+        ParameterValues[203] = 2;
+        TFormEditSollwerten& setpoints = *FormEditSollwerten;
+        setpoints.show();
+        setpoints.activateWindow();
+        setpoints.SelectCell(4, 3);
+        setpoints.StringGrid1->setFocus();
+        setpoints.StringGrid1->OpenCellEditor();
+        if (QLineEdit* cell = setpoints.CellEditor())
+            cell->setText(QStringLiteral("12,5"));
+        ok = save(setpoints, outputDir, QStringLiteral("edit-setpoints"), code) && ok;
+        setpoints.StringGrid1Escape();
+        setpoints.hide();
+        form.ZBComm1.Close();
+    }
+    ClearPortDevicePaths();
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QtUiDispatcher dispatcher;
+    UiDispatcher::SetDefault(&dispatcher);
+    const QString outputDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+    QDir().mkpath(outputDir);
+    bool ok = render(outputDir, 0, "nl");
+    ok = render(outputDir, 1, "en") && ok;
+    ok = render(outputDir, 2, "de") && ok;
+    return ok ? 0 : 1;
+}

@@ -94,10 +94,11 @@ public:
     QStatusBar* StatusBar1 = nullptr;
     std::array<QLabel*, 7> StatusPanels{}; // min, value, max, value, default, value, spare
 
-protected:
-    void showEvent(QShowEvent* Event) override;
     // Closing (Afsluiten, Escape, the close box) asks first while sent values wait for "bp".
     void reject() override;
+
+protected:
+    void showEvent(QShowEvent* Event) override;
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:

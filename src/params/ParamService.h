@@ -63,10 +63,11 @@ public:
     QPushButton* CmdDefault = nullptr;
     QPushButton* CmdBerPar = nullptr;
 
-protected:
-    void showEvent(QShowEvent* Event) override;
     // No close box; Escape closes, but only while no request is outstanding.
     void reject() override;
+
+protected:
+    void showEvent(QShowEvent* Event) override;
     void closeEvent(QCloseEvent* Event) override;
 
 private:

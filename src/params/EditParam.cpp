@@ -305,9 +305,10 @@ void TFormEditParam::LoadTree()
         AppDialogs().ShowError(this, Latin1(tree.ErrorKind + " error raised, with message : " + tree.ErrorMessage));
     if (tree.Nodes.empty()) {
         // No menu to select: offer every menu of the menu map under their numbers instead.
-        const std::string caption = LanguageLoaded ? LanguageFile.ReadString(Section, "MenuTreeMissing", "Menu's")
-                                                   : std::string("Menu's");
-        tree = MenuTreeFromMenuMap(ParameterMenuMap, caption + " (" + fileName + ")");
+        const char* defaultCaption = "Menu's op nummer (geen menuboom in %1)";
+        QString caption = LanguageLoaded ? Text("MenuTreeMissing", defaultCaption) : QString::fromLatin1(defaultCaption);
+        caption.replace(QStringLiteral("%1"), QString::fromLatin1(fileName.c_str()));
+        tree = MenuTreeFromMenuMap(ParameterMenuMap, caption.toLatin1().toStdString());
     }
 
     QIcon folder;

@@ -1,6 +1,8 @@
 // Renders the parameter editor, the single-parameter dialog and the setpoint editor in Dutch,
 // English and German, with the shipped data and the main window connected to a simulated
 // controller, into edit-param-<lang>.png, param-service-<lang>.png and edit-setpoints-<lang>.png.
+// Also writes the parameter and setpoint printouts of the simulator's values as
+// printout-parameters-<lang>.pdf and printout-setpoints-<lang>.pdf (look at them with pdftoppm).
 // Run under Xvfb: xvfb-run -a build/bin/editor_screenshots docs/screenshots
 #include "TempProgramDir.h"
 #include "app/KM40Main.h"
@@ -15,6 +17,10 @@
 #include "params/ParamService.h"
 #include "params/SetpointGrid.h"
 #include "params/core/ParameterCatalogue.h"
+#include "views/AfdrukkenPar.h"
+#include "views/AfdrukkenSoll.h"
+#include "views/PrintoutWindows.h"
+#include "views/QtPrintCanvas.h"
 
 #include <Simulator.h>
 
@@ -22,6 +28,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLineEdit>
+#include <QPdfWriter>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
@@ -38,6 +45,24 @@ bool save(QWidget& window, const QString& outputDir, const QString& name, const 
     const bool ok = window.grab().save(path);
     std::printf("%s: %s\n", qPrintable(path), ok ? "written" : "FAILED");
     return ok;
+}
+
+bool printToPdf(TPrintoutWindow& window, const QString& outputDir, const QString& name, const char* code)
+{
+    const QString path = QDir(outputDir).filePath(QStringLiteral("%1-%2.pdf").arg(name, QLatin1String(code)));
+    window.show();
+    {
+        QPdfWriter writer(path);
+        writer.setResolution(600);
+        writer.setPageSize(QPageSize(QPageSize::A4));
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        QPainter painter(&writer);
+        TQtPrintCanvas canvas(painter, writer);
+        window.Print(canvas);
+    }
+    window.hide();
+    std::printf("%s: written\n", qPrintable(path));
+    return QFile::exists(path);
 }
 
 bool render(const QString& outputDir, int languageIndex, const char* code)
@@ -63,6 +88,7 @@ bool render(const QString& outputDir, int languageIndex, const char* code)
         TFormMain form(dir.Path());
         InstallTransferCommands(form);
         InstallEditorWindows(form);
+        InstallPrintoutWindows(form);
         form.show();
         QTest::mouseClick(form.CmdSelectUnit, Qt::LeftButton);
         QDeadlineTimer deadline(10000);
@@ -102,6 +128,14 @@ bool render(const QString& outputDir, int languageIndex, const char* code)
         ok = save(setpoints, outputDir, QStringLiteral("edit-setpoints"), code) && ok;
         setpoints.StringGrid1Escape();
         setpoints.hide();
+
+        for (int n = 0; n < ParameterCount; ++n)
+            ParameterValues[static_cast<std::size_t>(n)] = simulator.parameter(0, n).value_or(0);
+        ProgramSettings.Firma = "Example Packaging Ltd";
+        ProgramSettings.Type = "Cartoner CT-40";
+        ProgramSettings.Sn = "2026-0417";
+        ok = printToPdf(*FormAfdrukkenPar, outputDir, QStringLiteral("printout-parameters"), code) && ok;
+        ok = printToPdf(*FormAfdrukkenSoll, outputDir, QStringLiteral("printout-setpoints"), code) && ok;
         form.ZBComm1.Close();
     }
     ClearPortDevicePaths();

@@ -219,6 +219,14 @@ private slots:
         TFormEditParam& editor = *FormEditParam;
         Activate(editor);
 
+        // Printing what was never received, opened or loaded asks first; Yes prints.
+        auto printout = modal_windows::ClickWhenEnabled(QStringLiteral("FormAfdrukkenPar"), QStringLiteral("CmdCancel"), kWaitMs);
+        h.dialogs.messageAnswers.push_back(QMessageBox::Yes);
+        editor.subAfdrukken->trigger();
+        QVERIFY(printout->acted);
+        QCOMPARE(h.dialogs.asked.back().text.split(QStringLiteral("\n\r")).size(), 6);
+        QVERIFY(h.dialogs.asked.back().text.startsWith(QStringLiteral("No parameters have been received")));
+
         // Nothing received, opened or loaded: six lines of warning, and No sends nothing.
         h.sim.clearLog();
         h.dialogs.messageAnswers.push_back(QMessageBox::No);

@@ -13,6 +13,7 @@
 #include "params/EditorWindows.h"
 #include "params/MainParamCommands.h"
 #include "support/RequestTexts.h"
+#include "views/PrintoutWindows.h"
 
 #include <Simulator.h>
 
@@ -56,6 +57,7 @@ public:
         main = std::make_unique<TFormMain>(dir.Path());
         InstallTransferCommands(*main);
         InstallEditorWindows(*main);
+        InstallPrintoutWindows(*main);
     }
     ~EditorHarness()
     {

@@ -60,9 +60,10 @@ bool printToPdf(TPrintoutWindow& window, const QString& outputDir, const QString
         TQtPrintCanvas canvas(painter, writer);
         window.Print(canvas);
     }
+    const bool shown = save(window, outputDir, name + QStringLiteral("-window"), code);
     window.hide();
     std::printf("%s: written\n", qPrintable(path));
-    return QFile::exists(path);
+    return shown && QFile::exists(path);
 }
 
 bool render(const QString& outputDir, int languageIndex, const char* code)

@@ -3,6 +3,7 @@
 #include "app/Dialogs.h"
 #include "app/KM40Main.h"
 #include "app/KmtApplication.h"
+#include "app/ShellWindows.h"
 #include "app/SimulatedLine.h"
 #include "app/SingleInstance.h"
 #include "app/StartOptions.h"
@@ -36,6 +37,7 @@ int main(int argc, char** argv)
     InstallTransferCommands(formMain);
     InstallEditorWindows(formMain);
     InstallPrintoutWindows(formMain);
+    InstallShellWindows(formMain);
     if (options.simulate) {
         try {
             simulated = std::make_unique<SimulatedLine>(formMain.ZBComm1, formMain.SpinEditUnitSelect->value());

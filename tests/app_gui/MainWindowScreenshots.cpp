@@ -1,8 +1,14 @@
 // Renders the main window in Dutch, English and German, connected to a simulated controller that
-// reports an error, into main-nl.png, main-en.png and main-de.png in the given directory.
+// reports an error, into main-nl.png, main-en.png and main-de.png in the given directory, and its
+// options, about and error-help windows into options-<lang>.png, about-<lang>.png and
+// error-help-<lang>.png.
 // Run under Xvfb: xvfb-run -a build/bin/main_window_screenshots docs/screenshots
 #include "TempProgramDir.h"
+#include "app/About.h"
+#include "app/InfoErrorNummers.h"
 #include "app/KM40Main.h"
+#include "app/Opties.h"
+#include "app/ShellWindows.h"
 #include "app/core/Global_var.h"
 #include "comm/PortNames.h"
 #include "comm/qt/QtUiDispatcher.h"
@@ -41,7 +47,8 @@ bool render(const QString& outputDir, int languageIndex, const char* code)
     simulator.setErrorNumber(0, 12);
 
     TempProgramDir dir({QStringLiteral("Taal0.ini"), QStringLiteral("Taal1.ini"), QStringLiteral("Taal2.ini"),
-                        QStringLiteral("Parameters.txt"), QStringLiteral("ParNo.txt")});
+                        QStringLiteral("Parameters.txt"), QStringLiteral("ParNo.txt"), QStringLiteral("ErrorHelp0.rtf"),
+                        QStringLiteral("ErrorHelp1.rtf"), QStringLiteral("ErrorHelp2.rtf")});
     dir.Write(QStringLiteral("application.ini"),
               "[Serieel]\r\nbaudrate=6\r\nparity=1\r\nunit_no=0\r\n[Opties]\r\nTaal=" +
                   QByteArray::number(languageIndex) + "\r\n[Poorten]\r\nCOM1=" +
@@ -63,6 +70,22 @@ bool render(const QString& outputDir, int languageIndex, const char* code)
         const QString path = QDir(outputDir).filePath(QStringLiteral("main-%1.png").arg(QLatin1String(code)));
         ok = ok && form.grab().save(path);
         std::printf("%s: %s\n", qPrintable(path), ok ? "written" : "FAILED");
+
+        InstallShellWindows(form);
+        const auto shoot = [&](QWidget& window, const char* name) {
+            QTest::qWait(100);
+            const QString file = QDir(outputDir).filePath(QStringLiteral("%1-%2.png").arg(QLatin1String(name), QLatin1String(code)));
+            const bool saved = window.grab().save(file);
+            std::printf("%s: %s\n", qPrintable(file), saved ? "written" : "FAILED");
+            window.hide();
+            return saved;
+        };
+        FormOpties->show();
+        ok = shoot(*FormOpties, "options") && ok;
+        FormAbout->show();
+        ok = shoot(*FormAbout, "about") && ok;
+        FormInfoErrorNummers->show();
+        ok = shoot(*FormInfoErrorNummers, "error-help") && ok;
         form.ZBComm1.Close();
     }
     ClearPortDevicePaths();

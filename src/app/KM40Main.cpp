@@ -3,6 +3,7 @@
 #include "app/KM40Main.h"
 
 #include "app/Dialogs.h"
+#include "app/core/InstallLayout.h"
 #include "app/core/LanguageFile.h"
 #include "app/core/Settings.h"
 #include "device/PanelColors.h"
@@ -153,8 +154,17 @@ void TFormMain::showEvent(QShowEvent* event)
 void TFormMain::FormCreate()
 {
     setWindowTitle(QString::fromLatin1(ApplicationTitle));
-    ProgramDir = programDirOf(programDirOverride_.isEmpty() ? QCoreApplication::applicationDirPath()
-                                                            : programDirOverride_);
+    if (programDirOverride_.isEmpty()) {
+        const TInstallLayout layout =
+            ResolveInstallLayout(CurrentInstallEnvironment(programDirOf(QCoreApplication::applicationDirPath())));
+        ProgramDir = layout.DataDir;
+        Global_var.SettingsDir = layout.SettingsDir;
+        Global_var.SettingsWritable = layout.SettingsWritable;
+        if (!layout.Warning.empty())
+            AppDialogs().ShowError(this, QString::fromLocal8Bit(layout.Warning.c_str()));
+    } else {
+        ProgramDir = programDirOf(programDirOverride_);
+    }
 
     PortSettings port = device::PortSettingsOf(ZBComm1);
     if (Configfile_lezen(port)) {

@@ -1,6 +1,7 @@
 #include "cli/CliRun.h"
 
 #include "app/core/Global_var.h"
+#include "app/core/InstallLayout.h"
 #include "cli/CliCommands.h"
 #include "cli/CliHelp.h"
 #include "cli/CliSession.h"
@@ -50,7 +51,10 @@ int RunCli(const std::vector<std::string>& args, LoopDispatcher& loop, const Cli
 
     CliOutcome outcome;
     try {
-        ProgramDir = env.programDir;
+        // Installed, application.ini is the user's; the command-line tool only reads it.
+        const TInstallLayout layout = ResolveInstallLayout(CurrentInstallEnvironment(env.programDir, false));
+        ProgramDir = layout.DataDir;
+        Global_var.SettingsDir = layout.SettingsDir;
         CliSession session(loop, ResolveLineSetup(parsed.options), env.out, env.err, env.errIsTerminal);
         outcome = RunCommand(session, parsed.options);
     } catch (const std::exception& e) {

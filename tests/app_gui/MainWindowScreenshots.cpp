@@ -1,7 +1,7 @@
 // Renders the main window in Dutch, English and German, connected to a simulated controller that
 // reports an error, into main-nl.png, main-en.png and main-de.png in the given directory, and its
 // options, about and error-help windows into options-<lang>.png, about-<lang>.png and
-// error-help-<lang>.png.
+// error-help-<lang>.png, and the program's icon into kmt40.png (copy it to packaging/).
 // Run under Xvfb: xvfb-run -a build/bin/main_window_screenshots docs/screenshots
 #include "TempProgramDir.h"
 #include "app/About.h"
@@ -101,7 +101,9 @@ int main(int argc, char** argv)
     UiDispatcher::SetDefault(&dispatcher);
     const QString outputDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     QDir().mkpath(outputDir);
-    bool ok = render(outputDir, 0, "nl");
+    // The desktop icon of packaging/ is the About window's logo.
+    bool ok = KmtLogo(128).save(QDir(outputDir).filePath(QStringLiteral("kmt40.png")));
+    ok = render(outputDir, 0, "nl") && ok;
     ok = render(outputDir, 1, "en") && ok;
     ok = render(outputDir, 2, "de") && ok;
     UiDispatcher::SetDefault(nullptr);

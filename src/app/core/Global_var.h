@@ -43,7 +43,9 @@ using TSetpointValues = std::array<int32_t, SetpointCount + 1>;
 using TThumbwheelValues = std::array<int32_t, ThumbwheelCount>;
 
 struct TGlobalVar {
-  std::string ProgramDir;            // directory of the program, with trailing separator
+  std::string ProgramDir;            // directory of the data files, with trailing separator
+  std::string SettingsDir;           // directory of application.ini; empty: ProgramDir
+  bool SettingsWritable = true;      // false when application.ini cannot be kept
   TProgramSettings ProgramSettings;  // application.ini values other than the port's
   int UnitNo = 0;                    // unit number 0..31 (shown in SpinEditUnitSelect)
   int LanguageIndex = 0;             // 0 Dutch, 1 English, 2 German

@@ -44,9 +44,13 @@ std::string PortKeyName(int Index) { return "COM" + std::to_string(Index + 1); }
 
 }  // namespace
 
+std::string SettingsFilePath() {
+  return (Global_var.SettingsDir.empty() ? ProgramDir : Global_var.SettingsDir) + SettingsFileName;
+}
+
 bool Configfile_lezen(PortSettings& Port) {
   TIniFile ini;
-  switch (ini.LoadFromFile(ProgramDir + SettingsFileName)) {
+  switch (ini.LoadFromFile(SettingsFilePath())) {
     case TIniFile::TLoadResult::Missing:
     case TIniFile::TLoadResult::Unreadable:
       return false;
@@ -81,7 +85,8 @@ bool Configfile_lezen(PortSettings& Port) {
 }
 
 bool ProgrammaInstellingen_opslaan(const PortSettings& Port, std::string& Error) {
-  const std::string path = ProgramDir + SettingsFileName;
+  if (!Global_var.SettingsWritable) return true;  // the user was told at start
+  const std::string path = SettingsFilePath();
   TIniFile ini;
   // The file is rewritten as a whole; one that exists but cannot be read would lose its other
   // sections, so it is left alone.

@@ -24,4 +24,9 @@ CliOutcome RunWriteParams(CliSession& Session, const std::string& File);
 CliOutcome RunWriteSetpoints(CliSession& Session, const std::string& File);
 CliOutcome RunRestore(CliSession& Session, const std::string& File);
 
+// Comparing sets: two files, or the controller with a file (which changes nothing on it). One
+// line per difference on standard output; exit 0 when equal, 1 when they differ.
+CliOutcome RunDiff(CliSession& Session, const std::string& First, const std::string& Second);
+CliOutcome RunVerify(CliSession& Session, const std::string& File);
+
 } // namespace cli

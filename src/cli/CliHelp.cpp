@@ -22,6 +22,11 @@ Commands:
   send TEXT                 send TEXT (several words are joined by blanks) and print
                             the raw reply
   bp                        let the controller compute its parameters; prints "bp -1"
+  diff A B                  compare two files (.app, .aps, .bak): one line per differing
+                            parameter or setpoint, "P030<TAB>Name: 1,50 -> 2,00"; exit 1
+                            when they differ (a .bak against an .app compares parameters)
+  verify FILE               read the controller and compare it with FILE, as diff does;
+                            nothing is written to the controller
 
 Options (the defaults come from application.ini beside the program):
   --port DEVICE|COMn        serial device path (/dev/ttyUSB0), or a port name COM1..COM16
@@ -38,8 +43,9 @@ A file given to write-params, write-setpoints or restore is checked completely b
 anything is sent. Files are saved whole or not at all: a failed save keeps the old file.
 Progress goes to standard error: a bar on a terminal, plain lines otherwise.
 
-Exit status: 0 success; 1 device or file error, with one line on standard error that
-names the parameter or setpoint concerned; 2 wrong usage.
+Exit status: 0 success (diff, verify: the sets are equal); 1 device or file error, with
+one line on standard error that names the parameter or setpoint concerned, or sets that
+differ; 2 wrong usage.
 )";
 }
 

@@ -11,7 +11,7 @@ namespace cli {
 
 namespace {
 
-enum class ArgumentKind { None, File, Text };
+enum class ArgumentKind { None, File, TwoFiles, Text };
 
 struct CommandSpec {
     const char* name;
@@ -22,7 +22,7 @@ struct CommandSpec {
     const char* createdExtension;
 };
 
-constexpr std::array<CommandSpec, 9> Commands{{
+constexpr std::array<CommandSpec, 11> Commands{{
     {"identify", CliCommand::Identify, ArgumentKind::None, nullptr},
     {"read-params", CliCommand::ReadParams, ArgumentKind::File, ".app"},
     {"read-setpoints", CliCommand::ReadSetpoints, ArgumentKind::File, ".aps"},
@@ -32,6 +32,8 @@ constexpr std::array<CommandSpec, 9> Commands{{
     {"restore", CliCommand::Restore, ArgumentKind::File, nullptr},
     {"send", CliCommand::Send, ArgumentKind::Text, nullptr},
     {"bp", CliCommand::Bp, ArgumentKind::None, nullptr},
+    {"diff", CliCommand::Diff, ArgumentKind::TwoFiles, nullptr},
+    {"verify", CliCommand::Verify, ArgumentKind::File, nullptr},
 }};
 
 const CommandSpec* FindCommand(const std::string& name)
@@ -204,6 +206,14 @@ CliParseResult ParseCliOptions(const std::vector<std::string>& args)
                            words[1] + "\" does not end in " + spec->createdExtension;
         } else {
             o.file = words[1];
+        }
+        break;
+    case ArgumentKind::TwoFiles:
+        if (given != 2 || words[1].empty() || words[2].empty()) {
+            result.error = std::string(spec->name) + " needs exactly two FILEs";
+        } else {
+            o.file = words[1];
+            o.secondFile = words[2];
         }
         break;
     case ArgumentKind::Text:

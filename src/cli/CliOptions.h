@@ -18,6 +18,8 @@ enum class CliCommand {
     Restore,
     Send,
     Bp,
+    Diff,
+    Verify,
 };
 
 struct CliOptions {
@@ -31,7 +33,8 @@ struct CliOptions {
 
     bool help = false;
     CliCommand command = CliCommand::Identify;
-    std::string file;  // the FILE of the file commands
+    std::string file;        // the FILE of the file commands (diff: the first)
+    std::string secondFile;  // diff: the second FILE
     std::string text;  // the TEXT of "send" (several words are joined by single blanks)
 };
 

@@ -31,6 +31,10 @@ CliOutcome RunCommand(CliSession& session, const CliOptions& options)
         return RunSend(session, options.text);
     case CliCommand::Bp:
         return RunBp(session);
+    case CliCommand::Diff:
+        return RunDiff(session, options.file, options.secondFile);
+    case CliCommand::Verify:
+        return RunVerify(session, options.file);
     }
     return {ExitUsage, "unknown command"};
 }

@@ -26,15 +26,6 @@ std::span<const int32_t, SetpointCount> SetpointsOf(const TSetpointValues& Table
     return std::span<const int32_t, SetpointCount>(Table.data() + 1, SetpointCount);
 }
 
-// Reads the whole run of Mode from the controller; nothing when it completed.
-std::optional<CliOutcome> ReadFromDevice(CliSession& Session, TReadSequence& Read, TTransferMode Mode)
-{
-    if (auto failed = Session.Connect())
-        return failed;
-    Read.SetMode(Mode);
-    return RunTransfer(Session, Read, TransferDirection::Read);
-}
-
 CliOutcome WriteToDevice(CliSession& Session, TTransferMode Mode, const TParameterValues& Parameters,
                          const TSetpointValues& Setpoints)
 {

@@ -1,5 +1,7 @@
 #include "cli/TransferRunner.h"
 
+#include "params/core/ReadSequence.h"
+
 #include "cli/CliSession.h"
 #include "app/core/Global_var.h"
 #include "params/core/TransferSequence.h"
@@ -124,6 +126,14 @@ std::optional<CliOutcome> RunTransfer(CliSession& Session, TTransferSequence& Se
     if (ended && view.Outcome == TTransferOutcome::Finished)
         return std::nullopt;
     return CliOutcome::Failure(DescribeTransferFailure(view, Direction));
+}
+
+std::optional<CliOutcome> ReadFromDevice(CliSession& Session, TReadSequence& Read, TTransferMode Mode)
+{
+    if (auto failed = Session.Connect())
+        return failed;
+    Read.SetMode(Mode);
+    return RunTransfer(Session, Read, TransferDirection::Read);
 }
 
 } // namespace cli

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+class TReadSequence;
 class TTransferSequence;
 
 namespace cli {
@@ -19,6 +20,9 @@ enum class TransferDirection { Read, Write };
 // Starts Sequence (mode and values already set) and serves the line until it ends. Nothing on
 // success.
 std::optional<CliOutcome> RunTransfer(CliSession& Session, TTransferSequence& Sequence, TransferDirection Direction);
+
+// Connects and reads the whole run of Mode from the controller; nothing when it completed.
+std::optional<CliOutcome> ReadFromDevice(CliSession& Session, TReadSequence& Read, TTransferMode Mode);
 
 // The failure of a run that ended with View, e.g. "no reply (time-out) while reading parameter P017".
 std::string DescribeTransferFailure(const TTransferView& View, TransferDirection Direction);

@@ -7,8 +7,10 @@
 #include "app/SingleInstance.h"
 #include "app/StartOptions.h"
 #include "app/core/Global_var.h"
+#include "comm/forms/InstallSerialWindows.h"
 #include "comm/qt/QtUiDispatcher.h"
 #include "params/MainParamCommands.h"
+#include "views/Calibratie.h"
 
 #include <QSpinBox>
 
@@ -32,6 +34,8 @@ int main(int argc, char** argv)
     std::unique_ptr<SimulatedLine> simulated; // outlives the window, whose port talks to it
     TFormMain formMain({}, options.arguments);
     InstallTransferCommands(formMain);
+    InstallSerialWindows(formMain);
+    InstallCalibration(formMain);
     if (options.simulate) {
         try {
             simulated = std::make_unique<SimulatedLine>(formMain.ZBComm1, formMain.SpinEditUnitSelect->value());

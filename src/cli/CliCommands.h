@@ -24,4 +24,7 @@ CliOutcome RunWriteParams(CliSession& Session, const std::string& File);
 CliOutcome RunWriteSetpoints(CliSession& Session, const std::string& File);
 CliOutcome RunRestore(CliSession& Session, const std::string& File);
 
+// The device search over the line; prints the CSV of the units found as they are found.
+CliOutcome RunSearch(CliSession& Session, const CliOptions& Options);
+
 } // namespace cli

@@ -18,6 +18,7 @@ enum class CliCommand {
     Restore,
     Send,
     Bp,
+    Search,
 };
 
 struct CliOptions {
@@ -28,6 +29,11 @@ struct CliOptions {
     std::optional<int> dataBits;      // 7 or 8
     std::optional<int> stopBits;      // 1 or 2
     std::optional<int> unit;          // 0..31
+
+    // search: the baud rate to start at and whether parities and stop bits are tried too.
+    std::optional<int> searchFrom;
+    bool autoParity = false;
+    bool autoStopbits = false;
 
     bool help = false;
     CliCommand command = CliCommand::Identify;

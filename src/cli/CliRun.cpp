@@ -30,6 +30,8 @@ CliOutcome RunCommand(CliSession& session, const CliOptions& options)
         return RunSend(session, options.text);
     case CliCommand::Bp:
         return RunBp(session);
+    case CliCommand::Search:
+        return RunSearch(session, options);
     }
     return {ExitUsage, "unknown command"};
 }

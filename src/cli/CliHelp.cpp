@@ -28,6 +28,7 @@ Commands:
     --from N                start at N bit/s (9600 19200 28800 38400 57600; default 9600)
     --auto-parity           try None, Odd and Even (default: the parity of the settings)
     --auto-stopbits         try 1 and 2 stop bits (default: those of the settings)
+    --last-unit N           search unit numbers 0..N only (default 31)
 
 Options (the defaults come from application.ini beside the program):
   --port DEVICE|COMn        serial device path (/dev/ttyUSB0), or a port name COM1..COM16

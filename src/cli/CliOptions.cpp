@@ -125,13 +125,21 @@ std::string TakeOption(const std::string& name, const std::string& value, CliOpt
             }
         return "--from must be one of 9600 19200 28800 38400 57600, not \"" + value + "\"";
     }
+    if (name == "--last-unit") {
+        const auto unit = ParseWhole(value);
+        if (!unit || *unit < 0 || *unit > UnitNoMax)
+            return "--last-unit must be a unit number 0..31, not \"" + value + "\"";
+        o.searchLastUnit = *unit;
+        return {};
+    }
     return "unknown option " + name;
 }
 
 bool TakesValue(const std::string& name)
 {
     return name == "--port" || name == "--baud" || name == "--parity" || name == "--databits" ||
-           name == "--stopbits" || name == "--unit" || name == "--from";
+           name == "--stopbits" || name == "--unit" || name == "--from" ||
+           name == "--last-unit";
 }
 
 } // namespace
@@ -205,8 +213,8 @@ CliParseResult ParseCliOptions(const std::vector<std::string>& args)
         return result;
     }
     o.command = spec->command;
-    if (o.command != CliCommand::Search && (o.searchFrom || o.autoParity || o.autoStopbits)) {
-        result.error = "--from, --auto-parity and --auto-stopbits belong to the search command";
+    if (o.command != CliCommand::Search && (o.searchFrom || o.searchLastUnit || o.autoParity || o.autoStopbits)) {
+        result.error = "--from, --last-unit, --auto-parity and --auto-stopbits belong to the search command";
         return result;
     }
     const std::size_t given = words.size() - 1;

@@ -32,6 +32,7 @@ struct CliOptions {
 
     // search: the baud rate to start at and whether parities and stop bits are tried too.
     std::optional<int> searchFrom;
+    std::optional<int> searchLastUnit;  // unit numbers 0..N only (default 31)
     bool autoParity = false;
     bool autoStopbits = false;
 

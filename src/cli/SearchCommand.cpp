@@ -3,6 +3,7 @@
 #include "cli/CliCommands.h"
 #include "cli/CliSession.h"
 
+#include "app/core/Global_var.h"
 #include "comm/DeviceSearch.h"
 
 namespace cli {
@@ -35,6 +36,7 @@ CliOutcome RunSearch(CliSession& Session, const CliOptions& Options)
     options.StartBaudrate = searchBaudrate(Options.searchFrom.value_or(9600));
     options.AutoParity = Options.autoParity;
     options.AutoStopbits = Options.autoStopbits;
+    options.HighestUnit = Options.searchLastUnit.value_or(UnitNoMax);
     search.SetOptions(options);
     search.SaveSettings();
 
@@ -42,7 +44,6 @@ CliOutcome RunSearch(CliSession& Session, const CliOptions& Options)
     const int total = SearchRates * (options.HighestUnit + 1) * combinations;
     std::string lineLost;
     bool over = false;
-    Session.Out() << FoundDevicesCsvHeader() << std::flush;
     search.OnProbe = [&] { Session.Progress().Step(search.ProbeCount()); };
     search.OnFound = [&](const TFoundDevice& device) {
         Session.Out() << FoundDeviceCsvLine(FoundDeviceTexts(device)) << std::flush;
@@ -63,6 +64,7 @@ CliOutcome RunSearch(CliSession& Session, const CliOptions& Options)
         Session.Progress().End();
         return CliOutcome::Failure("cannot open " + Session.Setup().devicePath + ": " + e.what());
     }
+    Session.Out() << FoundDevicesCsvHeader() << std::flush;
     const bool finished = link.RunUntil([&] { return over; }, [&] { return static_cast<long>(search.ProbeCount()); },
                                         SearchStallMs);
     Session.Progress().End();

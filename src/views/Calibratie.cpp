@@ -65,14 +65,14 @@ TFormCalibratie::TFormCalibratie(TZBComm* Port, QWidget* Parent) : QDialog(Paren
                              {&CmdSetUmin, &CmdSetUnul, &CmdSetUmax},
                              {QStringLiteral("SpinEdit1"), QStringLiteral("SpinEdit2"), QStringLiteral("SpinEdit3")},
                              {QStringLiteral("CmdSetUmin"), QStringLiteral("CmdSetUnul"), QStringLiteral("CmdSetUmax")},
-                             100000, QStringLiteral("V"));
+                             100000, QStringLiteral("U"), QStringLiteral("V"));
     SpinEdit_Offset_U->setObjectName(QStringLiteral("SpinEdit_Offset_U"));
     SpinEdit_Gain_U->setObjectName(QStringLiteral("SpinEdit_Gain_U"));
     GroupBox2 = channelGroup(QStringLiteral("Stroom"), QStringLiteral("GroupBox2"), SpinEdit_Offset_I, SpinEdit_Gain_I,
                              {&SpinEdit6, &SpinEdit7, &SpinEdit8}, {&CmdSetImin, &CmdSetInul, &CmdSetImax},
                              {QStringLiteral("SpinEdit6"), QStringLiteral("SpinEdit7"), QStringLiteral("SpinEdit8")},
                              {QStringLiteral("CmdSetImin"), QStringLiteral("CmdSetInul"), QStringLiteral("CmdSetImax")},
-                             200000, QStringLiteral("mA"));
+                             200000, QStringLiteral("I"), QStringLiteral("mA"));
     SpinEdit_Offset_I->setObjectName(QStringLiteral("SpinEdit_Offset_I"));
     SpinEdit_Gain_I->setObjectName(QStringLiteral("SpinEdit_Gain_I"));
 
@@ -161,7 +161,7 @@ QGroupBox* TFormCalibratie::channelGroup(const QString& Caption, const QString& 
                                          std::array<QPushButton**, 3> Buttons,
                                          const std::array<QString, 3>& ReferenceNames,
                                          const std::array<QString, 3>& ButtonNames, int ReferenceLimit,
-                                         const QString& Unit)
+                                         const QString& Letter, const QString& Unit)
 {
     auto* group = new QGroupBox(Caption, this);
     group->setObjectName(Name);
@@ -174,9 +174,8 @@ QGroupBox* TFormCalibratie::channelGroup(const QString& Caption, const QString& 
     grid->addWidget(label(QStringLiteral("Gain"), Gain, group), 1, 0);
     grid->addWidget(Gain, 1, 1);
     grid->addWidget(label(QStringLiteral("in 311uV eenheden"), nullptr, group), 1, 2, 1, 2);
-    const QString letter = Caption.left(1) == QLatin1String("S") ? QStringLiteral("U") : QStringLiteral("I");
-    const QString names[] = {letter + QStringLiteral("min"), letter + QStringLiteral("nul"),
-                             letter + QStringLiteral("max")};
+    const QString names[] = {Letter + QStringLiteral("min"), Letter + QStringLiteral("nul"),
+                             Letter + QStringLiteral("max")};
     for (int i = 0; i < 3; ++i) {
         QSpinBox* box = spinBox(ReferenceNames[static_cast<std::size_t>(i)], -ReferenceLimit, ReferenceLimit, group);
         *References[static_cast<std::size_t>(i)] = box;

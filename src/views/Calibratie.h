@@ -63,7 +63,7 @@ private:
     QGroupBox* channelGroup(const QString& Caption, const QString& Name, QSpinBox*& Offset, QSpinBox*& Gain,
                             std::array<QSpinBox**, 3> References, std::array<QPushButton**, 3> Buttons,
                             const std::array<QString, 3>& ReferenceNames, const std::array<QString, 3>& ButtonNames,
-                            int ReferenceLimit, const QString& Unit);
+                            int ReferenceLimit, const QString& Letter, const QString& Unit);
     void showView();
     void setGroupEnabled(QGroupBox* Group, bool Enabled);
     QSpinBox* boxOf(int Code) const;

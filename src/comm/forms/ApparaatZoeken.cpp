@@ -21,6 +21,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 TFormApparaatZoeken* FormApparaatZoeken = nullptr;
 
 namespace {
@@ -261,6 +263,11 @@ void TFormApparaatZoeken::applyTexts()
         headers << Latin1(LanguageFile.ReadString(Section, key, fallback));
     }
     StringGrid1->setHorizontalHeaderLabels(headers);
+    // The design widths, unless a translated header needs more.
+    for (int column = 0; column < 5; ++column)
+        StringGrid1->setColumnWidth(
+            column, std::max(ColumnWidths[column],
+                             StringGrid1->horizontalHeader()->fontMetrics().horizontalAdvance(headers[column]) + 16));
     GroupBoxParity->setTitle(text("GroepParity", "Parity"));
     GroupBoxStopBits->setTitle(text("GroepStopBits", "Stopbits"));
     RB_parity_com->setText(text("RadioAlsCom", "COM"));

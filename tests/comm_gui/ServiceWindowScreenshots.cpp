@@ -2,6 +2,7 @@
 // units), the library's setup dialog and the calibration window, each against the simulator, into
 // PNG files in the given directory.
 // Run under Xvfb: xvfb-run -a build/bin/service_window_screenshots docs/screenshots
+#include "ScreenshotMain.h"
 #include "TempProgramDir.h"
 #include "app/KM40Main.h"
 #include "app/core/Global_var.h"
@@ -10,13 +11,10 @@
 #include "comm/forms/InitSerial.h"
 #include "comm/forms/InstallSerialWindows.h"
 #include "comm/forms/ZBSetupForm.h"
-#include "comm/qt/QtUiDispatcher.h"
 #include "views/Calibratie.h"
 
 #include <Simulator.h>
 
-#include <QApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -30,14 +28,6 @@
 #include <cstdio>
 
 namespace {
-
-bool waitFor(const std::function<bool()>& condition, int ms = 20000)
-{
-    QDeadlineTimer deadline(ms);
-    while (!condition() && !deadline.hasExpired())
-        QTest::qWait(20);
-    return condition();
-}
 
 bool save(QWidget& window, const QString& outputDir, const QString& name)
 {
@@ -93,9 +83,9 @@ bool render(const QString& outputDir)
     search.show();
     search.RB_stopbits_auto->click();
     search.CmdStartZoeken->click();
-    ok = waitFor([&] { return search.CmdVerder->isEnabled(); }) && ok;
+    ok = WaitFor([&] { return search.CmdVerder->isEnabled(); }) && ok;
     search.CmdVerder->click();
-    ok = waitFor([&] { return search.FoundRows().size() == 2 && search.CmdVerder->isEnabled(); }) && ok;
+    ok = WaitFor([&] { return search.FoundRows().size() == 2 && search.CmdVerder->isEnabled(); }) && ok;
     search.StringGrid1->setCurrentCell(1, 0);
     ok = save(search, outputDir, QStringLiteral("device-search-en.png")) && ok;
     search.CmdCancel->click();
@@ -115,17 +105,17 @@ bool render(const QString& outputDir)
     form.ZBComm1.SetBaudrate(TBaudrate::br38400);
     form.SpinEditUnitSelect->setValue(0);
     form.ZBComm1.Open();
-    ok = waitFor([&] { return !form.StatusPanelText(4).isEmpty(); }) && ok;
+    ok = WaitFor([&] { return !form.StatusPanelText(4).isEmpty(); }) && ok;
     TFormCalibratie& calibration = *FormCalibratie;
     calibration.show();
-    ok = waitFor([&] { return calibration.Session().ReadBackComplete(); }) && ok;
+    ok = WaitFor([&] { return calibration.Session().ReadBackComplete(); }) && ok;
     calibration.CmdSetKalibtatieMode->click();
-    ok = waitFor([&] { return calibration.CmdSet_U_actief->isEnabled(); }) && ok;
+    ok = WaitFor([&] { return calibration.CmdSet_U_actief->isEnabled(); }) && ok;
     calibration.CmdSet_U_actief->click();
-    ok = waitFor([&] { return calibration.CmdSetUmin->isEnabled(); }) && ok;
+    ok = WaitFor([&] { return calibration.CmdSetUmin->isEnabled(); }) && ok;
     ok = save(calibration, outputDir, QStringLiteral("calibration.png")) && ok;
     calibration.Session().SendCommand("km 0");
-    ok = waitFor([&] { return !calibration.CmdSet_U_actief->isEnabled(); }) && ok;
+    ok = WaitFor([&] { return !calibration.CmdSet_U_actief->isEnabled(); }) && ok;
     calibration.close();
     form.ZBComm1.Close();
     ClearPortDevicePaths();
@@ -136,12 +126,5 @@ bool render(const QString& outputDir)
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QtUiDispatcher dispatcher;
-    UiDispatcher::SetDefault(&dispatcher);
-    const QString outputDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
-    QDir().mkpath(outputDir);
-    const bool ok = render(outputDir);
-    UiDispatcher::SetDefault(nullptr);
-    return ok ? 0 : 1;
+    return ScreenshotMain(argc, argv, render);
 }

@@ -185,26 +185,17 @@ void TCalibrationSession::KT750KalibratieCommResult(TMemoryStream& Result)
         if (unsaved_)
             view_.EepromEnabled = true;
     } else if (reply.Command == "kf") {
-        if (reply.Word1 == "0") {
-            view_.VoltageGroupEnabled = false;
-            view_.CurrentGroupEnabled = false;
-        } else if (reply.Word1 == "1") {
-            view_.VoltageGroupEnabled = true;
-            view_.CurrentGroupEnabled = false;
-        } else if (reply.Word1 == "2") {
-            view_.VoltageGroupEnabled = false;
-            view_.CurrentGroupEnabled = true;
-        }
+        // The selected output driver: 0 none, 1 voltage, 2 current.
+        if (reply.Word1 == "0" || reply.Word1 == "1" || reply.Word1 == "2")
+            setGroups(reply.Word1 == "1", reply.Word1 == "2");
     } else if (reply.Command == "ki") {
-        view_.VoltageGroupEnabled = false;
-        view_.CurrentGroupEnabled = true;
+        setGroups(false, true);
     } else if (reply.Command == "km") {
         if (reply.Word1 == "1") {
             view_.DaSelectEnabled = true;
             view_.CalibrationMode = true;
         } else if (reply.Word1 == "0") {
-            view_.VoltageGroupEnabled = false;
-            view_.CurrentGroupEnabled = false;
+            setGroups(false, false);
             view_.DaSelectEnabled = false;
             view_.CalibrationMode = false;
         }
@@ -221,6 +212,12 @@ void TCalibrationSession::KT750KalibratieCommError(TCommError& CommError)
     else
         return;
     changed();
+}
+
+void TCalibrationSession::setGroups(bool Voltage, bool Current)
+{
+    view_.VoltageGroupEnabled = Voltage;
+    view_.CurrentGroupEnabled = Current;
 }
 
 void TCalibrationSession::showStatus(const std::string& Text, bool Red)

@@ -82,6 +82,7 @@ public:
 private:
     void changed();
     void showStatus(const std::string& Text, bool Red);
+    void setGroups(bool Voltage, bool Current);
     static std::size_t slot(int Code);
 
     TView view_;

@@ -54,9 +54,9 @@ private slots:
     void init()
     {
         h = std::make_unique<MainWindowHarness>(
-            std::vector<km4x::UnitConfig>{UnitAt(3, 9600, 1), UnitAt(5, 19200, 2), UnitAt(6, 38400, 1)}, 0, false);
+            std::vector<km4x::UnitConfig>{UnitAt(3, 9600, 1), UnitAt(5, 19200, 2), UnitAt(6, 38400, 1)}, 12, false);
         h->Dir().Copy(QStringLiteral("Taal1.ini"));
-        h->WriteSettings(0, 1);
+        h->WriteSettings(12, 1);
         TFormMain& form = h->CreateForm();
         InstallSerialWindows(form);
         w = FormApparaatZoeken;
@@ -108,6 +108,9 @@ private slots:
         waitForPanel(QStringLiteral("Search finished."));
         QVERIFY(!w->CmdStop->isEnabled() && !w->CmdVerder->isEnabled());
         QCOMPARE(w->Search().ProbeCount(), 5 * 8 * 2);
+        // The main window kept quiet while the search had the line: no "sc 12" of its own.
+        for (const std::string& request : h->Requests())
+            QVERIFY2(request != "sc 12", "the main window selected its unit during the search");
 
         const QString csvPath = h->Dir().File(QStringLiteral("found.csv"));
         h->dialogs.saveFileAnswers.push_back(csvPath);
@@ -136,6 +139,13 @@ private slots:
         QVERIFY(process.waitForFinished(120000));
         QCOMPARE(process.exitCode(), 0);
         QCOMPARE(process.readAllStandardOutput(), saved);
+        // No unit among 0..2: exit status 1, the header alone on standard output.
+        process.start(cli, {QStringLiteral("--port"), QStringLiteral("COM1"), QStringLiteral("search"),
+                            QStringLiteral("--last-unit"), QStringLiteral("2")});
+        QVERIFY(process.waitForFinished(120000));
+        QCOMPARE(process.exitCode(), 1);
+        QCOMPARE(process.readAllStandardOutput(), QByteArray("unit,identification,baud,parity,stopbits\n"));
+        QVERIFY(process.readAllStandardError().contains("no unit answered"));
     }
 
     void okHandsTheFoundUnitAndSettingsToTheMainWindow()

@@ -219,9 +219,10 @@ void TFormCalibratie::FormActivate()
     SpinEdit7->setValue(0);
     SpinEdit8->setValue(200000);
     filling_ = false;
-    for (int code = CalibrationVoltageOffset; code <= CalibrationCurrentGain; ++code)
-        session_.BoxChanged(code, boxOf(code)->value()); // calibration mode is off: nothing is sent
     session_.Activate();
+    // Calibration mode is off now, so telling the session what the boxes show sends nothing.
+    for (int code = CalibrationVoltageOffset; code <= CalibrationCurrentGain; ++code)
+        session_.BoxChanged(code, boxOf(code)->value());
 }
 
 void TFormCalibratie::setGroupEnabled(QGroupBox* Group, bool Enabled)

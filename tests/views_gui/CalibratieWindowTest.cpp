@@ -124,9 +124,13 @@ private slots:
         w.close();
         QVERIFY(!w.isVisible());
 
-        // Opened again: "km 0" disables both groups and DA select.
+        // Opened again (the controller still in calibration mode): the read-back runs, and nothing is
+        // written before "Aan" is answered again. Then "km 0" disables both groups and DA select.
+        const std::size_t beforeReopen = line.count();
         w.show();
         QTRY_VERIFY_WITH_TIMEOUT(w.Session().ReadBackComplete(), kWaitMs);
+        QTest::qWait(100);
+        QCOMPARE(line.count(), beforeReopen + 4);
         w.CmdSetKalibtatieMode->click();
         QTRY_VERIFY_WITH_TIMEOUT(w.CmdSet_U_actief->isEnabled(), kWaitMs);
         w.CmdSet_U_actief->click();

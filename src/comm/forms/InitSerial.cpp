@@ -218,7 +218,7 @@ void TFormInitSerial::applyTexts()
     setItems(ComboPoort, "PortItems");
     filling_ = false;
     for (int i = 0; i < 16; ++i)
-        portItemTexts_[static_cast<std::size_t>(i)] = i < ComboPoort->count() ? ComboPoort->itemText(i).toStdString() : "";
+        portItemTexts_[static_cast<std::size_t>(i)] = i < ComboPoort->count() ? ComboPoort->itemText(i) : QString();
     setItems(Combo_IO, "IOItems");
     setItems(ComboBaud, "BaudItems");
     setItems(ComboDataBits, "DataBitItems");
@@ -261,7 +261,7 @@ void TFormInitSerial::showPortDevices()
     // Each port name shows the device it opens: "COM 3 - /dev/ttyS2".
     for (int i = 0; i < ComboPoort->count() && i < 16; ++i) {
         const QString device = QString::fromLocal8Bit(PendingDevicePath(static_cast<TPort>(i)).c_str());
-        ComboPoort->setItemText(i, Latin1(portItemTexts_[static_cast<std::size_t>(i)]) + DeviceSeparator + device);
+        ComboPoort->setItemText(i, portItemTexts_[static_cast<std::size_t>(i)] + DeviceSeparator + device);
         ComboPoort->setItemData(i, device, Qt::ToolTipRole);
     }
 }

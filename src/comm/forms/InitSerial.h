@@ -12,6 +12,7 @@
 #include "comm/ZBComm.h"
 
 #include <QDialog>
+#include <QString>
 
 #include <array>
 #include <string>
@@ -84,7 +85,7 @@ private:
     std::vector<TDiscoveredPort> discovered_;
     // Per port name: the device it opens after OK ("" = its default device).
     std::array<std::string, 16> pending_;
-    std::array<std::string, 16> portItemTexts_;
+    std::array<QString, 16> portItemTexts_; // the language file's port items, without the devices
     bool filling_ = false;
 };
 

@@ -102,7 +102,7 @@ private slots:
         QCOMPARE(form.ZBComm1.FrameParitybit(), TParityBit::None);
     }
 
-    void anUnreachablePortKeepsTheWindowOpenWithOneMessage()
+    void aMissingOrBusyPortKeepsTheWindowOpenWithOneMessageEach()
     {
         MainWindowHarness h({Unit(12)}, 12);
         h.Dir().Copy(QStringLiteral("Taal0.ini"));
@@ -117,13 +117,23 @@ private slots:
         QVERIFY2(h.dialogs.asked[0].text.contains(QStringLiteral("no such device")), qPrintable(h.dialogs.asked[0].text));
         QVERIFY(w.isVisible());
         QVERIFY(!form.ZBComm1.Active());
-        // The settings are stored all the same; choosing a reachable port then works.
+        // The settings are stored all the same.
         QCOMPARE(form.ZBComm1.PortName(), TPort::COM2);
-        choose(w.ComboPoort, 0);
+
+        // A port another program holds: said so, the window stays; once it is free OK works.
+        {
+            TZBComm otherProgram;
+            otherProgram.Open(); // COM1, the simulator
+            choose(w.ComboPoort, 0);
+            w.CmdOK->click();
+            QCOMPARE(h.dialogs.count(FakeDialogs::Kind::Error), 2);
+            QVERIFY2(h.dialogs.asked[1].text.contains(QStringLiteral("in use")), qPrintable(h.dialogs.asked[1].text));
+            QVERIFY(w.isVisible());
+        }
         w.CmdOK->click();
         QVERIFY(!w.isVisible());
         QVERIFY(form.ZBComm1.Active());
-        QCOMPARE(h.dialogs.count(FakeDialogs::Kind::Error), 1);
+        QCOMPARE(h.dialogs.count(FakeDialogs::Kind::Error), 2);
     }
 
     void anAssignedByIdNameIsKeptAndFollowsTheAdapterToAnotherSocket()

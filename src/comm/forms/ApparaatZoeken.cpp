@@ -191,12 +191,7 @@ TFormApparaatZoeken::TFormApparaatZoeken(TZBComm* Port, QWidget* Parent)
     layout->addLayout(options);
     layout->addLayout(status);
 
-    // Screen readers name the value panels by what they show.
-    PanelZoekTekst->setAccessibleName(QStringLiteral("Status"));
-    PanelBaudtare->setAccessibleName(QStringLiteral("Baud rate"));
-    PanelApparaatNo->setAccessibleName(QStringLiteral("Unit number"));
-    Gauge1->setAccessibleName(QStringLiteral("Unit number"));
-    StringGrid1->setAccessibleName(QStringLiteral("Devices found"));
+    nameValueControls();
 
     connect(CmdStartZoeken, &QPushButton::clicked, this, &TFormApparaatZoeken::CmdStartZoekenClick);
     connect(CmdStop, &QPushButton::clicked, this, &TFormApparaatZoeken::CmdStopClick);
@@ -268,6 +263,7 @@ void TFormApparaatZoeken::applyTexts()
         StringGrid1->setColumnWidth(
             column, std::max(ColumnWidths[column],
                              StringGrid1->horizontalHeader()->fontMetrics().horizontalAdvance(headers[column]) + 16));
+    nameValueControls();
     GroupBoxParity->setTitle(text("GroepParity", "Parity"));
     GroupBoxStopBits->setTitle(text("GroepStopBits", "Stopbits"));
     RB_parity_com->setText(text("RadioAlsCom", "COM"));
@@ -276,6 +272,17 @@ void TFormApparaatZoeken::applyTexts()
     RB_stopbits_auto->setText(text("RadioAutoSelect", "auto wisselen"));
     heldTexts_ = {text("PanelTekst0", "Zoeken.."), text("PanelTekst1", "Gestopt!"),
                   text("PanelTekst2", "beeindigd!"), text("PanelTekst3", "Apparaat gevonden!")};
+}
+
+void TFormApparaatZoeken::nameValueControls()
+{
+    // Screen readers name the value panels by the grid column that shows the same value.
+    auto header = [this](int column) { return StringGrid1->horizontalHeaderItem(column)->text(); };
+    PanelZoekTekst->setAccessibleName(windowTitle());
+    StringGrid1->setAccessibleName(windowTitle());
+    PanelBaudtare->setAccessibleName(header(2));
+    PanelApparaatNo->setAccessibleName(header(0));
+    Gauge1->setAccessibleName(header(0));
 }
 
 void TFormApparaatZoeken::FormActivate()

@@ -78,6 +78,7 @@ protected:
 
 private:
     void applyTexts();
+    void nameValueControls();
     void showProbe();
     void addFoundRow(const TFoundDevice& Device);
     void setSearchControls(bool Idle);

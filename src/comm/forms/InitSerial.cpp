@@ -205,6 +205,7 @@ void TFormInitSerial::applyTexts()
     CmdCancel->setText(Latin1(LanguageFile.ReadString(Section, "CmdCancel", "Cancel")));
     setLabel(LabelPoort, "PortLabel", "Poort");
     setLabel(LabelApparaat, "DeviceLabel", "Apparaat");
+    defaultDeviceText_ = Latin1(LanguageFile.ReadString(Section, "DeviceDefault", "standaard"));
     setLabel(Label_IO, "IOLabel", "IO");
     setLabel(LabelBaud, "BaudLabel", "Baud");
     setLabel(LabelDataBits, "DatabitLabel", "Bits");
@@ -275,7 +276,8 @@ void TFormInitSerial::fillDeviceList()
         return;
     const TPort port = static_cast<TPort>(index);
     const std::string assigned = pending_[static_cast<std::size_t>(index)];
-    ComboApparaat->addItem(QString::fromLocal8Bit(DefaultPortDevicePath(port).c_str()) + QStringLiteral(" (standard)"),
+    ComboApparaat->addItem(QString::fromLocal8Bit(DefaultPortDevicePath(port).c_str()) + QStringLiteral(" (") +
+                               defaultDeviceText_ + QLatin1Char(')'),
                            QString());
     bool assignedListed = assigned.empty();
     for (const TDiscoveredPort& device : discovered_) {

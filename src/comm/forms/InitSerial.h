@@ -86,6 +86,7 @@ private:
     // Per port name: the device it opens after OK ("" = its default device).
     std::array<std::string, 16> pending_;
     std::array<QString, 16> portItemTexts_; // the language file's port items, without the devices
+    QString defaultDeviceText_ = QStringLiteral("standaard"); // marks a port name's built-in device
     bool filling_ = false;
 };
 

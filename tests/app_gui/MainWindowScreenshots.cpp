@@ -1,14 +1,16 @@
 // Renders the main window in Dutch, English and German, connected to a simulated controller that
 // reports an error, into main-nl.png, main-en.png and main-de.png in the given directory.
 // Run under Xvfb: xvfb-run -a build/bin/main_window_screenshots docs/screenshots
-#include "ScreenshotMain.h"
 #include "TempProgramDir.h"
 #include "app/KM40Main.h"
 #include "app/core/Global_var.h"
 #include "comm/PortNames.h"
+#include "comm/qt/QtUiDispatcher.h"
 
 #include <Simulator.h>
 
+#include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +21,14 @@
 #include <cstdio>
 
 namespace {
+
+bool waitFor(const std::function<bool()>& condition, int ms = 10000)
+{
+    QDeadlineTimer deadline(ms);
+    while (!condition() && !deadline.hasExpired())
+        QTest::qWait(20);
+    return condition();
+}
 
 bool render(const QString& outputDir, int languageIndex, const char* code)
 {
@@ -43,12 +53,12 @@ bool render(const QString& outputDir, int languageIndex, const char* code)
         TFormMain form(dir.Path());
         form.show();
         QTest::mouseClick(form.CmdSelectUnit, Qt::LeftButton);
-        ok = WaitFor([&] { return !form.StatusPanelText(4).isEmpty(); });
+        ok = waitFor([&] { return !form.StatusPanelText(4).isEmpty(); });
         form.Timer1Timer();
-        ok = ok && WaitFor([&] { return !form.PanelErrorNo->text().isEmpty(); });
+        ok = ok && waitFor([&] { return !form.PanelErrorNo->text().isEmpty(); });
         form.EditZenden->setText(QStringLiteral("rt"));
         QTest::mouseClick(form.CmdTerminalZenden, Qt::LeftButton);
-        ok = ok && WaitFor([&] { return !form.MemoReceive->toPlainText().isEmpty(); });
+        ok = ok && waitFor([&] { return !form.MemoReceive->toPlainText().isEmpty(); });
         QTest::qWait(200);
         const QString path = QDir(outputDir).filePath(QStringLiteral("main-%1.png").arg(QLatin1String(code)));
         ok = ok && form.grab().save(path);
@@ -63,9 +73,14 @@ bool render(const QString& outputDir, int languageIndex, const char* code)
 
 int main(int argc, char** argv)
 {
-    return ScreenshotMain(argc, argv, [](const QString& outputDir) {
-        bool ok = render(outputDir, 0, "nl");
-        ok = render(outputDir, 1, "en") && ok;
-        return render(outputDir, 2, "de") && ok;
-    });
+    QApplication app(argc, argv);
+    QtUiDispatcher dispatcher;
+    UiDispatcher::SetDefault(&dispatcher);
+    const QString outputDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+    QDir().mkpath(outputDir);
+    bool ok = render(outputDir, 0, "nl");
+    ok = render(outputDir, 1, "en") && ok;
+    ok = render(outputDir, 2, "de") && ok;
+    UiDispatcher::SetDefault(nullptr);
+    return ok ? 0 : 1;
 }

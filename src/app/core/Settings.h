@@ -16,7 +16,7 @@ inline constexpr char SettingsFileName[] = "application.ini";
 bool Configfile_lezen(PortSettings& Port);
 
 // Writes every key from Port and Global_var into ProgramDir + "application.ini", keeping the other
-// sections and keys of the file; of [Poorten] only the AssignedDevicePaths. The file is replaced as a whole (temporary file, flush, rename),
+// sections and keys of the file. The file is replaced as a whole (temporary file, flush, rename),
 // so a failed save leaves the previous file untouched. Returns false with a message in Error when
 // the save failed.
 bool ProgrammaInstellingen_opslaan(const PortSettings& Port, std::string& Error);

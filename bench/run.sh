@@ -32,5 +32,7 @@ bench() {
 
 bench "exchange: KT750 requests against the simulator" bench_exchange bench_exchange 300
 # Further benchmarks follow here, one bench line each.
+# The device search without auto options over an empty line (160 probes), as a ratio to 160 probe floors.
+bench "search: 160 probes over an empty line" bench_search bench_search 20
 # kmt40-cli: a whole read (backup, 448 values) against the simulator, as a ratio to 448 single-exchange floors.
 bench "cli: full read of 448 values through kmt40-cli" bench_cli_read bench_cli_read 2

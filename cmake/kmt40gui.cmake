@@ -1,10 +1,12 @@
 # kmt40gui: every window (Qt Widgets). Files are picked up by directory:
-# src/app/*.cpp, src/device/*.cpp, src/params/*.cpp, src/views/*.cpp (main.cpp excluded).
+# src/app/*.cpp, src/device/*.cpp, src/params/*.cpp, src/views/*.cpp, src/comm/forms/*.cpp
+# (main.cpp excluded).
 file(GLOB KMT40GUI_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/src/app/*.cpp ${CMAKE_SOURCE_DIR}/src/app/*.h
   ${CMAKE_SOURCE_DIR}/src/device/*.cpp ${CMAKE_SOURCE_DIR}/src/device/*.h
   ${CMAKE_SOURCE_DIR}/src/params/*.cpp ${CMAKE_SOURCE_DIR}/src/params/*.h
-  ${CMAKE_SOURCE_DIR}/src/views/*.cpp ${CMAKE_SOURCE_DIR}/src/views/*.h)
+  ${CMAKE_SOURCE_DIR}/src/views/*.cpp ${CMAKE_SOURCE_DIR}/src/views/*.h
+  ${CMAKE_SOURCE_DIR}/src/comm/forms/*.cpp ${CMAKE_SOURCE_DIR}/src/comm/forms/*.h)
 list(FILTER KMT40GUI_SOURCES EXCLUDE REGEX "/src/app/main\\.cpp$")
 add_library(kmt40gui STATIC ${KMT40GUI_SOURCES} ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
 target_include_directories(kmt40gui PUBLIC ${CMAKE_SOURCE_DIR}/src)

@@ -357,7 +357,11 @@ QString TFormMain::StatusPanelText(int index) const
 
 bool TFormMain::isActiveWindow(const char* objectName) const
 {
-    const QWidget* active = QApplication::activeWindow();
+    // A modal window counts while it is open, whether or not it has the focus at this moment (the
+    // user may be in another program while the device search drives the line).
+    const QWidget* active = QApplication::activeModalWidget();
+    if (!active)
+        active = QApplication::activeWindow();
     return active && active->objectName() == QLatin1String(objectName);
 }
 

@@ -8,10 +8,12 @@
 #include "app/SingleInstance.h"
 #include "app/StartOptions.h"
 #include "app/core/Global_var.h"
+#include "comm/forms/InstallSerialWindows.h"
 #include "comm/qt/QtUiDispatcher.h"
 #include "params/EditorWindows.h"
 #include "params/MainParamCommands.h"
 #include "views/PrintoutWindows.h"
+#include "views/Calibratie.h"
 
 #include <QSpinBox>
 
@@ -38,6 +40,8 @@ int main(int argc, char** argv)
     InstallEditorWindows(formMain);
     InstallPrintoutWindows(formMain);
     InstallShellWindows(formMain);
+    InstallSerialWindows(formMain);
+    InstallCalibration(formMain);
     if (options.simulate) {
         try {
             simulated = std::make_unique<SimulatedLine>(formMain.ZBComm1, formMain.SpinEditUnitSelect->value());

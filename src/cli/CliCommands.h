@@ -28,5 +28,7 @@ CliOutcome RunRestore(CliSession& Session, const std::string& File);
 // line per difference on standard output; exit 0 when equal, 1 when they differ.
 CliOutcome RunDiff(CliSession& Session, const std::string& First, const std::string& Second);
 CliOutcome RunVerify(CliSession& Session, const std::string& File);
+// The device search over the line; prints the CSV of the units found as they are found.
+CliOutcome RunSearch(CliSession& Session, const CliOptions& Options);
 
 } // namespace cli

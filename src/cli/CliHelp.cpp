@@ -7,7 +7,7 @@ std::string HelpText()
     return R"(Usage: kmt40-cli [OPTIONS] COMMAND [ARGUMENT]
 
 Reads, writes and backs up a KM40/KM41 controller over a serial line, without windows.
-Every command first selects the unit with "sc N".
+Every command but search first selects the unit with "sc N".
 
 Commands:
   identify                  print the controller's three identification texts
@@ -27,6 +27,13 @@ Commands:
                             when they differ (a .bak against an .app compares parameters)
   verify FILE               read the controller and compare it with FILE, as diff does;
                             nothing is written to the controller
+  search                    search the line for units: unit numbers 0..31 at 9600, 19200,
+                            28800, 38400 and 57600 bit/s; prints a CSV line per unit found
+                            (unit,identification,baud,parity,stopbits)
+    --from N                start at N bit/s (9600 19200 28800 38400 57600; default 9600)
+    --auto-parity           try None, Odd and Even (default: the parity of the settings)
+    --auto-stopbits         try 1 and 2 stop bits (default: those of the settings)
+    --last-unit N           search unit numbers 0..N only (default 31)
 
 Options (the defaults come from application.ini beside the program):
   --port DEVICE|COMn        serial device path (/dev/ttyUSB0), or a port name COM1..COM16
@@ -43,9 +50,9 @@ A file given to write-params, write-setpoints or restore is checked completely b
 anything is sent. Files are saved whole or not at all: a failed save keeps the old file.
 Progress goes to standard error: a bar on a terminal, plain lines otherwise.
 
-Exit status: 0 success (diff, verify: the sets are equal); 1 device or file error, with
-one line on standard error that names the parameter or setpoint concerned, or sets that
-differ; 2 wrong usage.
+Exit status: 0 success; 1 device or file error, with one line on standard error that
+names the parameter or setpoint concerned; 2 wrong usage. diff and verify: 0 when the sets
+are equal, 1 when they differ. search: 0 when at least one unit answered, 1 when none did.
 )";
 }
 

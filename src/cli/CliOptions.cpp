@@ -22,7 +22,7 @@ struct CommandSpec {
     const char* createdExtension;
 };
 
-constexpr std::array<CommandSpec, 11> Commands{{
+constexpr std::array<CommandSpec, 12> Commands{{
     {"identify", CliCommand::Identify, ArgumentKind::None, nullptr},
     {"read-params", CliCommand::ReadParams, ArgumentKind::File, ".app"},
     {"read-setpoints", CliCommand::ReadSetpoints, ArgumentKind::File, ".aps"},
@@ -34,6 +34,7 @@ constexpr std::array<CommandSpec, 11> Commands{{
     {"bp", CliCommand::Bp, ArgumentKind::None, nullptr},
     {"diff", CliCommand::Diff, ArgumentKind::TwoFiles, nullptr},
     {"verify", CliCommand::Verify, ArgumentKind::File, nullptr},
+    {"search", CliCommand::Search, ArgumentKind::None, nullptr},
 }};
 
 const CommandSpec* FindCommand(const std::string& name)
@@ -116,13 +117,31 @@ std::string TakeOption(const std::string& name, const std::string& value, CliOpt
         o.unit = *unit;
         return {};
     }
+    if (name == "--from") {
+        constexpr int SearchRates[] = {9600, 19200, 28800, 38400, 57600};
+        const auto baud = ParseWhole(value);
+        for (int rate : SearchRates)
+            if (baud && *baud == rate) {
+                o.searchFrom = rate;
+                return {};
+            }
+        return "--from must be one of 9600 19200 28800 38400 57600, not \"" + value + "\"";
+    }
+    if (name == "--last-unit") {
+        const auto unit = ParseWhole(value);
+        if (!unit || *unit < 0 || *unit > UnitNoMax)
+            return "--last-unit must be a unit number 0..31, not \"" + value + "\"";
+        o.searchLastUnit = *unit;
+        return {};
+    }
     return "unknown option " + name;
 }
 
 bool TakesValue(const std::string& name)
 {
     return name == "--port" || name == "--baud" || name == "--parity" || name == "--databits" ||
-           name == "--stopbits" || name == "--unit";
+           name == "--stopbits" || name == "--unit" || name == "--from" ||
+           name == "--last-unit";
 }
 
 } // namespace
@@ -160,6 +179,10 @@ CliParseResult ParseCliOptions(const std::vector<std::string>& args)
             o.help = true;
             continue;
         }
+        if (arg == "--auto-parity" || arg == "--auto-stopbits") {
+            (arg == "--auto-parity" ? o.autoParity : o.autoStopbits) = true;
+            continue;
+        }
         const std::size_t equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
         if (!TakesValue(name)) {
@@ -192,6 +215,10 @@ CliParseResult ParseCliOptions(const std::vector<std::string>& args)
         return result;
     }
     o.command = spec->command;
+    if (o.command != CliCommand::Search && (o.searchFrom || o.searchLastUnit || o.autoParity || o.autoStopbits)) {
+        result.error = "--from, --last-unit, --auto-parity and --auto-stopbits belong to the search command";
+        return result;
+    }
     const std::size_t given = words.size() - 1;
     switch (spec->argument) {
     case ArgumentKind::None:

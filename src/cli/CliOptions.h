@@ -20,6 +20,7 @@ enum class CliCommand {
     Bp,
     Diff,
     Verify,
+    Search,
 };
 
 struct CliOptions {
@@ -30,6 +31,12 @@ struct CliOptions {
     std::optional<int> dataBits;      // 7 or 8
     std::optional<int> stopBits;      // 1 or 2
     std::optional<int> unit;          // 0..31
+
+    // search: the baud rate to start at and whether parities and stop bits are tried too.
+    std::optional<int> searchFrom;
+    std::optional<int> searchLastUnit;  // unit numbers 0..N only (default 31)
+    bool autoParity = false;
+    bool autoStopbits = false;
 
     bool help = false;
     CliCommand command = CliCommand::Identify;

@@ -35,6 +35,8 @@ CliOutcome RunCommand(CliSession& session, const CliOptions& options)
         return RunDiff(session, options.file, options.secondFile);
     case CliCommand::Verify:
         return RunVerify(session, options.file);
+    case CliCommand::Search:
+        return RunSearch(session, options);
     }
     return {ExitUsage, "unknown command"};
 }

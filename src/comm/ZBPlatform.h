@@ -6,3 +6,7 @@
 
 // The system's own text for an error number (errno, GetLastError).
 std::string SystemErrorText(uint32_t ErrorNumber);
+
+// True for the system errors a line reports once its device has gone (an unplugged USB adapter,
+// an aborted driver): every further request on it would fail the same way.
+bool IsDeviceGoneError(uint32_t ErrorNumber);

@@ -2,6 +2,7 @@
 #include "comm/ZBPlatform.h"
 #include "comm/ZBCompsResources.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -27,4 +28,10 @@ std::string SystemErrorText(uint32_t ErrorNumber)
         return "Error " + std::to_string(ErrorNumber);
     return buffer;
 #endif
+}
+
+bool IsDeviceGoneError(uint32_t ErrorNumber)
+{
+    // A hung-up tty fails reads and writes with EIO; a vanished device node gives ENXIO or ENODEV.
+    return ErrorNumber == EIO || ErrorNumber == ENXIO || ErrorNumber == ENODEV;
 }

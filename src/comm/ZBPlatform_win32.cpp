@@ -16,3 +16,10 @@ std::string SystemErrorText(uint32_t ErrorNumber)
                                         ErrorNumber, 0x0400, buffer, sizeof buffer, nullptr);
     return std::string(buffer, length);
 }
+
+bool IsDeviceGoneError(uint32_t ErrorNumber)
+{
+    // ERROR_OPERATION_ABORTED (995): the driver aborted the I/O, as it does when the device goes.
+    return ErrorNumber == ERROR_OPERATION_ABORTED || ErrorNumber == ERROR_DEVICE_NOT_CONNECTED ||
+           ErrorNumber == ERROR_BAD_COMMAND;
+}

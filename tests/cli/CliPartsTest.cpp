@@ -28,6 +28,22 @@ TEST(CliOptionsTest, OptionsBeforeAndAfterTheCommandInBothForms)
     EXPECT_EQ(r.options.unit, 31);
 }
 
+TEST(CliOptionsTest, SearchTakesItsOwnOptionsAndOnlySearchDoes)
+{
+    const CliParseResult r = ParseCliOptions({"--auto-parity", "search", "--from", "38400", "--last-unit=7"});
+    ASSERT_TRUE(r.ok()) << r.error;
+    EXPECT_EQ(r.options.command, CliCommand::Search);
+    EXPECT_EQ(r.options.searchFrom, 38400);
+    EXPECT_EQ(r.options.searchLastUnit, 7);
+    EXPECT_TRUE(r.options.autoParity);
+    EXPECT_FALSE(r.options.autoStopbits);
+
+    EXPECT_FALSE(ParseCliOptions({"search", "--from", "4800"}).ok()); // not a search rate
+    EXPECT_FALSE(ParseCliOptions({"search", "--last-unit", "32"}).ok());
+    EXPECT_FALSE(ParseCliOptions({"search", "extra"}).ok());
+    EXPECT_FALSE(ParseCliOptions({"identify", "--auto-stopbits"}).ok());
+}
+
 TEST(CliOptionsTest, SendTextKeepsNegativeNumbersAndEverythingAfterDoubleDash)
 {
     const CliParseResult plain = ParseCliOptions({"send", "wp", "12", "-5"});

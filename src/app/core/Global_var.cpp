@@ -8,6 +8,7 @@ std::string& ProgramDir = Global_var.ProgramDir;
 TProgramSettings& ProgramSettings = Global_var.ProgramSettings;
 int& UnitNo = Global_var.UnitNo;
 int& LanguageIndex = Global_var.LanguageIndex;
+std::array<std::optional<std::string>, 16>& AssignedDevicePaths = Global_var.AssignedDevicePaths;
 TLanguageFile& LanguageFile = Global_var.LanguageFile;
 bool& LanguageLoaded = Global_var.LanguageLoaded;
 TParameterValues& ParameterValues = Global_var.ParameterValues;

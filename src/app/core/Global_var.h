@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "app/core/LanguageFile.h"
@@ -49,6 +50,9 @@ struct TGlobalVar {
   TProgramSettings ProgramSettings;  // application.ini values other than the port's
   int UnitNo = 0;                    // unit number 0..31 (shown in SpinEditUnitSelect)
   int LanguageIndex = 0;             // 0 Dutch, 1 English, 2 German
+  // Device paths assigned to COM1..COM16 in the serial settings window during this run; saved into
+  // [Poorten] at the end (an empty path: the default device). A --simulate mapping is never here.
+  std::array<std::optional<std::string>, 16> AssignedDevicePaths;
   TLanguageFile LanguageFile;
   bool LanguageLoaded = false;       // set once a language file was loaded; never cleared
 
@@ -76,6 +80,7 @@ extern std::string& ProgramDir;
 extern TProgramSettings& ProgramSettings;
 extern int& UnitNo;
 extern int& LanguageIndex;
+extern std::array<std::optional<std::string>, 16>& AssignedDevicePaths;
 extern TLanguageFile& LanguageFile;
 extern bool& LanguageLoaded;
 extern TParameterValues& ParameterValues;

@@ -111,6 +111,11 @@ bool ProgrammaInstellingen_opslaan(const PortSettings& Port, std::string& Error)
   ini.WriteBool(Linearisatie, "X_hulplijn", s.Linearisatie_X_hulplijn);
   ini.WriteBool(Linearisatie, "Y_hulplijn", s.Linearisatie_Y_hulplijn);
   ini.WriteInteger(Linearisatie, "PuntGrootte", s.PuntGrootte);
-  // [Poorten] is the user's own mapping: never written, so it stays exactly as in the file.
+  // [Poorten] is the user's own mapping: only the ports assigned in the serial settings window are
+  // written; every other line stays exactly as in the file.
+  for (int i = 0; i < PortCount; ++i) {
+    if (const auto& assigned = AssignedDevicePaths[static_cast<std::size_t>(i)])
+      ini.WriteString(Poorten, PortKeyName(i), *assigned);
+  }
   return ini.SaveToFile(path, Error);
 }

@@ -392,6 +392,9 @@ private:
         else if (Error == EACCES || Error == EPERM)
             text = path_ + ": permission denied. Ask for membership of the group that owns the port "
                            "(usually \"dialout\", \"uucp\" on some systems) and log in again.";
+        else if (Error == ENOENT || Error == ENXIO || Error == ENODEV)
+            text = path_ + ": no such device (" + SystemErrorText(static_cast<uint32_t>(Error)) +
+                   "). Check that the adapter is plugged in, or assign another device to this port name.";
         else
             text = path_ + ": " + SystemErrorText(static_cast<uint32_t>(Error));
         std::lock_guard<std::mutex> lock(errorMutex_);

@@ -1,0 +1,81 @@
+// kmt40-cli search: the device search of the search window, without pauses: every unit found is
+// printed as a CSV line at once, progress goes to standard error.
+#include "cli/CliCommands.h"
+#include "cli/CliSession.h"
+
+#include "app/core/Global_var.h"
+#include "comm/DeviceSearch.h"
+
+namespace cli {
+
+namespace {
+// Every probe ends in a reply or a time-out; the line has stalled when nothing moves for this long.
+constexpr int SearchStallMs = 30000;
+constexpr int SearchRates = 5;
+
+TBaudrate searchBaudrate(int Rate)
+{
+    switch (Rate) {
+    case 19200: return TBaudrate::br19200;
+    case 28800: return TBaudrate::br28800;
+    case 38400: return TBaudrate::br38400;
+    case 57600: return TBaudrate::br57600;
+    default: return TBaudrate::br9600;
+    }
+}
+} // namespace
+
+CliOutcome RunSearch(CliSession& Session, const CliOptions& Options)
+{
+    DeviceLink& link = Session.Link();
+    TZBComm& port = link.Port();
+    ApplyLineSetup(port, Session.Setup());
+
+    TDeviceSearch search(port);
+    TDeviceSearch::TOptions options;
+    options.StartBaudrate = searchBaudrate(Options.searchFrom.value_or(9600));
+    options.AutoParity = Options.autoParity;
+    options.AutoStopbits = Options.autoStopbits;
+    options.HighestUnit = Options.searchLastUnit.value_or(UnitNoMax);
+    search.SetOptions(options);
+    search.SaveSettings();
+
+    const int combinations = (options.AutoParity ? 3 : 1) * (options.AutoStopbits ? 2 : 1);
+    const int total = SearchRates * (options.HighestUnit + 1) * combinations;
+    std::string lineLost;
+    bool over = false;
+    search.OnProbe = [&] { Session.Progress().Step(search.ProbeCount()); };
+    search.OnFound = [&](const TFoundDevice& device) {
+        Session.Out() << FoundDeviceCsvLine(FoundDeviceTexts(device)) << std::flush;
+        // No one to choose: the search goes straight on.
+        link.Loop().post([&] { search.Continue(); });
+    };
+    search.OnFinished = [&] { over = true; };
+    search.OnStopped = [&] { over = true; };
+    search.OnLineLost = [&](const std::string& message) {
+        lineLost = message;
+        over = true;
+    };
+
+    Session.Progress().Begin("Searching " + Session.Setup().devicePath, total);
+    try {
+        search.Start();
+    } catch (const std::exception& e) {
+        Session.Progress().End();
+        return CliOutcome::Failure("cannot open " + Session.Setup().devicePath + ": " + e.what());
+    }
+    Session.Out() << FoundDevicesCsvHeader() << std::flush;
+    const bool finished = link.RunUntil([&] { return over; }, [&] { return static_cast<long>(search.ProbeCount()); },
+                                        SearchStallMs);
+    Session.Progress().End();
+    link.Close();
+    if (!lineLost.empty())
+        return CliOutcome::Failure(lineLost);
+    if (!finished)
+        return CliOutcome::Failure("the line stopped answering during the search on " + Session.Setup().devicePath);
+    if (search.Found().empty())
+        return CliOutcome::Failure("no unit answered on " + Session.Setup().devicePath);
+    return CliOutcome::Success();
+}
+
+} // namespace cli

@@ -1,0 +1,271 @@
+#include "comm/DeviceSearch.h"
+
+#include "comm/PortNames.h"
+#include "comm/ZBPlatform.h"
+
+#include <stdexcept>
+
+namespace {
+
+// Replies longer than this are no answer of a unit.
+constexpr std::size_t MaxReplyLength = 100;
+
+bool echoes(const std::vector<uint8_t>& Reply, const char* Command)
+{
+    return Reply.size() >= 2 && Reply.size() <= MaxReplyLength && Reply[0] == static_cast<uint8_t>(Command[0]) &&
+           Reply[1] == static_cast<uint8_t>(Command[1]);
+}
+
+TBaudrate nextSearchBaudrate(TBaudrate Baudrate)
+{
+    return Baudrate == TBaudrate::br57600 || Ordinal(Baudrate) < Ordinal(TBaudrate::br9600)
+               ? TBaudrate::br9600
+               : static_cast<TBaudrate>(Ordinal(Baudrate) + 1);
+}
+
+} // namespace
+
+std::string IdentificationReplyText(const std::vector<uint8_t>& Reply)
+{
+    if (Reply.size() < 6)
+        return std::string();
+    return std::string(Reply.begin() + 3, Reply.end() - 2);
+}
+
+TDeviceSearch::TDeviceSearch(TZBComm& Port) : port_(Port)
+{
+    for (TKT750Protocol* component : {&KT750ApparaatZoeken, &ASCIILeesTypeInfo}) {
+        component->SetZBComm(&Port);
+        component->SetProtocolFoot(TSequenceChar::scCR);
+        component->SetTimeoutTime(0);
+        component->OnCommError = [this](TObject*, TCommError& error, TMemoryStream&) {
+            KT750ApparaatZoekenCommError(error);
+        };
+    }
+    KT750ApparaatZoeken.OnCommResult = [this](TObject*, TMemoryStream& result) {
+        KT750ApparaatZoekenCommResult(result);
+    };
+    ASCIILeesTypeInfo.OnCommResult = [this](TObject*, TMemoryStream& result) { ASCIILeesTypeInfoCommResult(result); };
+}
+
+void TDeviceSearch::SaveSettings()
+{
+    savedBaudrate_ = port_.Baudrate();
+    savedParity_ = port_.FrameParitybit();
+    savedStopbits_ = port_.FrameStopbits();
+}
+
+void TDeviceSearch::RestoreSettings()
+{
+    state_ = TState::Idle;
+    port_.Close();
+    port_.SetBaudrate(savedBaudrate_);
+    port_.SetFrameParitybit(savedParity_);
+    port_.SetFrameStopbits(savedStopbits_);
+}
+
+void TDeviceSearch::SetOptions(const TOptions& Options)
+{
+    options_ = Options;
+    if (Ordinal(options_.StartBaudrate) < Ordinal(TBaudrate::br9600) ||
+        Ordinal(options_.StartBaudrate) > Ordinal(TBaudrate::br57600))
+        options_.StartBaudrate = TBaudrate::br9600;
+    if (options_.HighestUnit < 0 || options_.HighestUnit > 31)
+        options_.HighestUnit = 31;
+    KT750ApparaatZoeken.SetTimeoutTime(options_.ProbeTimeoutMs);
+    ASCIILeesTypeInfo.SetTimeoutTime(options_.ProbeTimeoutMs);
+}
+
+void TDeviceSearch::Start()
+{
+    found_.clear();
+    probes_ = 0;
+    starting_ = true;
+    try {
+        INC_ApparaatZoeken();
+    } catch (...) {
+        starting_ = false;
+        state_ = TState::Idle;
+        throw;
+    }
+}
+
+void TDeviceSearch::Continue()
+{
+    if (state_ != TState::Found && state_ != TState::Stopped)
+        return;
+    stopRequested_ = false;
+    nextStep();
+}
+
+void TDeviceSearch::INC_ApparaatZoeken()
+{
+    state_ = TState::Searching;
+    if (starting_) {
+        starting_ = false;
+        stopRequested_ = false;
+        unit_ = 0;
+        startBaudrate_ = options_.StartBaudrate;
+        port_.SetBaudrate(startBaudrate_);
+        port_.SetFrameParitybit(options_.AutoParity ? TParityBit::None : savedParity_);
+        port_.SetFrameStopbits(options_.AutoStopbits ? TStopBit::sb_1 : savedStopbits_);
+        if (!port_.Active())
+            port_.Open();
+    } else if (!advance()) {
+        state_ = TState::Finished;
+        if (OnFinished)
+            OnFinished();
+        return;
+    }
+    if (OnProbe)
+        OnProbe();
+    ++probes_;
+    KT750ApparaatZoeken.SetASCIIProtocol("sc " + std::to_string(unit_));
+    KT750ApparaatZoeken.SendRequest();
+}
+
+bool TDeviceSearch::advance()
+{
+    const TParityBit parity = port_.FrameParitybit();
+    if (options_.AutoParity && parity != TParityBit::Even) {
+        port_.SetFrameParitybit(parity == TParityBit::None ? TParityBit::Odd : TParityBit::Even);
+        return true;
+    }
+    if (options_.AutoStopbits && port_.FrameStopbits() != TStopBit::sb_2) {
+        port_.SetFrameStopbits(TStopBit::sb_2);
+        if (options_.AutoParity)
+            port_.SetFrameParitybit(TParityBit::None);
+        return true;
+    }
+    if (unit_ < options_.HighestUnit) {
+        ++unit_;
+    } else {
+        const TBaudrate next = nextSearchBaudrate(port_.Baudrate());
+        if (next == startBaudrate_)
+            return false;
+        port_.SetBaudrate(next);
+        unit_ = 0;
+    }
+    if (options_.AutoParity)
+        port_.SetFrameParitybit(TParityBit::None);
+    if (options_.AutoStopbits)
+        port_.SetFrameStopbits(TStopBit::sb_1);
+    return true;
+}
+
+void TDeviceSearch::nextStep()
+{
+    try {
+        INC_ApparaatZoeken();
+    } catch (const std::exception& e) {
+        lineLost(e.what());
+    }
+}
+
+void TDeviceSearch::KT750ApparaatZoekenCommResult(TMemoryStream& Result)
+{
+    if (state_ != TState::Searching)
+        return;
+    const std::string expected = "sc " + std::to_string(unit_);
+    const std::vector<uint8_t>& reply = Result.Bytes();
+    const bool match = reply.size() <= MaxReplyLength && reply.size() >= 2 &&
+                       std::string(reply.begin(), reply.end() - 2) == expected;
+    if (match) {
+        identification_.clear();
+        sendIdentification("rt");
+        identificationStep_ = 0;
+    } else if (stopRequested_) {
+        stopped();
+    } else {
+        nextStep();
+    }
+}
+
+void TDeviceSearch::sendIdentification(const char* Command)
+{
+    ASCIILeesTypeInfo.SetASCIIProtocol(Command);
+    ASCIILeesTypeInfo.SendRequest();
+}
+
+void TDeviceSearch::ASCIILeesTypeInfoCommResult(TMemoryStream& Result)
+{
+    if (state_ != TState::Searching)
+        return;
+    static constexpr const char* Commands[] = {"rt", "rh", "rx"};
+    // A unit whose identification does not echo its command is no unit we can talk to.
+    if (!echoes(Result.Bytes(), Commands[identificationStep_])) {
+        if (stopRequested_)
+            stopped();
+        else
+            nextStep();
+        return;
+    }
+    const std::string text = IdentificationReplyText(Result.Bytes());
+    switch (identificationStep_) {
+    case 0:
+        identification_ = text;
+        sendIdentification("rh");
+        identificationStep_ = 1;
+        break;
+    case 1:
+        identification_ += "   " + text;
+        if (stopRequested_) {
+            stopped();
+        } else {
+            sendIdentification("rx");
+            identificationStep_ = 2;
+        }
+        break;
+    default: {
+        identification_ += "   " + text;
+        TFoundDevice device;
+        device.Unit = unit_;
+        device.Identification = identification_;
+        device.Baudrate = port_.Baudrate();
+        device.Parity = port_.FrameParitybit();
+        device.Stopbits = port_.FrameStopbits();
+        found_.push_back(device);
+        state_ = TState::Found;
+        if (OnFound)
+            OnFound(device);
+        break;
+    }
+    }
+}
+
+void TDeviceSearch::KT750ApparaatZoekenCommError(TCommError& CommError)
+{
+    if (state_ != TState::Searching)
+        return;
+    if (CommError.Code == ecSystemError && IsDeviceGoneError(CommError.SystemError)) {
+        lineLost(SystemErrorText(CommError.SystemError));
+        return;
+    }
+    if (stopRequested_)
+        stopped();
+    else
+        nextStep();
+}
+
+void TDeviceSearch::stopped()
+{
+    state_ = TState::Stopped;
+    if (OnStopped)
+        OnStopped();
+}
+
+void TDeviceSearch::lineLost(const std::string& Reason)
+{
+    state_ = TState::LineLost;
+    const std::string device = port_.DevicePath();
+    // A failing line stays closed until the user starts again; closing from inside the port's own
+    // callback is allowed (its thread ends once the callback returns).
+    try {
+        port_.Close();
+    } catch (const std::exception&) {
+    }
+    const std::string message = PortDisplayName(port_.PortName()) + " (" + device + "): " + Reason +
+                                "\nThe search has ended. Check that the adapter is plugged in, then start again.";
+    if (OnLineLost)
+        OnLineLost(message);
+}

@@ -79,6 +79,16 @@ TFormMain::TFormMain(const QString& programDir, const QStringList& arguments, QW
         auto* shortcut = new QShortcut(key, this);
         connect(shortcut, &QShortcut::activated, this, &TFormMain::sendFromTerminalShortcut);
     }
+    // Up and Down in the terminal line recall what was sent, as in a shell.
+    for (const bool up : {true, false}) {
+        auto* recall = new QShortcut(QKeySequence(up ? Qt::Key_Up : Qt::Key_Down), EditZenden);
+        recall->setContext(Qt::WidgetShortcut);
+        connect(recall, &QShortcut::activated, this, [this, up] {
+            const std::string current = EditZenden->text().toLatin1().toStdString();
+            const std::string text = up ? terminalHistory_.Up(current) : terminalHistory_.Down(current);
+            EditZenden->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+        });
+    }
 
     FormCreate();
     Timer1->start();

@@ -10,6 +10,7 @@
 #include "comm/ZBComm.h"
 #include "device/core/ErrorStatus.h"
 #include "device/core/IdentificationChain.h"
+#include "device/core/TerminalHistory.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -243,6 +244,7 @@ private:
     bool centred_ = false;
 
     device::IdentificationChain identification_;
+    device::TerminalHistory terminalHistory_; // texts sent from EditZenden in this run
     device::ErrorActivityDots errorDots_;
 
     // Held texts: applied whenever the state they belong to changes.

@@ -50,7 +50,9 @@ void TFormMain::CmdResetErrorClick()
 void TFormMain::CmdTerminalZendenClick()
 {
     MemoReceive->clear();
-    KT750Protocol1.SetASCIIProtocol(EditZenden->text().toLatin1().toStdString());
+    const std::string text = EditZenden->text().toLatin1().toStdString();
+    terminalHistory_.Add(text);
+    KT750Protocol1.SetASCIIProtocol(text);
     KT750Protocol1.SendRequest();
     // Typing replaces the text, Enter repeats it.
     EditZenden->setFocus();

@@ -176,6 +176,43 @@ private slots:
         QCOMPARE(h.Requests(), std::vector<std::string>{""});
     }
 
+    void upAndDownRecallWhatWasSent()
+    {
+        MainWindowHarness h;
+        TFormMain& form = h.CreateForm();
+        open(h);
+        form.show();
+        QApplication::setActiveWindow(&form);
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        for (const char* text : {"rt", "rh", "rh", "rx"}) {
+            form.EditZenden->setText(QString::fromLatin1(text));
+            QTest::mouseClick(form.CmdTerminalZenden, Qt::LeftButton);
+            QTRY_VERIFY_WITH_TIMEOUT(!form.MemoReceive->toPlainText().isEmpty(), kWaitMs);
+        }
+        form.EditZenden->setFocus();
+        form.EditZenden->setText(QStringLiteral("r"));
+        const auto key = [&form](Qt::Key k) {
+            QTest::keyClick(form.EditZenden, k);
+            return form.EditZenden->text();
+        };
+        QCOMPARE(key(Qt::Key_Up), QStringLiteral("rx"));
+        QCOMPARE(key(Qt::Key_Up), QStringLiteral("rh")); // sent twice in a row, kept once
+        QCOMPARE(key(Qt::Key_Up), QStringLiteral("rt"));
+        QCOMPARE(key(Qt::Key_Up), QStringLiteral("rt"));
+        QCOMPARE(key(Qt::Key_Down), QStringLiteral("rh"));
+        QCOMPARE(key(Qt::Key_Down), QStringLiteral("rx"));
+        QCOMPARE(key(Qt::Key_Down), QStringLiteral("r")); // back to what was being typed
+        QCOMPARE(key(Qt::Key_Down), QStringLiteral("r"));
+
+        // A recalled text is sent like a typed one.
+        h.Sim().clearLog();
+        key(Qt::Key_Up);
+        key(Qt::Key_Up);
+        QTest::keyClick(form.EditZenden, Qt::Key_Return);
+        QTRY_COMPARE_WITH_TIMEOUT(h.Sim().requestCount(), std::size_t(1), kWaitMs);
+        QCOMPARE(h.Requests(), std::vector<std::string>{"rh"});
+    }
+
     void aTerminalTimeoutLeavesTheReplyEmptyAndShowsTheError()
     {
         MainWindowHarness h;

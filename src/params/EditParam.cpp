@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -25,6 +26,9 @@
 #include "app/core/Global_var.h"
 #include "app/core/WrapText.h"
 #include "params/EditorFileCommands.h"
+#include "params/FileDialogs.h"
+#include "params/FileErrorBox.h"
+#include "params/Verschillen.h"
 #include "params/FocusHighlightDelegate.h"
 #include "params/LeesParSoll.h"
 #include "params/Latin1Text.h"
@@ -128,6 +132,7 @@ TFormEditParam::TFormEditParam(TZBComm* Port, QWidget* Parent)
             StringGrid1->setItem(row, column, new QTableWidgetItem);
     listDelegate_ = new TFocusHighlightDelegate(StringGrid1);
     listDelegate_->SetRightAlignedColumns({ValueColumn});
+    listDelegate_->MarkedRow = [this](int Row) { return RowMarked(Row + 1); };
     StringGrid1->setItemDelegate(listDelegate_);
     const int listHeight = StringGrid1->horizontalHeader()->sizeHint().height() +
                            RowCount * StringGrid1->verticalHeader()->defaultSectionSize() + 2 * StringGrid1->frameWidth();
@@ -196,6 +201,9 @@ void TFormEditParam::BuildMenu()
     menuBestand = menu("menuBestand", "Bestand");
     subOpenen = item(menuBestand, "subOpenen", "Openen", &TFormEditParam::subOpenenClick);
     subOpslaanAls = item(menuBestand, "subOpslaanAls", "Opslaan als...", &TFormEditParam::subOpslaanAlsClick);
+    subVergelijken =
+        item(menuBestand, "subVergelijken", "Vergelijken met bestand...", &TFormEditParam::subVergelijkenClick);
+    subVerschillen = item(menuBestand, "subVerschillen", "Verschillen...", &TFormEditParam::subVerschillenClick);
     menuBestand->addSeparator();
     subLaadDefault = item(menuBestand, "subLaadDefault", "Laad default", &TFormEditParam::subLaadDefaultClick);
     menuBestand->addSeparator();
@@ -264,6 +272,8 @@ void TFormEditParam::ApplyTexts()
     menuBestand->setTitle(Text("menuBestand", "Bestand"));
     subOpenen->setText(Text("subOpenen", "Openen"));
     subOpslaanAls->setText(Text("subOpslaanAls", "Opslaan als..."));
+    subVergelijken->setText(Text("subVergelijken", "Vergelijken met bestand..."));
+    subVerschillen->setText(Text("subVerschillen", "Verschillen..."));
     subLaadDefault->setText(Text("subLaadDefault", "Laad default"));
     subAfdrukken->setText(Text("subAfdrukken", "Afdrukken"));
     subAfsluiten->setText(Text("subAfsluiten", "Afsluiten"));
@@ -293,6 +303,77 @@ void TFormEditParam::FormActivate()
     LoadTree();
     SetTransferItemsEnabled(port_ && port_->Active());
     ParametersSentNotLoaded = false;
+}
+
+void TFormEditParam::RefreshComparison()
+{
+    differing_.clear();
+    subVerschillen->setEnabled(comparison_.has_value());
+    if (!comparison_) {
+        StatusPanels[6]->clear();
+        return;
+    }
+    for (const TValueDifference& d : Differences())
+        differing_.insert(d.Number);
+    QString text = LanguageLoaded ? Text("VerschillenTekst", "%1 verschillen met %2")
+                                  : QStringLiteral("%1 verschillen met %2");
+    StatusPanels[6]->setText(text.replace(QStringLiteral("%1"), QString::number(differing_.size()))
+                                 .replace(QStringLiteral("%2"), comparisonName_));
+    StringGrid1->viewport()->update();
+}
+
+std::vector<TValueDifference> TFormEditParam::Differences() const
+{
+    if (!comparison_)
+        return {};
+    TValueSet editor;
+    editor.Parameters = ParameterValues;
+    return CompareValueSets(*comparison_, editor, false).value_or(std::vector<TValueDifference>{});
+}
+
+bool TFormEditParam::RowMarked(int Row) const
+{
+    bool ok = false;
+    const int n = Cell(NumberColumn, Row).toInt(&ok);
+    return ok && differing_.count(n) > 0;
+}
+
+void TFormEditParam::subVergelijkenClick()
+{
+    QString caption = subVergelijken->text();
+    caption.remove(QLatin1Char('&'));
+    const QString path = AskOpenFileName(
+        AppDialogs(), this, caption.toLatin1().toStdString(),
+        LanguageLoaded ? LanguageFile.ReadString(Section, "VergelijkFilter", "*.app;*.bak") : std::string("*.app;*.bak"));
+    if (path.isEmpty())
+        return;
+    const std::string file = LocalPath(path);
+    TValueSet set;
+    TFileResult loaded;
+    loaded.Error = TFileError::WrongHeader; // not a kind of file that holds parameters
+    if (IsValueSetFile(file))
+        loaded = LoadValueSet(file, set);
+    if (!loaded.Ok()) {
+        ReportFileError(loaded, Section, "P", this, AppDialogs());
+        return;
+    }
+    if (!set.Parameters) {
+        AppDialogs().ShowError(this, LanguageLoaded ? Text("Msg_GeenParameters", "")
+                                                    : QStringLiteral("This file holds no parameters."));
+        return;
+    }
+    set.Setpoints.reset();
+    comparison_ = std::move(set);
+    comparisonName_ = QFileInfo(path).fileName();
+    InitParameterStringgrid();
+}
+
+void TFormEditParam::subVerschillenClick()
+{
+    if (!comparison_)
+        return;
+    TFormVerschillen window(this);
+    window.Execute(Differences());
 }
 
 void TFormEditParam::LoadTree()
@@ -351,6 +432,7 @@ void TFormEditParam::ClearStringGrid()
 void TFormEditParam::InitParameterStringgrid()
 {
     CmdClear->setEnabled(menuNumber_ == 9);
+    RefreshComparison();
     if (!CatalogueLoaded || !MenuMapLoaded)
         return;
     for (int row = 1; row <= RowCount; ++row) {

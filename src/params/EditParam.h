@@ -8,8 +8,11 @@
 #include <QDialog>
 
 #include <array>
+#include <optional>
+#include <set>
 
 #include "comm/ZBComm.h"
+#include "params/core/SetComparison.h"
 
 class QAction;
 class QLabel;
@@ -47,6 +50,11 @@ public:
 
     void subOpenenClick();
     void subOpslaanAlsClick();
+    // Compares the parameters with a parameter or backup file: the differing rows are marked in
+    // every menu's list and the status bar counts them.
+    void subVergelijkenClick();
+    // The list of the differences, with Copy and Save as CSV.
+    void subVerschillenClick();
     void subLaadDefaultClick();
     void subAfdrukkenClick();
     void subAfsluitenClick();
@@ -70,11 +78,17 @@ public:
     // The tree node for (menu, submenu), or null.
     QTreeWidgetItem* TreeNode(int Menu, int Submenu) const;
     bool ListHighlightsSelection() const;
+    // Whether list row 1..18 shows a parameter that differs from the compared file.
+    bool RowMarked(int Row) const;
+    // The differences from the compared file (none without a comparison).
+    std::vector<TValueDifference> Differences() const;
 
     QMenuBar* ParamMenu1 = nullptr;
     QMenu* menuBestand = nullptr;
     QAction* subOpenen = nullptr;
     QAction* subOpslaanAls = nullptr;
+    QAction* subVergelijken = nullptr;
+    QAction* subVerschillen = nullptr;
     QAction* subLaadDefault = nullptr;
     QAction* subAfdrukken = nullptr;
     QAction* subAfsluiten = nullptr;
@@ -117,6 +131,10 @@ private:
     int menuNumber_ = 0;
     int submenuNumber_ = 0;
     int rowDecimals_ = 0; // raw "dec" of the parameter in the selected row
+    void RefreshComparison();
+    std::optional<TValueSet> comparison_; // the compared file's values
+    QString comparisonName_;
+    std::set<int> differing_;             // parameter numbers
 };
 
 // The program's one parameter editor (null until created).

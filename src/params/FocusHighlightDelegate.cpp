@@ -34,6 +34,8 @@ void TFocusHighlightDelegate::initStyleOption(QStyleOptionViewItem* Option, cons
     if (rightAligned_.contains(Index.column()))
         Option->displayAlignment = Qt::AlignRight | Qt::AlignVCenter;
     Option->state &= ~QStyle::State_HasFocus; // no focus frame: the colours say it
+    if (MarkedRow && MarkedRow(Index.row()))
+        Option->backgroundBrush = DifferenceColor;
     if (!ViewHasFocus()) {
         Option->state &= ~QStyle::State_Selected;
         return;

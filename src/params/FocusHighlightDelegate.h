@@ -7,10 +7,14 @@
 #include <QSet>
 #include <QStyledItemDelegate>
 
+#include <functional>
+
 class QAbstractItemView;
 
 // Light yellow of the polled panels and the setpoint numbers.
 inline const QColor MarkedCellColor(255, 255, 151);
+// Light orange of a row whose value differs from a compared file; dark text stays readable on it.
+inline const QColor DifferenceColor(255, 205, 150);
 
 class TFocusHighlightDelegate : public QStyledItemDelegate {
     Q_OBJECT
@@ -19,6 +23,8 @@ public:
 
     void SetRightAlignedColumns(QSet<int> Columns) { rightAligned_ = std::move(Columns); }
     void SetMarkedColumns(QSet<int> Columns) { marked_ = std::move(Columns); }
+    // Rows to show in the difference colour (unless drawn as the selected row).
+    std::function<bool(int Row)> MarkedRow;
 
     // The view or a widget inside it (its in-place editor) has the keyboard focus.
     bool ViewHasFocus() const;

@@ -15,6 +15,8 @@
 #include "params/core/ParameterMenuMap.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QFile>
 #include <QHeaderView>
 #include <QSpinBox>
@@ -332,6 +334,67 @@ private slots:
         QCOMPARE(ParameterSource, TParameterSource::Defaults);
         QCOMPARE(ParameterValues[1], ParameterCatalogue.Default(1));
         QCOMPARE(h.dialogs.asked.back().icon, QMessageBox::Information);
+    }
+
+    void comparingWithAFileMarksTheDifferingRows()
+    {
+        EditorHarness h;
+        TFormEditParam& editor = *FormEditParam;
+        Activate(editor);
+        QVERIFY(!editor.subVerschillen->isEnabled());
+        ParameterValues = CatalogueDefaultValues();
+        h.dialogs.saveFileAnswers.push_back(h.dir.File(QStringLiteral("ref.app")));
+        editor.subOpslaanAls->trigger();
+        ParameterValues[210] += 777;
+        ParameterValues[212] = 1;
+
+        h.dialogs.openFileAnswers.push_back(h.dir.File(QStringLiteral("ref.app")));
+        editor.subVergelijken->trigger();
+        QCOMPARE(h.dialogs.asked.back().text, QStringLiteral("Parameter and backup files (*.app *.bak)"));
+        QCOMPARE(editor.StatusPanelText(6), QStringLiteral("2 differences from ref.app"));
+        editor.TreeView1->setCurrentItem(editor.TreeNode(2, 2));
+        QVERIFY(!editor.RowMarked(1));
+        QVERIFY(editor.RowMarked(2)); // 210
+        QVERIFY(!editor.RowMarked(3));
+        QVERIFY(editor.RowMarked(4)); // 212
+        editor.TreeView1->setCurrentItem(editor.TreeNode(1, 0));
+        for (int row = 1; row <= TFormEditParam::RowCount; ++row)
+            QVERIFY(!editor.RowMarked(row));
+
+        // Editing a value back removes its mark.
+        ParameterValues[210] -= 777;
+        editor.InitParameterStringgrid();
+        QCOMPARE(editor.StatusPanelText(6), QStringLiteral("1 differences from ref.app"));
+
+        // The list copies the lines kmt40-cli diff prints and saves them as CSV.
+        QString copied;
+        auto list = modal_windows::When(
+            QStringLiteral("FormVerschillen"), [](QWidget*) { return true; },
+            [&copied](QWidget* window) {
+                modal_windows::Button(window, QStringLiteral("CmdKopieren"))->click();
+                copied = QGuiApplication::clipboard()->text();
+                modal_windows::Button(window, QStringLiteral("CmdOpslaanCsv"))->click();
+                modal_windows::Button(window, QStringLiteral("CmdSluiten"))->click();
+            },
+            kWaitMs);
+        h.dialogs.saveFileAnswers.push_back(h.dir.File(QStringLiteral("differences")));
+        editor.subVerschillen->trigger();
+        QVERIFY(list->acted);
+        QCOMPARE(copied, QStringLiteral("P212\tFine reference: 0 (Off) -> 1 (With index pulse)\n"));
+        QCOMPARE(h.dir.Read(QStringLiteral("differences.csv")),
+                 QByteArray("item,name,before,after\r\nP212,Fine reference,0 (Off),1 (With index pulse)\r\n"));
+
+        // A setpoint file holds nothing to compare.
+        QByteArray setpoints = "ASCII Sollwerten KM4x-XXX   No: 0\r\n\r\n";
+        for (int k = 0; k <= 48; ++k)
+            setpoints += "S" + QByteArray::number(k).rightJustified(3, '0') + " 0\r\n";
+        h.dir.Write(QStringLiteral("set.aps"), setpoints);
+        h.dialogs.openFileAnswers.push_back(h.dir.File(QStringLiteral("set.aps")));
+        editor.subVergelijken->trigger();
+        QCOMPARE(h.dialogs.asked.back().kind, FakeDialogs::Kind::Error);
+        QVERIFY(h.dialogs.asked.back().text.startsWith(QStringLiteral("This file holds no parameters")));
+        QCOMPARE(editor.StatusPanelText(6), QStringLiteral("1 differences from ref.app"));
+        editor.hide();
     }
 
     void treeFilesMissingOrDamagedNeverShowWhatDoesNotExist()

@@ -17,6 +17,10 @@
 #include "params/ParamService.h"
 #include "params/SetpointGrid.h"
 #include "params/core/ParameterCatalogue.h"
+#include "params/core/SetComparison.h"
+#include "params/core/ValueTableFiles.h"
+#include "params/Verschillen.h"
+#include <QPlainTextEdit>
 #include "views/AfdrukkenPar.h"
 #include "views/AfdrukkenSoll.h"
 #include "views/PrintoutWindows.h"
@@ -104,6 +108,30 @@ bool render(const QString& outputDir, int languageIndex, const char* code)
         editor.StringGrid1->setFocus();
         editor.SelectRow(2);
         ok = save(editor, outputDir, QStringLiteral("edit-param"), code) && ok;
+
+        // A comparison with a file: the differing rows marked, and their list.
+        {
+            const TParameterValues held = ParameterValues;
+            SaveParameterFileFromTables(dir.File(QStringLiteral("reference.app")).toStdString());
+            ParameterValues[210] += 125;
+            ParameterValues[212] = 1;
+            ParameterValues[1] = 5;
+            TValueSet reference;
+            LoadValueSet(dir.File(QStringLiteral("reference.app")).toStdString(), reference);
+            TFormVerschillen list(&editor);
+            list.show();
+            list.MemoVerschillen->setPlainText([&] {
+                TValueSet now;
+                now.Parameters = ParameterValues;
+                QStringList lines;
+                for (const TValueDifference& d : CompareValueSets(reference, now).value_or(std::vector<TValueDifference>{}))
+                    lines << QString::fromLatin1(DifferenceLine(d).c_str());
+                return lines.join(QLatin1Char('\n'));
+            }());
+            ok = save(list, outputDir, QStringLiteral("differences"), code) && ok;
+            list.hide();
+            ParameterValues = held;
+        }
 
         const int row = editor.SelectedRow();
         editor.StringGrid1SelectCell(row);

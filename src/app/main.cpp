@@ -10,6 +10,7 @@
 #include "comm/qt/QtUiDispatcher.h"
 #include "params/EditorWindows.h"
 #include "params/MainParamCommands.h"
+#include "views/ViewWindows.h"
 
 #include <QSpinBox>
 
@@ -34,6 +35,7 @@ int main(int argc, char** argv)
     TFormMain formMain({}, options.arguments);
     InstallTransferCommands(formMain);
     InstallEditorWindows(formMain);
+    InstallViewWindows(formMain);
     if (options.simulate) {
         try {
             simulated = std::make_unique<SimulatedLine>(formMain.ZBComm1, formMain.SpinEditUnitSelect->value());

@@ -3,7 +3,8 @@
 file(GLOB KMT40CORE_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/src/app/core/*.cpp
   ${CMAKE_SOURCE_DIR}/src/device/core/*.cpp
-  ${CMAKE_SOURCE_DIR}/src/params/core/*.cpp)
+  ${CMAKE_SOURCE_DIR}/src/params/core/*.cpp
+  ${CMAKE_SOURCE_DIR}/src/views/core/*.cpp)
 add_library(kmt40core STATIC ${KMT40CORE_SOURCES} ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
 target_include_directories(kmt40core PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(kmt40core PUBLIC zbcomm Threads::Threads)

@@ -200,6 +200,32 @@ private slots:
         QVERIFY(!ActualPolling && !IoPolling);
         QVERIFY(!form.CmdActual->isEnabled());
     }
+
+    void anUnpluggedLineShowsOneErrorAndLeavesTheWindowUsable()
+    {
+        MainWindowHarness h;
+        TFormMain& form = OpenConnected(h);
+        for (QPushButton* button : {form.CmdActual, form.CmdDuimwiel, form.CmdInUit})
+            QTest::mouseClick(button, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!form.PanelActPos->text().isEmpty() && !form.Panel_DW[0]->text().isEmpty(), kWaitMs);
+
+        h.Sim().closeLine();
+        QTRY_COMPARE_WITH_TIMEOUT(form.PanelActPos->text(), QStringLiteral("?"), kWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(std::any_of(form.Panel_DW.begin(), form.Panel_DW.end(),
+                                             [](QLabel* p) { return p->text() == QStringLiteral("?"); }),
+                                 kWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!form.PanelComInfo->text().isEmpty(), kWaitMs);
+        QTest::qWait(300);
+        QCOMPARE(h.dialogs.count(FakeDialogs::Kind::Message) + h.dialogs.count(FakeDialogs::Kind::Error), 0);
+
+        // Still usable: the polls switch off and the port closes.
+        QTest::mouseClick(form.CmdActual, Qt::LeftButton);
+        QCOMPARE(form.PanelActPos->text(), QString());
+        h.ClickOpenClose();
+        QVERIFY(!form.ZBComm1.Active());
+        QVERIFY(!IoPolling && !ThumbwheelPolling);
+        QCOMPARE(form.Panel_DW[0]->text(), QString());
+    }
 };
 
 KMT40_GUI_TEST_MAIN(MainWindowLivePollsTest)

@@ -42,10 +42,13 @@ public:
     CamCellDelegate(TFormDisplayNokken* Form, QObject* Parent) : QStyledItemDelegate(Parent), form_(Form) {}
     void paint(QPainter* Painter, const QStyleOptionViewItem& Option, const QModelIndex& Index) const override
     {
-        // The grid's own selection and focus marks stay off: the fill colour is the content.
-        QStyleOptionViewItem plain(Option);
-        plain.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
-        QStyledItemDelegate::paint(Painter, plain, Index);
+        // The grid's own selection and focus marks stay off: the fill colour is the content. The
+        // fixed cells draw their text themselves: the standard padding leaves no room for "24".
+        if (Index.row() > 0 && Index.column() > 0) {
+            QStyleOptionViewItem plain(Option);
+            plain.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
+            QStyledItemDelegate::paint(Painter, plain, Index);
+        }
         form_->StringGrid1DrawCell(*Painter, Index.column(), Index.row(), Option.rect);
     }
 
@@ -93,6 +96,9 @@ TFormDisplayNokken::TFormDisplayNokken(QWidget* Parent) : QDialog(Parent)
     StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     StringGrid1->setItemDelegate(new CamCellDelegate(this, StringGrid1));
+    // The headers are hidden, but their minimum section sizes still hold the cells apart.
+    StringGrid1->horizontalHeader()->setMinimumSectionSize(ColumnWidth);
+    StringGrid1->verticalHeader()->setMinimumSectionSize(RowHeight);
     StringGrid1->setColumnWidth(0, FixedColumnWidth);
     for (int c = 1; c <= views::CamCount; ++c)
         StringGrid1->setColumnWidth(c, ColumnWidth);
@@ -225,8 +231,12 @@ void TFormDisplayNokken::StringGrid1DrawCell(QPainter& Painter, int Column, int 
                          StringGrid1->item(Row, Column)->text());
         return;
     }
-    if (Row < 1)
+    if (Row < 1) {
+        Painter.fillRect(Rect, palette().color(QPalette::Button));
+        Painter.setPen(StringGrid1->palette().color(QPalette::Text));
+        Painter.drawText(Rect, Qt::AlignCenter, StringGrid1->item(Row, Column)->text());
         return;
+    }
     const int function = views::CamFillFunction(ParameterValues, Column, Row);
     if (function != 0)
         Painter.fillRect(Rect, FunctionColor(function));

@@ -97,10 +97,10 @@ TFormLinearisatie::TFormLinearisatie(QWidget* Parent) : QDialog(Parent)
     Lijn_Y->setFrameStyle(QFrame::VLine | QFrame::Plain);
     Lijn_Y->setGeometry(100, 0, 1, views::LinPreviewSize);
     LabelXasSub = MakeLabel(Image6, QStringLiteral("LabelXasSub"), QStringLiteral("X"));
-    LabelXasSub->move(views::LinPreviewSize - 12, 102);
+    LabelXasSub->move(views::LinPreviewSize - 10, 86);
     LabelYasSub = MakeLabel(Image6, QStringLiteral("LabelYasSub"), QStringLiteral("Y"));
     LabelYasSub->move(104, 2);
-    const std::array<QPoint, 4> quadrantCorners{QPoint(170, 80), QPoint(10, 80), QPoint(10, 104), QPoint(170, 104)};
+    const std::array<QPoint, 4> quadrantCorners{QPoint(160, 80), QPoint(10, 80), QPoint(10, 104), QPoint(160, 104)};
     for (std::size_t i = 0; i < LabelQ.size(); ++i) {
         LabelQ[i] = MakeLabel(Image6, QStringLiteral("LabelQ%1").arg(i + 1), QStringLiteral("Q%1").arg(i + 1));
         LabelQ[i]->move(quadrantCorners[i]);

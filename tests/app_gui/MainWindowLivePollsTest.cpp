@@ -176,7 +176,9 @@ private slots:
         TFormMain& form = OpenConnected(h);
         for (QPushButton* button : {form.CmdActual, form.CmdDuimwiel, form.CmdInUit})
             QTest::mouseClick(button, Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(h.Requests().size() > 10, kWaitMs);
+        // All polls share the line: every thumbwheel still gets its turn.
+        QTRY_VERIFY_WITH_TIMEOUT(!form.Panel_DW[3]->text().isEmpty(), kWaitMs);
+        QVERIFY(!form.PanelActPos->text().isEmpty() && !form.PanelData_IO_uit->text().isEmpty());
 
         std::size_t requestsWhileOpen = 99;
         form.Windows.ParameterEditor = [&] {

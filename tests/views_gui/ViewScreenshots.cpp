@@ -116,7 +116,7 @@ int main(int argc, char** argv)
         ParameterValues[248] = 2;
         for (QPushButton* button : {h.main->CmdActual, h.main->CmdInUit, h.main->CmdDuimwiel})
             button->click();
-        QTest::qWait(1500);
+        QTest::qWait(8000);
         Save(*h.main, QStringLiteral("main-live-en.png"));
 
         DemoCams();
@@ -131,7 +131,7 @@ int main(int argc, char** argv)
 
         ProgramSettings.BronItem = 0;
         ProgramSettings.X_Div = 2;
-        ProgramSettings.Y_Div = 11; // 200000 per division: the swing of +-100000 fills a division each way
+        ProgramSettings.Y_Div = 9; // 50000 per division: the swing of +-100000 spans two each way
         ProgramSettings.Grafiek_X_hulplijn = true;
         ProgramSettings.Grafiek_Y_hulplijn = true;
         WhileOpen<TFormGrafiek>(QStringLiteral("FormGrafiek"), h.main->Grafiek1, [](TFormGrafiek& w) {

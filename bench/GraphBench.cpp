@@ -5,7 +5,7 @@
 //
 //   bench_graph [redraws] [samples]
 #include "BareLineFloor.h"
-#include "Simulator.h"
+#include "SimulatorChild.h"
 #include "comm/PortNames.h"
 #include "comm/qt/QtUiDispatcher.h"
 #include "views/Grafiek.h"
@@ -24,28 +24,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
 using bench::Clock;
-
-[[noreturn]] void runSimulator(int pathPipe, int lifePipe)
-{
-    km4x::SimulatorOptions options;
-    options.pacing = true;
-    km4x::Simulator sim(options);
-    const std::string path = sim.devicePath() + "\n";
-    if (write(pathPipe, path.data(), path.size()) != static_cast<ssize_t>(path.size()))
-        _exit(1);
-    close(pathPipe);
-    char byte;
-    while (read(lifePipe, &byte, 1) > 0) {
-    }
-    sim.stop();
-    _exit(0);
-}
 
 // The floor of a redraw: the white plot and the same polyline painted into a bare image.
 double FloorRedrawMs(const std::vector<QPoint>& points, int redraws)
@@ -69,23 +51,8 @@ int main(int argc, char** argv)
     const int samples = argc > 2 ? std::max(10, std::atoi(argv[2])) : 200;
     qputenv("QT_QPA_PLATFORM", "offscreen");
 
-    int pathPipe[2], lifePipe[2];
-    if (pipe(pathPipe) != 0 || pipe(lifePipe) != 0)
-        return 1;
-    const pid_t child = fork();
-    if (child < 0)
-        return 1;
-    if (child == 0) {
-        close(pathPipe[0]);
-        close(lifePipe[1]);
-        runSimulator(pathPipe[1], lifePipe[0]);
-    }
-    close(pathPipe[1]);
-    close(lifePipe[0]);
-    std::string path;
-    char c;
-    while (read(pathPipe[0], &c, 1) == 1 && c != '\n')
-        path.push_back(c);
+    bench::SimulatorChild simulator;
+    const std::string path = simulator.Start();
     if (path.empty())
         return 1;
 
@@ -150,8 +117,7 @@ int main(int argc, char** argv)
             bareMs /= 50;
         }
     }
-    close(lifePipe[1]);
-    waitpid(child, nullptr, 0);
+    simulator.Stop();
     UiDispatcher::SetDefault(nullptr);
 
     std::printf("full redraw, 4001 samples  %.3f ms  (goal < 2 ms; %zu points on the plot, grid lines on)\n", redrawMs,

@@ -10,7 +10,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
-#include <QShowEvent>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -78,7 +77,7 @@ QLabel* MakeLabel(QWidget* Parent, const QString& Name, const QString& Text, QLa
 
 } // namespace
 
-TFormDisplayNokken::TFormDisplayNokken(QWidget* Parent) : QDialog(Parent)
+TFormDisplayNokken::TFormDisplayNokken(QWidget* Parent) : TModalView(Parent)
 {
     setObjectName(QStringLiteral("FormDisplayNokken"));
     setModal(true);
@@ -173,19 +172,6 @@ TFormDisplayNokken::~TFormDisplayNokken()
 {
     if (FormDisplayNokken == this)
         FormDisplayNokken = nullptr;
-}
-
-void TFormDisplayNokken::Execute()
-{
-    if (parentWidget())
-        move(parentWidget()->window()->geometry().center() - rect().center());
-    exec();
-}
-
-void TFormDisplayNokken::showEvent(QShowEvent* Event)
-{
-    QDialog::showEvent(Event);
-    FormActivate();
 }
 
 void TFormDisplayNokken::ApplyTexts()

@@ -2,7 +2,7 @@
 // TFormDisplayNokken: the read-only cam display. A grid of the 24 cams over the 9 outputs, each
 // used cam's cell filled in the colour of its function, and the details of the selected cam.
 // Everything comes from the value tables and the last thumbwheel values; nothing is sent.
-#include <QDialog>
+#include "views/ModalView.h"
 
 #include <array>
 
@@ -11,16 +11,13 @@ class QPainter;
 class QRect;
 class QTableWidget;
 
-class TFormDisplayNokken : public QDialog {
+class TFormDisplayNokken : public TModalView {
     Q_OBJECT
 public:
     explicit TFormDisplayNokken(QWidget* Parent = nullptr);
     ~TFormDisplayNokken() override;
 
-    // Shows the window modally.
-    void Execute();
-
-    void FormActivate();
+    void FormActivate() override;
     void StringGrid1SelectCell(int Column, int Row);
     void StringGrid1DrawCell(QPainter& Painter, int Column, int Row, const QRect& Rect);
     void UpdateOnSelectedCell(int Column, int Row);
@@ -46,9 +43,6 @@ public:
     static constexpr int FixedColumnWidth = 74;
     static constexpr int ColumnWidth = 18;
     static constexpr int RowHeight = 18;
-
-protected:
-    void showEvent(QShowEvent* Event) override;
 
 private:
     void ApplyTexts();

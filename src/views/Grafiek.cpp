@@ -21,7 +21,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QShowEvent>
 #include <QVBoxLayout>
 
 TFormGrafiek* FormGrafiek = nullptr;
@@ -51,7 +50,7 @@ QPen DottedBlack()
 
 } // namespace
 
-TFormGrafiek::TFormGrafiek(TZBComm* Port, QWidget* Parent) : QDialog(Parent)
+TFormGrafiek::TFormGrafiek(TZBComm* Port, QWidget* Parent) : TModalView(Parent)
 {
     setObjectName(QStringLiteral("FormGrafiek"));
     setModal(true);
@@ -192,26 +191,6 @@ TFormGrafiek::~TFormGrafiek()
 {
     if (FormGrafiek == this)
         FormGrafiek = nullptr;
-}
-
-void TFormGrafiek::Execute()
-{
-    if (parentWidget())
-        move(parentWidget()->window()->geometry().center() - rect().center());
-    exec();
-}
-
-void TFormGrafiek::showEvent(QShowEvent* Event)
-{
-    QDialog::showEvent(Event);
-    if (!Event->spontaneous())
-        FormActivate();
-}
-
-void TFormGrafiek::done(int Result)
-{
-    FormClose();
-    QDialog::done(Result);
 }
 
 void TFormGrafiek::ApplyTexts()
@@ -546,20 +525,20 @@ bool TFormGrafiek::SavePng(const QString& Path, QString& Error) const
 
 void TFormGrafiek::CmdExportCsvClick()
 {
-    const QString path = AppDialogs().GetSaveFileName(this, CmdExportCsv->text(),
-                                                      Latin1(ProgramSettings.OpenCloseDialoogPath),
-                                                      QStringLiteral("CSV (*.csv)"));
-    QString error;
-    if (!path.isEmpty() && !SaveCsv(path, error))
-        AppDialogs().ShowError(this, path + QStringLiteral(": ") + error);
+    ExportTo(CmdExportCsv->text(), QStringLiteral("CSV (*.csv)"), &TFormGrafiek::SaveCsv);
 }
 
 void TFormGrafiek::CmdExportPngClick()
 {
-    const QString path = AppDialogs().GetSaveFileName(this, CmdExportPng->text(),
-                                                      Latin1(ProgramSettings.OpenCloseDialoogPath),
-                                                      QStringLiteral("PNG (*.png)"));
+    ExportTo(CmdExportPng->text(), QStringLiteral("PNG (*.png)"), &TFormGrafiek::SavePng);
+}
+
+void TFormGrafiek::ExportTo(const QString& Caption, const QString& Filter,
+                            bool (TFormGrafiek::*Save)(const QString&, QString&) const)
+{
+    const QString path =
+        AppDialogs().GetSaveFileName(this, Caption, Latin1(ProgramSettings.OpenCloseDialoogPath), Filter);
     QString error;
-    if (!path.isEmpty() && !SavePng(path, error))
+    if (!path.isEmpty() && !(this->*Save)(path, error))
         AppDialogs().ShowError(this, path + QStringLiteral(": ") + error);
 }

@@ -4,9 +4,9 @@
 // selectable scales, grid lines, autoscroll and a scroll bar. The view can be paused while the
 // log goes on, and the log can be saved as CSV and the plot as PNG.
 #include "comm/KT750Protocol.h"
+#include "views/ModalView.h"
 #include "views/core/GraphLog.h"
 
-#include <QDialog>
 #include <QElapsedTimer>
 
 class QCheckBox;
@@ -19,17 +19,15 @@ class QPushButton;
 class QScrollBar;
 class TPaintBox;
 
-class TFormGrafiek : public QDialog {
+class TFormGrafiek : public TModalView {
     Q_OBJECT
 public:
     // The protocol component is bound to Port (the main window's ZBComm1).
     explicit TFormGrafiek(TZBComm* Port, QWidget* Parent = nullptr);
     ~TFormGrafiek() override;
 
-    void Execute();
-
-    void FormActivate();
-    void FormClose();
+    void FormActivate() override;
+    void FormClose() override;
     void CmdStartLogClick();
     void CmdStopLogClick();
     void ScrollBar2Change();
@@ -82,13 +80,11 @@ public:
     QLabel* LabelBufferCount = nullptr;
     QLabel* PanelCommError = nullptr;
 
-protected:
-    void showEvent(QShowEvent* Event) override;
-    void done(int Result) override;
-
 private:
     void ApplyTexts();
     void ShowStatus(const QString& Text, const QColor& Color);
+    void ExportTo(const QString& Caption, const QString& Filter,
+                  bool (TFormGrafiek::*Save)(const QString&, QString&) const);
     void EndLog();
     void DrawTimeAxis(std::int32_t T0);
     int Source() const;

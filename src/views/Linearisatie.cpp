@@ -15,7 +15,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -64,7 +63,7 @@ QPen DottedBlack()
 
 } // namespace
 
-TFormLinearisatie::TFormLinearisatie(QWidget* Parent) : QDialog(Parent)
+TFormLinearisatie::TFormLinearisatie(QWidget* Parent) : TModalView(Parent)
 {
     setObjectName(QStringLiteral("FormLinearisatie"));
     setModal(true);
@@ -202,26 +201,6 @@ TFormLinearisatie::~TFormLinearisatie()
         FormLinearisatie = nullptr;
 }
 
-void TFormLinearisatie::Execute()
-{
-    if (parentWidget())
-        move(parentWidget()->window()->geometry().center() - rect().center());
-    exec();
-}
-
-void TFormLinearisatie::showEvent(QShowEvent* Event)
-{
-    QDialog::showEvent(Event);
-    if (!Event->spontaneous())
-        FormActivate();
-}
-
-void TFormLinearisatie::done(int Result)
-{
-    FormClose();
-    QDialog::done(Result);
-}
-
 void TFormLinearisatie::ApplyTexts()
 {
     setWindowTitle(Text("CaptionLinearisatie", "Lin Grafiek"));
@@ -342,6 +321,8 @@ void TFormLinearisatie::ClearStrips()
 void TFormLinearisatie::Ber_en_Teken_XY()
 {
     LoadPoints();
+    // Cleared every time: labels written over changed ones would read as garbage.
+    ClearStrips();
     {
         QPainter x(&ImageX->Picture());
         x.setPen(Qt::black);

@@ -2,9 +2,9 @@
 // TFormLinearisatie: the linearisation curve (points X/Y in parameters 140..199, count in 247) as
 // a graph with axis strips, a quadrant preview for the mirrored modes, point picking by mouse
 // or spin box, and editing X or Y of the picked point through the single-parameter dialog.
+#include "views/ModalView.h"
 #include "views/core/LinearisationGeometry.h"
 
-#include <QDialog>
 
 #include <array>
 
@@ -16,16 +16,14 @@ class QPushButton;
 class QSpinBox;
 class TPaintBox;
 
-class TFormLinearisatie : public QDialog {
+class TFormLinearisatie : public TModalView {
     Q_OBJECT
 public:
     explicit TFormLinearisatie(QWidget* Parent = nullptr);
     ~TFormLinearisatie() override;
 
-    void Execute();
-
-    void FormActivate();
-    void FormClose();
+    void FormActivate() override;
+    void FormClose() override;
     void Image1MouseMove(QPoint Position);
     void Image1Click();
     void SpinEdit_GrafiekPuntChange();
@@ -75,10 +73,6 @@ public:
     QLabel* PanelBron = nullptr;
     QPushButton* cmdEdit_X = nullptr;
     QPushButton* cmdEdit_Y = nullptr;
-
-protected:
-    void showEvent(QShowEvent* Event) override;
-    void done(int Result) override;
 
 private:
     void ApplyTexts();

@@ -4,6 +4,7 @@
 // editor (linearisation-en.png); and exports a log of 200 samples as graph-log.csv and
 // graph-log.png. Run under Xvfb: xvfb-run -a build/bin/view_screenshots docs/screenshots
 #include "EditorHarness.h"
+#include "WhileOpen.h"
 
 #include "comm/qt/QtUiDispatcher.h"
 #include "views/Grafiek.h"
@@ -76,18 +77,12 @@ void DemoCurve()
     ProgramSettings.Linearisatie_Y_hulplijn = true;
 }
 
+// Opens the window through its menu item, runs Act and closes it; a window that never showed counts
+// as a failure.
 template <typename Window>
-void WhileOpen(const QString& Name, QAction* Opener, std::function<void(Window&)> Act)
+void Shoot(const QString& Name, QAction* Opener, std::function<void(Window&)> Act)
 {
-    auto state = modal_windows::When(
-        Name, [](QWidget*) { return true; },
-        [Act](QWidget* window) {
-            Act(*static_cast<Window*>(window));
-            static_cast<Window*>(window)->reject();
-        },
-        300000);
-    Opener->trigger();
-    if (!state->acted) {
+    if (!WhileOpen<Window>(Name, Opener, std::move(Act), 300000)) {
         std::printf("%s did not open\n", qPrintable(Name));
         ++failures;
     }
@@ -120,11 +115,11 @@ int main(int argc, char** argv)
         Save(*h.main, QStringLiteral("main-live-en.png"));
 
         DemoCams();
-        WhileOpen<QDialog>(QStringLiteral("FormDisplayNokken"), h.main->displaynokken1,
+        Shoot<QDialog>(QStringLiteral("FormDisplayNokken"), h.main->displaynokken1,
                            [](QDialog& w) { Save(w, QStringLiteral("cam-display-en.png")); });
 
         DemoCurve();
-        WhileOpen<TFormLinearisatie>(QStringLiteral("FormLinearisatie"), h.main->Grafiek2, [](TFormLinearisatie& w) {
+        Shoot<TFormLinearisatie>(QStringLiteral("FormLinearisatie"), h.main->Grafiek2, [](TFormLinearisatie& w) {
             w.SpinEdit_GrafiekPunt->setValue(4);
             Save(w, QStringLiteral("linearisation-en.png"));
         });
@@ -134,7 +129,7 @@ int main(int argc, char** argv)
         ProgramSettings.Y_Div = 9; // 50000 per division: the swing of +-100000 spans two each way
         ProgramSettings.Grafiek_X_hulplijn = true;
         ProgramSettings.Grafiek_Y_hulplijn = true;
-        WhileOpen<TFormGrafiek>(QStringLiteral("FormGrafiek"), h.main->Grafiek1, [](TFormGrafiek& w) {
+        Shoot<TFormGrafiek>(QStringLiteral("FormGrafiek"), h.main->Grafiek1, [](TFormGrafiek& w) {
             w.CmdStartLog->click();
             if (!QTest::qWaitFor([&w] { return w.Log().Last() >= 200; }, 120000))
                 ++failures;

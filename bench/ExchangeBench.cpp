@@ -7,7 +7,7 @@
 //   bench_exchange [exchanges]
 
 #include "BareLineFloor.h"
-#include "Simulator.h"
+#include "SimulatorChild.h"
 #include "comm/KT750Protocol.h"
 #include "comm/LoopDispatcher.h"
 #include "comm/PortNames.h"
@@ -18,7 +18,6 @@
 #include <cstdlib>
 #include <string>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -33,23 +32,6 @@ double cpuMs()
     getrusage(RUSAGE_SELF, &usage);
     return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0 +
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
-}
-
-// Child: a simulator paced at the wire speed; prints its device path and lives until stdin closes.
-[[noreturn]] void runSimulator(int pathPipe, int lifePipe)
-{
-    km4x::SimulatorOptions options;
-    options.pacing = true;
-    km4x::Simulator sim(options);
-    const std::string path = sim.devicePath() + "\n";
-    if (write(pathPipe, path.data(), path.size()) != static_cast<ssize_t>(path.size()))
-        _exit(1);
-    close(pathPipe);
-    char byte;
-    while (read(lifePipe, &byte, 1) > 0) {
-    }
-    sim.stop();
-    _exit(0);
 }
 
 // Notes when the reply bytes reach the component.
@@ -89,23 +71,8 @@ double bareLineFloorMs(const std::string& path, int exchanges)
 int main(int argc, char** argv)
 {
     const int exchanges = argc > 1 ? std::max(1, std::atoi(argv[1])) : 300;
-    int pathPipe[2], lifePipe[2];
-    if (pipe(pathPipe) != 0 || pipe(lifePipe) != 0)
-        return 1;
-    const pid_t child = fork();
-    if (child < 0)
-        return 1;
-    if (child == 0) {
-        close(pathPipe[0]);
-        close(lifePipe[1]);
-        runSimulator(pathPipe[1], lifePipe[0]);
-    }
-    close(pathPipe[1]);
-    close(lifePipe[0]);
-    std::string path;
-    char c;
-    while (read(pathPipe[0], &c, 1) == 1 && c != '\n')
-        path.push_back(c);
+    bench::SimulatorChild simulator;
+    const std::string path = simulator.Start();
     if (path.empty()) {
         std::fprintf(stderr, "the simulator did not start\n");
         return 1;
@@ -155,8 +122,7 @@ int main(int argc, char** argv)
     port.Close();
     const double bareFloor = bareLineFloorMs(path, 50);
 
-    close(lifePipe[1]);
-    waitpid(child, nullptr, 0);
+    simulator.Stop();
 
     const double ratio = wallTotal / floorTotal;
     std::printf("exchanges                 %d x \"%s\" -> %d reply bytes, 38400 baud, paced at wire speed\n",

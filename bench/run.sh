@@ -10,9 +10,18 @@ build=${KMT40_BENCH_BUILD:-build-bench}
 filter=${1:-}
 jobs=$(nproc 2>/dev/null || echo 2)
 
+gui_build=${KMT40_BENCH_GUI_BUILD:-build-bench-gui}
+
 configure() {
   if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DKMT40_GUI=OFF >/dev/null
+  fi
+}
+
+# The benchmarks of windows need a build with them.
+configure_gui() {
+  if [ ! -f "$gui_build/CMakeCache.txt" ]; then
+    cmake -S . -B "$gui_build" -DCMAKE_BUILD_TYPE=Release >/dev/null
   fi
 }
 
@@ -31,6 +40,16 @@ bench() {
 }
 
 bench "exchange: KT750 requests against the simulator" bench_exchange bench_exchange 300
+
+# The live graph: a full redraw of 4001 samples against a bare polyline, and the log's sample rate
+# against the line's exchange rate.
+if [ -z "$filter" ] || [[ "live graph" == *"$filter"* ]]; then
+  configure_gui
+  cmake --build "$gui_build" --target bench_graph -j "$jobs" >/dev/null
+  echo "== live graph: redraw and sample rate"
+  (cd "$gui_build/bin" && ./bench_graph 200 200)
+  echo
+fi
 # Further benchmarks follow here, one bench line each.
 # The device search without auto options over an empty line (160 probes), as a ratio to 160 probe floors.
 bench "search: 160 probes over an empty line" bench_search bench_search 20

@@ -137,6 +137,7 @@ void TFormMain::bindComponents()
     KT750Protocol1.OnCommResult = [this](TObject* s, TMemoryStream& r) { KT750Protocol1CommResult(s, r); };
     KT750Protocol1.OnCommError = sharedError;
     KT750_in.OnCommError = sharedError;
+    bindLivePolls();
 }
 
 void TFormMain::applyWindowFrame()
@@ -389,9 +390,12 @@ void TFormMain::sendFromTerminalShortcut()
 
 void TFormMain::StopLivePolls()
 {
-    // The actual-value, thumbwheel and I/O polls are switched off here in the order I/O, actual,
-    // thumbwheel once their toggles (CmdInUit, CmdActual, CmdDuimwiel) are wired; until then no
-    // poll can be running, so there is nothing to stop.
+    if (IoPolling)
+        InUitActief();
+    if (ActualPolling)
+        ActualActief();
+    if (ThumbwheelPolling)
+        DuimwielActief();
 }
 
 // --- main menu --------------------------------------------------------------------------------
@@ -487,7 +491,9 @@ void TFormMain::Grafiek1Click()
 {
     if (!Windows.LiveGraph)
         return;
-    // The graph polls the line at its own pace; the error polling would only get in its way.
+    // The graph polls the line at its own pace; the error polling and the live polls would only
+    // get in its way.
+    StopLivePolls();
     Timer1->stop();
     Windows.LiveGraph();
     Timer1->start();

@@ -11,6 +11,7 @@
 #include "device/core/ErrorStatus.h"
 #include "device/core/IdentificationChain.h"
 #include "device/core/TerminalHistory.h"
+#include "device/core/ThumbwheelChain.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -101,6 +102,17 @@ public:
     void CmdResetErrorClick();
     void CmdTerminalZendenClick();
     void KT750Protocol1CommResult(TObject* Sender, TMemoryStream& Result);
+
+    // --- live values, thumbwheels, inputs and outputs (src/device/MainLivePolls.cpp) -----------
+    void CmdActualClick();
+    void CmdDuimwielClick();
+    void CmdInUitClick();
+    // Toggles: switch the poll on, or off when it runs.
+    void ActualActief();
+    void DuimwielActief();
+    void InUitActief();
+    void KT750DuimwielCommResult(TObject* Sender, TMemoryStream& Result);
+    void KT750DuimwielCommError(TObject* Sender, TCommError& CommError, TMemoryStream& Result);
 
     // --- menu ---------------------------------------------------------------------------------
     void Exit1Click();
@@ -231,6 +243,7 @@ private:
     void buildMenu();
     void buildStatusBar();
     void bindComponents();
+    void bindLivePolls();
     void applyWindowFrame();
     void setPortDependentMenuItems(bool enabled);
     void setStatusPanel(int index, const QString& text);
@@ -246,6 +259,7 @@ private:
     device::IdentificationChain identification_;
     device::TerminalHistory terminalHistory_; // texts sent from EditZenden in this run
     device::ErrorActivityDots errorDots_;
+    device::ThumbwheelChain thumbwheels_;
 
     // Held texts: applied whenever the state they belong to changes.
     QString heldCmdIO_ON, heldCmdIO_OFF;

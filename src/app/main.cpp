@@ -14,6 +14,7 @@
 #include "params/MainParamCommands.h"
 #include "views/PrintoutWindows.h"
 #include "views/Calibratie.h"
+#include "views/ViewWindows.h"
 
 #include <QSpinBox>
 
@@ -42,6 +43,7 @@ int main(int argc, char** argv)
     InstallShellWindows(formMain);
     InstallSerialWindows(formMain);
     InstallCalibration(formMain);
+    InstallViewWindows(formMain);
     if (options.simulate) {
         try {
             simulated = std::make_unique<SimulatedLine>(formMain.ZBComm1, formMain.SpinEditUnitSelect->value());

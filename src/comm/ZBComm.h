@@ -176,6 +176,9 @@ public:
     // Cyclic mode: the request is sent again after every completion.
     bool Active() const { return active_; }
     void SetActive(bool Value);
+    // Takes this component's request back from the port: a waiting one is never sent, one being
+    // exchanged reports to nobody. For stopping a poll at once rather than after the queue.
+    void CancelRequest();
 
     // Byte 0 = 1 + number of request bytes; indices from 512 on are ignored.
     void PutByte(int Index, uint8_t Value);

@@ -17,6 +17,12 @@ void TZBProtocolComponent::SetZBComm(TZBComm* Port)
     TZBComponent::SetZBComm(Port);
 }
 
+void TZBProtocolComponent::CancelRequest()
+{
+    if (ZBComm())
+        ZBComm()->forgetRequest(&request_);
+}
+
 void TZBProtocolComponent::PutByte(int Index, uint8_t Value)
 {
     if (Index >= 0 && Index < static_cast<int>(ZBBufferSize))

@@ -3,6 +3,8 @@
 #include "app/KM40Main.h"
 
 #include "app/Dialogs.h"
+#include "app/ValueFieldNames.h"
+#include "app/Windows1252Text.h"
 #include "app/core/LanguageFile.h"
 #include "app/core/Settings.h"
 #include "device/PanelColors.h"
@@ -36,10 +38,10 @@ TFormMain* FormMain = nullptr;
 
 namespace {
 
-// Language and data files are single-byte (Windows-1252/Latin-1) text.
+// Language and data files are Windows-1252 text.
 QString tx(const std::string& text)
 {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    return FromWindows1252(text);
 }
 
 std::string programDirOf(const QString& directory)
@@ -252,10 +254,8 @@ void TFormMain::LezenTeksten()
         Zendenenontvangen1->setTitle(tx(LanguageFile.ReadString("Main", "menuCommunicatie", "Communicatie")));
         KM40ontvangen1->setText(
             tx(LanguageFile.ReadString("Main", "subParSoll", "Parameters + Sollwerten ontvangen")));
-        N1->setText(QStringLiteral("-"));
         Backup1->setText(tx(LanguageFile.ReadString("Main", "subBackup", "Backup")));
         Restore1->setText(tx(LanguageFile.ReadString("Main", "subRestore", "Restore")));
-        N2->setText(QStringLiteral("-"));
         KM40zoeken1->setText(tx(LanguageFile.ReadString("Main", "subZoeken", "App... zoeken")));
         Venster->setTitle(tx(LanguageFile.ReadString("Main", "menuVenster", "Venster")));
         displaynokken1->setText(tx(LanguageFile.ReadString("Main", "subNokkenInfo", "Nok info")));
@@ -268,6 +268,7 @@ void TFormMain::LezenTeksten()
 
     InputFunctieTeksten();
     OutputFunctieTeksten();
+    NameValueFields(*this);
     CmdTerminalZenden->setEnabled(false);
     CmdSelectUnit->setText(ZBComm1.Active() ? heldCmdComClose : heldCmdComOpen);
     CmdInUit->setText(IoPolling ? heldCmdIO_OFF : heldCmdIO_ON);

@@ -1,5 +1,6 @@
 // Renders the main window in Dutch, English and German, connected to a simulated controller that
-// reports an error, into main-nl.png, main-en.png and main-de.png in the given directory.
+// reports an error, into main-nl.png, main-en.png and main-de.png in the given directory, and its
+// open Communicatie menu into menu-nl.png, menu-en.png and menu-de.png.
 // Run under Xvfb: xvfb-run -a build/bin/main_window_screenshots docs/screenshots
 #include "TempProgramDir.h"
 #include "app/KM40Main.h"
@@ -14,6 +15,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -63,6 +65,14 @@ bool render(const QString& outputDir, int languageIndex, const char* code)
         const QString path = QDir(outputDir).filePath(QStringLiteral("main-%1.png").arg(QLatin1String(code)));
         ok = ok && form.grab().save(path);
         std::printf("%s: %s\n", qPrintable(path), ok ? "written" : "FAILED");
+        // The Communicatie menu, open: its separators are plain lines.
+        QMenu* menu = form.Zendenenontvangen1;
+        menu->popup(form.mapToGlobal(QPoint(40, 20)));
+        QTest::qWait(200);
+        const QString menuPath = QDir(outputDir).filePath(QStringLiteral("menu-%1.png").arg(QLatin1String(code)));
+        ok = menu->grab().save(menuPath) && ok;
+        menu->close();
+        std::printf("%s: %s\n", qPrintable(menuPath), ok ? "written" : "FAILED");
         form.ZBComm1.Close();
     }
     ClearPortDevicePaths();

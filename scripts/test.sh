@@ -10,13 +10,13 @@ jobs=$(nproc 2>/dev/null || echo 2)
 export QT_QPA_PLATFORM=offscreen
 
 echo "== build (release with debug info)"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKMT40_WERROR=ON
 cmake --build build -j "$jobs"
 echo "== tests"
 ctest --test-dir build --output-on-failure -j "$jobs" --timeout 600
 
 echo "== build (address + undefined-behaviour sanitizers)"
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKMT40_SANITIZE=ON
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKMT40_SANITIZE=ON -DKMT40_WERROR=ON
 cmake --build build-asan -j "$jobs"
 echo "== tests (sanitizers)"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \

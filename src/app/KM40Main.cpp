@@ -4,6 +4,8 @@
 
 #include "app/Dialogs.h"
 #include "app/core/InstallLayout.h"
+#include "app/ValueFieldNames.h"
+#include "app/Windows1252Text.h"
 #include "app/core/LanguageFile.h"
 #include "app/core/Settings.h"
 #include "device/PanelColors.h"
@@ -37,10 +39,10 @@ TFormMain* FormMain = nullptr;
 
 namespace {
 
-// Language and data files are single-byte (Windows-1252/Latin-1) text.
+// Language and data files are Windows-1252 text.
 QString tx(const std::string& text)
 {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    return FromWindows1252(text);
 }
 
 std::string programDirOf(const QString& directory)
@@ -84,9 +86,8 @@ TFormMain::TFormMain(const QString& programDir, const QStringList& arguments, QW
         auto* recall = new QShortcut(QKeySequence(up ? Qt::Key_Up : Qt::Key_Down), EditZenden);
         recall->setContext(Qt::WidgetShortcut);
         connect(recall, &QShortcut::activated, this, [this, up] {
-            const std::string current = EditZenden->text().toLatin1().toStdString();
-            const std::string text = up ? terminalHistory_.Up(current) : terminalHistory_.Down(current);
-            EditZenden->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+            const std::string current = ToWindows1252(EditZenden->text());
+            EditZenden->setText(FromWindows1252(up ? terminalHistory_.Up(current) : terminalHistory_.Down(current)));
         });
     }
 
@@ -275,10 +276,8 @@ void TFormMain::LezenTeksten()
         Zendenenontvangen1->setTitle(tx(LanguageFile.ReadString("Main", "menuCommunicatie", "Communicatie")));
         KM40ontvangen1->setText(
             tx(LanguageFile.ReadString("Main", "subParSoll", "Parameters + Sollwerten ontvangen")));
-        N1->setText(QStringLiteral("-"));
         Backup1->setText(tx(LanguageFile.ReadString("Main", "subBackup", "Backup")));
         Restore1->setText(tx(LanguageFile.ReadString("Main", "subRestore", "Restore")));
-        N2->setText(QStringLiteral("-"));
         KM40zoeken1->setText(tx(LanguageFile.ReadString("Main", "subZoeken", "App... zoeken")));
         Venster->setTitle(tx(LanguageFile.ReadString("Main", "menuVenster", "Venster")));
         displaynokken1->setText(tx(LanguageFile.ReadString("Main", "subNokkenInfo", "Nok info")));
@@ -291,6 +290,7 @@ void TFormMain::LezenTeksten()
 
     InputFunctieTeksten();
     OutputFunctieTeksten();
+    NameValueFields(*this);
     CmdTerminalZenden->setEnabled(false);
     CmdSelectUnit->setText(ZBComm1.Active() ? heldCmdComClose : heldCmdComOpen);
     CmdInUit->setText(IoPolling ? heldCmdIO_OFF : heldCmdIO_ON);

@@ -295,8 +295,8 @@ void TFormMain::buildMenu()
         connect(item, &QAction::triggered, this, slot);
     };
     auto addSeparator = [&](QMenu* menu, QAction*& item, const char* name) {
+        // No text: some styles draw a separator's text beside the line.
         item = named(menu->addSeparator(), QString::fromLatin1(name));
-        item->setText(QStringLiteral("-"));
     };
 
     addMenu(File1, "File1", QStringLiteral("&File"));

@@ -4,6 +4,7 @@
 #include "device/core/IdentificationChain.h"
 #include "device/core/ReplyValue.h"
 #include "params/core/ComputeParameters.h"
+#include "params/core/WriteSequence.h"
 
 namespace cli {
 
@@ -65,6 +66,9 @@ CliOutcome RunBp(CliSession& Session)
     if (auto failed = Session.Connect())
         return *failed;
     TComputeParameters compute(&Session.Link().Port());
+    // The loader window's 100 ms are too short for a controller that computes a while; the tool
+    // waits as long as the "bp" of its write runs does.
+    compute.KT750ParLoader.SetTimeoutTime(TWriteSequence::ComputeTimeoutTime);
     long changes = 0;
     compute.OnChanged = [&] { ++changes; };
     compute.Start();

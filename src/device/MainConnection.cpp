@@ -3,6 +3,7 @@
 #include "app/KM40Main.h"
 
 #include "app/Dialogs.h"
+#include "app/Windows1252Text.h"
 #include "comm/PortNames.h"
 #include "device/PanelColors.h"
 #include "device/core/ReplyValue.h"
@@ -16,7 +17,7 @@
 namespace {
 QString tx(const std::string& text)
 {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    return FromWindows1252(text);
 }
 } // namespace
 
@@ -97,23 +98,22 @@ void TFormMain::ZBComm1Deactivate(TObject*)
     setPortDependentMenuItems(false);
 }
 
-void TFormMain::KT750UnitSelectCommResult(TObject*, TMemoryStream& Result)
+void TFormMain::KT750UnitSelectCommResult(TObject*, TMemoryStream&)
 {
     PanelComInfo->clear();
-    if (!device::EchoMatches(Result.Bytes(), "sc"))
-        return; // not the controller's answer to "sc": the identification does not start
+    // The reply only triggers the next step, whatever it says: a wrong echo shows up in the
+    // texts that follow rather than ending the identification unseen.
     KT750TypeInfo.SetASCIIProtocol("rt");
     KT750TypeInfo.SendRequest();
 }
 
 void TFormMain::KT750TypeInfoCommResult(TObject*, TMemoryStream& Result)
 {
-    // A reply that does not echo the awaited command ends the chain, as a failed request does.
-    if (!device::EchoMatches(Result.Bytes(), identification_.AwaitedCommand()))
-        return;
-    const std::string value = device::ReplyValueText(Result.Bytes());
     const bool typeReply = identification_.IdentificationStep() == 0;
-    const device::IdentificationChain::Outcome outcome = identification_.OnReply(value, LanguageLoaded);
+    const device::IdentificationChain::Outcome outcome =
+        device::EchoMatches(Result.Bytes(), identification_.AwaitedCommand())
+            ? identification_.OnReply(device::ReplyValueText(Result.Bytes()), LanguageLoaded)
+            : identification_.OnForeignReply();
     setStatusPanel(outcome.statusPanel, tx(outcome.text));
     // The panels are narrow; the whole text is one hover away.
     StatusPanels[static_cast<std::size_t>(outcome.statusPanel)]->setToolTip(tx(outcome.text));
@@ -135,8 +135,8 @@ void TFormMain::KT750TypeInfoCommResult(TObject*, TMemoryStream& Result)
 void TFormMain::KT750UnitSelectCommError(TObject*, TCommError& CommError, TMemoryStream&)
 {
     PanelErrorNo->clear();
-    if (const auto text = device::ComErrorText(CommError, heldPanelTekst0.toLatin1().toStdString(),
-                                               heldPanelTekst1.toLatin1().toStdString()))
+    if (const auto text = device::ComErrorText(CommError, ToWindows1252(heldPanelTekst0),
+                                               ToWindows1252(heldPanelTekst1)))
         showComError(tx(*text));
 }
 

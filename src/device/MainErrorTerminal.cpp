@@ -1,6 +1,7 @@
 // The main window's error polling ("rf" once a second), error reset ("wf") and terminal line.
 #include "app/KM40Main.h"
 
+#include "app/Windows1252Text.h"
 #include "device/core/ErrorStatus.h"
 #include "device/core/ReplyValue.h"
 
@@ -12,7 +13,7 @@
 namespace {
 QString tx(const std::string& text)
 {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    return FromWindows1252(text);
 }
 } // namespace
 
@@ -30,8 +31,11 @@ void TFormMain::Timer1Timer()
 void TFormMain::KT750ReadErrorCommResult(TObject*, TMemoryStream& Result)
 {
     PanelComInfo->clear();
-    if (!device::EchoMatches(Result.Bytes(), "rf"))
-        return; // not an error-number reply: leave the display as it is
+    if (!device::EchoMatches(Result.Bytes(), "rf")) {
+        // Not an error-number reply: an old number must not stand as if it were current.
+        PanelErrorNo->setText(tx(std::string(device::kFailedRequestText)));
+        return;
+    }
     const std::string value = device::ReplyValueText(Result.Bytes());
     if (!device::IsDeviceErrorValue(value)) {
         PanelErrorNo->clear();
@@ -50,7 +54,7 @@ void TFormMain::CmdResetErrorClick()
 void TFormMain::CmdTerminalZendenClick()
 {
     MemoReceive->clear();
-    const std::string text = EditZenden->text().toLatin1().toStdString();
+    const std::string text = ToWindows1252(EditZenden->text());
     terminalHistory_.Add(text);
     KT750Protocol1.SetASCIIProtocol(text);
     KT750Protocol1.SendRequest();

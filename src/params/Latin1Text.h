@@ -1,12 +1,5 @@
 #pragma once
-// Language texts and file names are single-byte (Latin-1) text in the core; the windows show them
-// as QString.
+// Kept for callers that still use the old name: data-file texts are Windows-1252.
+#include "app/Windows1252Text.h"
 
-#include <QString>
-
-#include <string>
-
-inline QString Latin1(const std::string& Text)
-{
-    return QString::fromLatin1(Text.data(), static_cast<qsizetype>(Text.size()));
-}
+inline QString Latin1(const std::string& Text) { return FromWindows1252(Text); }

@@ -23,7 +23,11 @@ class TempDir {
 
   // With trailing separator, the form ProgramDir has.
   const std::string& Path() const { return path_; }
-  std::string File(std::string_view Name) const { return path_ + std::string(Name); }
+  std::string File(std::string_view Name) const {
+    std::string file = path_;  // appended: GCC 12 warns about path_ + std::string(Name) at -O3
+    file += Name;
+    return file;
+  }
 
   void Write(std::string_view Name, std::string_view Bytes) const {
     std::ofstream out(File(Name), std::ios::binary | std::ios::trunc);

@@ -172,16 +172,41 @@ private slots:
         QCOMPARE(form.PanelComInfo->text(), QString());
     }
 
-    void aWrongEchoIsNotTakenForTheAnswer()
+    void aReplyWithoutItsEchoDoesNotStopTheIdentification()
+    {
+        // "sc" only triggers the next step; a text without its echo is not taken over but shown
+        // as failed ("?"), and the chain goes on.
+        const struct {
+            const char* letters;
+            QString typePanel;
+        } cases[] = {{"sc", QStringLiteral("KM40 V2.31")}, {"rt", QStringLiteral("?")}};
+        for (const auto& c : cases) {
+            MainWindowHarness h({Unit(12)}, 12);
+            h.Sim().setFault(12, km4x::Fault::WrongEchoAlways, true, c.letters);
+            TFormMain& form = h.CreateForm();
+            h.ClickOpenClose();
+            waitForIdentification(form);
+            QCOMPARE(h.Requests(), (std::vector<std::string>{"sc 12", "rt", "rh", "rx"}));
+            QCOMPARE(Panel(form, 2), c.typePanel);
+            QCOMPARE(Panel(form, 3), QStringLiteral("SW 2.31 2021-03-15"));
+            QCOMPARE(Panel(form, 4), QStringLiteral("SN 4711"));
+            QCOMPARE(QString::fromStdString(DeviceModel), c.typePanel == QStringLiteral("?") ? QString() : QStringLiteral("KM40"));
+            QCOMPARE(h.dialogs.count(FakeDialogs::Kind::Message), 0);
+        }
+    }
+
+    void anErrorReplyWithoutItsEchoReplacesTheOldNumber()
     {
         MainWindowHarness h({Unit(12)}, 12);
-        h.Sim().setFault(12, km4x::Fault::WrongEchoAlways, true, "rt");
+        h.Sim().setErrorNumber(12, 7);
         TFormMain& form = h.CreateForm();
         h.ClickOpenClose();
-        QTRY_VERIFY_WITH_TIMEOUT(h.Requests().size() >= 2, kWaitMs);
-        QTest::qWait(600);
-        QCOMPARE(h.Requests(), (std::vector<std::string>{"sc 12", "rt"}));
-        QCOMPARE(Panel(form, 2), QString());
+        waitForIdentification(form);
+        form.Timer1Timer();
+        QTRY_COMPARE_WITH_TIMEOUT(form.PanelErrorNo->text(), QStringLiteral("KM40... Error: 7"), kWaitMs);
+        h.Sim().setFault(12, km4x::Fault::WrongEchoAlways, true, "rf");
+        form.Timer1Timer();
+        QTRY_COMPARE_WITH_TIMEOUT(form.PanelErrorNo->text(), QStringLiteral("?"), kWaitMs);
     }
 
     void closingRestoresOfflineAndEveryDisabledState()

@@ -1,7 +1,8 @@
 // Renders the main window in Dutch, English and German, connected to a simulated controller that
 // reports an error, into main-nl.png, main-en.png and main-de.png in the given directory, and its
 // options, about and error-help windows into options-<lang>.png, about-<lang>.png and
-// error-help-<lang>.png, and the program's icon into kmt40.png (copy it to packaging/).
+// error-help-<lang>.png, its open Communicatie menu into menu-<lang>.png, and the program's icon
+// into kmt40.png (copy it to packaging/).
 // Run under Xvfb: xvfb-run -a build/bin/main_window_screenshots docs/screenshots
 #include "TempProgramDir.h"
 #include "app/About.h"
@@ -20,6 +21,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -70,6 +72,14 @@ bool render(const QString& outputDir, int languageIndex, const char* code)
         const QString path = QDir(outputDir).filePath(QStringLiteral("main-%1.png").arg(QLatin1String(code)));
         ok = ok && form.grab().save(path);
         std::printf("%s: %s\n", qPrintable(path), ok ? "written" : "FAILED");
+        // The Communicatie menu, open: its separators are plain lines.
+        QMenu* menu = form.Zendenenontvangen1;
+        menu->popup(form.mapToGlobal(QPoint(40, 20)));
+        QTest::qWait(200);
+        const QString menuPath = QDir(outputDir).filePath(QStringLiteral("menu-%1.png").arg(QLatin1String(code)));
+        ok = menu->grab().save(menuPath) && ok;
+        menu->close();
+        std::printf("%s: %s\n", qPrintable(menuPath), ok ? "written" : "FAILED");
 
         InstallShellWindows(form);
         const auto shoot = [&](QWidget& window, const char* name) {

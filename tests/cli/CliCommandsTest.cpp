@@ -69,5 +69,16 @@ TEST_F(CliTest, BpReportsSuccessAndTheControllersFailureReport)
     EXPECT_NE(Message(failed).find("203"), std::string::npos) << failed.err;
 }
 
+TEST_F(CliTest, BpWaitsForAControllerThatComputesAWhile)
+{
+    km4x::FaultSettings slow = sim().faultSettings();
+    slow.slowDelay = std::chrono::milliseconds(500);
+    sim().setFaultSettings(slow);
+    sim().setFault(0, km4x::Fault::Slow, true, "bp");
+    const ProcessResult r = Run({"bp"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "bp -1\n");
+}
+
 } // namespace
 } // namespace clitest

@@ -1,4 +1,4 @@
-// Thousands of requests from several components, handed over at random moments from the
+// Ten thousand requests from several components, handed over at random moments from the
 // user-interface loop, each served exactly once and in the order it was sent.
 
 #include "CommTestSupport.h"
@@ -13,8 +13,8 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr int Components = 4;
-constexpr int RequestsPerComponent = 750;
+constexpr int Components = 5;
+constexpr int RequestsPerComponent = 2000;
 
 } // namespace
 

@@ -62,3 +62,23 @@ TEST(IdentificationChain, WarnsOnlyWithALanguageFile)
     EXPECT_EQ(chain.DeviceModel(), "KM30");
     EXPECT_FALSE(device::IsSupportedModel("km40")); // the comparison is exact
 }
+
+TEST(IdentificationChain, AReplyWithoutTheEchoShowsTheFailureSignAndTheChainGoesOn)
+{
+    IdentificationChain chain;
+    chain.OnReply("KM40 V2.31", true);
+    chain.Start();
+    auto type = chain.OnForeignReply();
+    EXPECT_EQ(type.statusPanel, 2);
+    EXPECT_EQ(type.text, "?");
+    EXPECT_EQ(type.nextCommand, "rh");
+    EXPECT_FALSE(type.warnWrongModel) << "an unknown type is no wrong type";
+    EXPECT_EQ(chain.DeviceModel(), "") << "the earlier unit's model does not stay";
+
+    auto second = chain.OnForeignReply();
+    EXPECT_EQ(second.statusPanel, 3);
+    EXPECT_EQ(second.nextCommand, "rx");
+    auto third = chain.OnReply("SN 1", true);
+    EXPECT_EQ(third.statusPanel, 4);
+    EXPECT_EQ(third.text, "SN 1");
+}

@@ -89,11 +89,20 @@ TEST_F(BackupFile, ShortFileIsAReadError)
     EXPECT_EQ(Load("").Error, TFileError::TooShort);
 }
 
-TEST_F(BackupFile, LongFileIsRefused)
+TEST_F(BackupFile, BytesAfterTheLayoutAreNotRead)
 {
-    const TFileResult r = Load(bytes + '\0');
-    EXPECT_EQ(r.Error, TFileError::TooLong);
-    EXPECT_STREQ(FileErrorMessageKey(r.Error), "OpenMsg2");
+    for (const std::string& tail : {std::string(1, '\0'), std::string(5000, '\xff')}) {
+        dir.Write("long.bak", bytes + tail);
+        Parameters p{};
+        Setpoints s{};
+        EXPECT_TRUE(LoadBackupFile(dir.File("long.bak"), p, s).Ok()) << tail.size();
+        EXPECT_EQ(p, parameters);
+        EXPECT_EQ(s, setpoints);
+    }
+    // Only the layout's own markers count, not the last bytes of the file.
+    std::string shifted = bytes + std::string(8, '\0');
+    shifted[16012] = '\x01';
+    EXPECT_EQ(Load(shifted).Error, TFileError::WrongMarker);
 }
 
 TEST_F(BackupFile, EveryMarkerIsChecked)

@@ -52,7 +52,7 @@ TEST(TransferReplies, ComputationReply)
 
 TEST(TransferView, PanelTextsJoinTheirParts)
 {
-    const auto t = [](int key) { return "T" + std::to_string(key); };
+    const auto t = [](int key) { return std::string("T").append(std::to_string(key)); };
     EXPECT_EQ(ComposePanelText(TPanelText::Of(2, "17"), t), "T2 17");
     EXPECT_EQ(ComposePanelText(TPanelText::Of(7, "er 7" + WrongReplyItem(true, 17)), t), "T7 er 7   P[017]");
     EXPECT_EQ(ComposePanelText(TPanelText::Of(7, "sr 5" + WrongReplyItem(false, 5)), t), "T7 sr 5   S[005]");

@@ -139,16 +139,14 @@ private slots:
         WriteAll(dir.filePath(QStringLiteral("end.bak")), changedEnd);
         WriteAll(dir.filePath(QStringLiteral("long.bak")), good + QByteArray(1, '\0'));
         WriteAll(dir.filePath(QStringLiteral("short.bak")), good.left(16019));
-        for (const char* name : {"end.bak", "long.bak"}) {
-            h.dialogs.asked.clear();
-            h.dialogs.openFileAnswers.push_back(dir.filePath(QString::fromLatin1(name)));
-            RestoreKM40(window, nullptr, h.dialogs);
-            QCOMPARE(h.dialogs.count(FakeDialogs::Kind::Message), 1);
-            const FakeDialogs::Asked& box = h.dialogs.asked.back();
-            QCOMPARE(box.icon, QMessageBox::Critical);
-            QCOMPARE(box.caption, QStringLiteral("ERROR-CAPTION"));
-            QCOMPARE(box.text, QStringLiteral("OPEN-MSG-2"));
-        }
+        h.dialogs.asked.clear();
+        h.dialogs.openFileAnswers.push_back(dir.filePath(QStringLiteral("end.bak")));
+        RestoreKM40(window, nullptr, h.dialogs);
+        QCOMPARE(h.dialogs.count(FakeDialogs::Kind::Message), 1);
+        const FakeDialogs::Asked& box = h.dialogs.asked.back();
+        QCOMPARE(box.icon, QMessageBox::Critical);
+        QCOMPARE(box.caption, QStringLiteral("ERROR-CAPTION"));
+        QCOMPARE(box.text, QStringLiteral("OPEN-MSG-2"));
         h.dialogs.asked.clear();
         h.dialogs.openFileAnswers.push_back(dir.filePath(QStringLiteral("short.bak")));
         RestoreKM40(window, nullptr, h.dialogs);
@@ -158,7 +156,8 @@ private slots:
         // Without a language file a refusal says nothing, and a good file is not written unasked.
         LanguageLoaded = false;
         WriteAll(dir.filePath(QStringLiteral("good.bak")), good);
-        for (const char* name : {"end.bak", "good.bak"}) {
+        // Bytes after the layout are not read: the long file is as good as the good one.
+        for (const char* name : {"end.bak", "good.bak", "long.bak"}) {
             h.dialogs.asked.clear();
             h.dialogs.openFileAnswers.push_back(dir.filePath(QString::fromLatin1(name)));
             RestoreKM40(window, nullptr, h.dialogs);

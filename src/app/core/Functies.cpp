@@ -16,7 +16,12 @@ std::string FormatFixed(int32_t Decimals, int32_t Value) {
   const auto end = std::to_chars(digits, digits + sizeof digits, negative ? -wide : wide).ptr;
   const std::string_view magnitude(digits, static_cast<std::size_t>(end - digits));
 
-  if (Decimals < 1) return (negative ? "-" : "") + std::string(magnitude);
+  if (Decimals < 1) {
+    // Appended, not `"-" + text`: GCC 12 warns about that at -O3 (-Wrestrict).
+    std::string text = negative ? "-" : "";
+    text += magnitude;
+    return text;
+  }
 
   const auto decimals = static_cast<std::size_t>(std::min(Decimals, MaxFormatDecimals));
   // At least one digit in front of the comma: pad with zeros to decimals + 1 digits.

@@ -181,7 +181,11 @@ void TIniFile::WriteString(std::string_view Section, std::string_view Key, std::
     return;
   }
   if (!lines_.empty() && !Trim(lines_.back()).empty()) lines_.emplace_back();
-  lines_.push_back("[" + std::string(Section) + "]");
+  // Appended, not `"[" + name`: GCC 12 warns about that at -O3 (-Wrestrict).
+  std::string header = "[";
+  header += Section;
+  header += ']';
+  lines_.push_back(std::move(header));
   lines_.push_back(std::move(line));
 }
 

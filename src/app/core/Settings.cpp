@@ -58,6 +58,11 @@ bool Configfile_lezen(PortSettings& Port) {
     case TIniFile::TLoadResult::TooLarge:
       break;
   }
+  ReadSettings(ini, Port);
+  return true;
+}
+
+void ReadSettings(const TIniFile& ini, PortSettings& Port) {
   for (const TPortKey& key : PortKeys) {
     Port.*key.Field = ReadIndex(ini, Serieel, key.Key, key.Default, key.Max);
   }
@@ -81,7 +86,6 @@ bool Configfile_lezen(PortSettings& Port) {
   for (int i = 0; i < PortCount; ++i) {
     Port.DevicePaths[static_cast<std::size_t>(i)] = ini.ReadString(Poorten, PortKeyName(i), "");
   }
-  return true;
 }
 
 bool ProgrammaInstellingen_opslaan(const PortSettings& Port, std::string& Error) {

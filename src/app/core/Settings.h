@@ -17,6 +17,9 @@ std::string SettingsFilePath();
 // key, a value that is no integer, or an ordinal/index outside its range gives the key's default;
 // a file larger than MaxIniFileBytes is read up to that size.
 bool Configfile_lezen(PortSettings& Port);
+// The reading itself, from a loaded settings file.
+class TIniFile;
+void ReadSettings(const TIniFile& Ini, PortSettings& Port);
 
 // Writes every key from Port and Global_var into SettingsFilePath(), keeping the other
 // sections and keys of the file. The file is replaced as a whole (temporary file, flush, rename),

@@ -39,6 +39,9 @@ public:
     void Fail(Op Operation, uint32_t ErrorNumber, int Times = 1);
     // The device goes away: reads fail at once, once; further calls fail with the same error.
     void HangUp(uint32_t ErrorNumber = 5);
+    // A read with nothing fed times out at once instead of after its time-out, as on a line whose
+    // every pause outlasts the time-outs; for running many exchanges quickly (fuzzing).
+    void SetSilenceAtOnce(bool On);
 
     // --- observation ---
     std::vector<std::vector<uint8_t>> Writes() const;
@@ -88,7 +91,7 @@ private:
     bool open_ = false;
     bool interrupted_ = false;
     bool hungUp_ = false;
-    bool hangUpReported_ = false;
+    bool silenceAtOnce_ = false;
     uint32_t hangUpError_ = 0;
     uint32_t pendingFlags_ = 0;
     int readTimeout_ = 0;

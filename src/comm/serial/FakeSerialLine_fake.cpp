@@ -208,6 +208,12 @@ bool FakeSerialLine::Drain()
     return !failing(Op::Drain);
 }
 
+void FakeSerialLine::SetSilenceAtOnce(bool On)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    silenceAtOnce_ = On;
+}
+
 ReadStatus FakeSerialLine::ReadByte(uint8_t& Byte)
 {
     std::unique_lock<std::mutex> lock(mutex_);
@@ -231,7 +237,7 @@ ReadStatus FakeSerialLine::ReadByte(uint8_t& Byte)
             input_.pop_front();
             return ReadStatus::Byte;
         }
-        if (now >= deadline)
+        if (now >= deadline || (silenceAtOnce_ && input_.empty()))
             return ReadStatus::Timeout;
         auto until = deadline;
         if (!input_.empty() && input_.front().ArrivesAt < until)

@@ -1,5 +1,7 @@
 #include "device/core/IdentificationChain.h"
 
+#include "device/core/ReplyValue.h"
+
 namespace device {
 
 std::string ModelOfType(std::string_view typeText)
@@ -23,13 +25,29 @@ std::string_view IdentificationChain::AwaitedCommand() const
 
 IdentificationChain::Outcome IdentificationChain::OnReply(std::string_view value, bool languageLoaded)
 {
+    if (step_ == 0)
+        model_ = ModelOfType(value);
+    const bool warn = step_ == 0 && languageLoaded && !IsSupportedModel(model_);
+    Outcome outcome = advance(std::string(value));
+    outcome.warnWrongModel = warn;
+    return outcome;
+}
+
+IdentificationChain::Outcome IdentificationChain::OnForeignReply()
+{
+    // An unknown type is no wrong type: no warning, and no model left over from an earlier unit.
+    if (step_ == 0)
+        model_.clear();
+    return advance(std::string(kFailedRequestText));
+}
+
+IdentificationChain::Outcome IdentificationChain::advance(std::string text)
+{
     Outcome outcome;
-    outcome.text = std::string(value);
+    outcome.text = std::move(text);
     switch (step_) {
     case 0:
         outcome.statusPanel = 2;
-        model_ = ModelOfType(value);
-        outcome.warnWrongModel = languageLoaded && !IsSupportedModel(model_);
         outcome.nextCommand = "rh";
         step_ = 1;
         break;

@@ -30,8 +30,13 @@ public:
 
     // A reply value for the awaited command; the warning needs a loaded language file.
     Outcome OnReply(std::string_view value, bool languageLoaded);
+    // A reply that does not repeat the awaited command: its text is not taken over, the panel
+    // shows the failed-request sign, and the chain goes on so that nothing stalls unseen.
+    Outcome OnForeignReply();
 
 private:
+    Outcome advance(std::string text);
+
     int step_ = 0;
     std::string model_;
 };

@@ -18,6 +18,9 @@ constexpr std::size_t kIoReplyBufferSize = 20;
 // the buffer is not read at all and also gives an empty value (never a partial one).
 std::string ReplyValueText(const std::vector<std::uint8_t>& reply, std::size_t bufferSize = kReplyBufferSize);
 
+// What a panel shows for a request that failed or was answered by something else.
+constexpr std::string_view kFailedRequestText = "?";
+
 // True when the reply starts with the two command letters (the controller's echo).
 bool EchoMatches(const std::vector<std::uint8_t>& reply, std::string_view command);
 

@@ -53,27 +53,17 @@ TFileResult SaveBackupFile(const std::string& path, std::span<const int32_t, 400
     return SaveFileReplacing(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
-TFileResult LoadBackupFile(const std::string& path, std::span<int32_t, 400> parameters,
-                           std::span<int32_t, 48> setpoints)
+TFileResult ParseBackup(std::string_view bytes, std::span<int32_t, 400> parameters,
+                        std::span<int32_t, 48> setpoints)
 {
     TFileResult result;
-    std::string bytes;
-    // One byte more than the layout, to tell a long file from an exact one.
-    const TReadResult read = ReadFileCapped(path, BackupFileSize + 1, bytes);
-    if (read == TReadResult::Missing || read == TReadResult::Unreadable) {
-        result.Error = TFileError::CannotOpen;
-        result.Detail = path;
-        return result;
-    }
     if (bytes.size() < BackupFileSize) {
         result.Error = TFileError::TooShort;
         result.Detail = std::to_string(bytes.size());
         return result;
     }
-    if (bytes.size() > BackupFileSize) {
-        result.Error = TFileError::TooLong;
-        return result;
-    }
+    // Bytes past the layout are not read: a backup that was padded or had something appended
+    // restores all the same.
     const bool startOk = GetInt32(bytes, StartMarkersOffset) == BackupStartMarker &&
                          GetInt32(bytes, StartMarkersOffset + 4) == BackupStartMarker;
     const bool endOk = GetInt32(bytes, EndMarkersOffset) == BackupEndMarker &&
@@ -88,4 +78,18 @@ TFileResult LoadBackupFile(const std::string& path, std::span<int32_t, 400> para
     for (std::size_t k = 0; k < setpoints.size(); ++k)
         setpoints[k] = GetInt32(bytes, SetpointBlockOffset + 4 * k);
     return result;
+}
+
+TFileResult LoadBackupFile(const std::string& path, std::span<int32_t, 400> parameters,
+                           std::span<int32_t, 48> setpoints)
+{
+    std::string bytes;
+    const TReadResult read = ReadFileCapped(path, BackupFileSize, bytes);
+    if (read == TReadResult::Missing || read == TReadResult::Unreadable) {
+        TFileResult result;
+        result.Error = TFileError::CannotOpen;
+        result.Detail = path;
+        return result;
+    }
+    return ParseBackup(bytes, parameters, setpoints);
 }

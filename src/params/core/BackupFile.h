@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "params/core/FileResult.h"
@@ -26,7 +27,10 @@ std::vector<uint8_t> FormatBackup(std::span<const int32_t, 400> parameters,
 TFileResult SaveBackupFile(const std::string& path, std::span<const int32_t, 400> parameters,
                            std::span<const int32_t, 48> setpoints);
 
-// Reads and checks the whole file (size and all four markers) before anything is handed out; on
-// any error both spans are left untouched, so a restore sends nothing.
+// Checks the four blocks of the layout (a shorter file is an error, bytes after the layout are not
+// read) and the markers before anything is handed out; on any error both spans are left untouched,
+// so a restore sends nothing.
+TFileResult ParseBackup(std::string_view bytes, std::span<int32_t, 400> parameters,
+                        std::span<int32_t, 48> setpoints);
 TFileResult LoadBackupFile(const std::string& path, std::span<int32_t, 400> parameters,
                            std::span<int32_t, 48> setpoints);

@@ -29,7 +29,6 @@ const char* FileErrorMessageKey(TFileError error)
     case TFileError::CannotOpen:
         return "OpenMsg1";
     case TFileError::WrongHeader:
-    case TFileError::TooLong:
     case TFileError::WrongMarker:
         return "OpenMsg2";
     case TFileError::MalformedLine:
@@ -75,8 +74,6 @@ std::string DescribeFileResult(const TFileResult& r, const std::string& itemLett
                (r.Note.empty() ? "" : " (" + r.Note + ")");
     case TFileError::TooShort:
         return "read error: the backup file is shorter than 16020 bytes (" + r.Detail + " bytes)";
-    case TFileError::TooLong:
-        return "not a backup file: it is longer than 16020 bytes";
     case TFileError::WrongMarker:
         return "not a backup file: the " + r.Detail + " marker is wrong";
     case TFileError::WriteFailed:

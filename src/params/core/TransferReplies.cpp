@@ -32,7 +32,10 @@ std::optional<int32_t> ParseDecimalInt32(std::string_view Text)
     if (Text.empty() || !std::all_of(Text.begin(), Text.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return std::nullopt;
     // Parsed with its sign, so that -2147483648 fits.
-    const std::string digits = (negative ? "-" : "") + std::string(Text);
+    std::string digits;
+    if (negative)
+        digits += '-';
+    digits += Text;
     int32_t value = 0;
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
     if (error != std::errc() || end != digits.data() + digits.size())

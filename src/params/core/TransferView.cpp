@@ -50,9 +50,14 @@ std::string ComposePanelText(const TPanelText& panel, const std::function<std::s
     std::string text = panel.Prefix;
     if (panel.Key >= 0)
         text += Text(panel.Key);
-    if (panel.Argument)
-        text += " " + *panel.Argument;
-    if (panel.TrailingKey >= 0)
-        text += " " + Text(panel.TrailingKey);
+    // Appended piece by piece: `" " + text` makes GCC 12 warn (-Wrestrict) at -O3.
+    if (panel.Argument) {
+        text += ' ';
+        text += *panel.Argument;
+    }
+    if (panel.TrailingKey >= 0) {
+        text += ' ';
+        text += Text(panel.TrailingKey);
+    }
     return text;
 }

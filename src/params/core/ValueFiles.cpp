@@ -60,26 +60,11 @@ std::string FormatFile(const TFileKind& kind, const int32_t* values, int unitNo)
     return text;
 }
 
-// Reads the file into table (indexed by line number 000..Lines-1). The caller takes the table over
-// only when the result is Ok, so a refused file changes nothing.
-TFileResult ParseFile(const std::string& path, const TFileKind& kind, std::vector<int32_t>& table)
+// Reads the file's text into table (indexed by line number 000..Lines-1). The caller takes the
+// table over only when the result is Ok, so a refused file changes nothing.
+TFileResult ParseText(std::string_view contents, const TFileKind& kind, std::vector<int32_t>& table)
 {
     TFileResult result;
-    std::string contents;
-    switch (ReadFileCapped(path, MaxValueFileBytes, contents)) {
-    case TReadResult::Ok:
-        break;
-    case TReadResult::Missing:
-    case TReadResult::Unreadable:
-        result.Error = TFileError::CannotOpen;
-        result.Detail = path;
-        return result;
-    case TReadResult::Truncated:
-        result.Error = TFileError::WrongCount;
-        result.Detail = "more than " + std::to_string(kind.Lines);
-        return result;
-    }
-
     table.assign(static_cast<std::size_t>(kind.Lines), 0);
     std::vector<bool> seen(static_cast<std::size_t>(kind.Lines), false);
     // A repeated or out-of-range number still counts as a value line: a file with the wrong number
@@ -157,7 +142,49 @@ TFileResult ParseFile(const std::string& path, const TFileKind& kind, std::vecto
     return misplaced;
 }
 
+TFileResult ParseFile(const std::string& path, const TFileKind& kind, std::vector<int32_t>& table)
+{
+    TFileResult result;
+    std::string contents;
+    switch (ReadFileCapped(path, MaxValueFileBytes, contents)) {
+    case TReadResult::Ok:
+        return ParseText(contents, kind, table);
+    case TReadResult::Missing:
+    case TReadResult::Unreadable:
+        result.Error = TFileError::CannotOpen;
+        result.Detail = path;
+        return result;
+    case TReadResult::Truncated:
+        break;
+    }
+    result.Error = TFileError::WrongCount;
+    result.Detail = "more than " + std::to_string(kind.Lines);
+    return result;
+}
+
+// Takes a sound table over into the span; First skips the lines that carry no value.
+template <std::size_t N>
+TFileResult TakeOver(TFileResult result, const std::vector<int32_t>& table, std::size_t first,
+                     std::span<int32_t, N> values)
+{
+    if (result.Ok())
+        std::copy(table.begin() + static_cast<std::ptrdiff_t>(first), table.end(), values.begin());
+    return result;
+}
+
 } // namespace
+
+TFileResult ParseParameterText(std::string_view text, std::span<int32_t, 400> values)
+{
+    std::vector<int32_t> table;
+    return TakeOver(ParseText(text, ParameterKind, table), table, 0, values);
+}
+
+TFileResult ParseSetpointText(std::string_view text, std::span<int32_t, 48> setpoints)
+{
+    std::vector<int32_t> table;
+    return TakeOver(ParseText(text, SetpointKind, table), table, 1, setpoints);
+}
 
 TFileResult SaveParameterFile(const std::string& path, std::span<const int32_t, 400> values, int unitNo)
 {
@@ -175,17 +202,12 @@ TFileResult SaveSetpointFile(const std::string& path, std::span<const int32_t, 4
 TFileResult LoadParameterFile(const std::string& path, std::span<int32_t, 400> values)
 {
     std::vector<int32_t> table;
-    TFileResult result = ParseFile(path, ParameterKind, table);
-    if (result.Ok())
-        std::copy(table.begin(), table.end(), values.begin());
-    return result;
+    return TakeOver(ParseFile(path, ParameterKind, table), table, 0, values);
 }
 
 TFileResult LoadSetpointFile(const std::string& path, std::span<int32_t, 48> setpoints)
 {
     std::vector<int32_t> table;
-    TFileResult result = ParseFile(path, SetpointKind, table);
-    if (result.Ok())
-        std::copy(table.begin() + 1, table.end(), setpoints.begin());
-    return result;
+    // Line 000 carries no setpoint.
+    return TakeOver(ParseFile(path, SetpointKind, table), table, 1, setpoints);
 }

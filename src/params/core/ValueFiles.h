@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "params/core/FileResult.h"
 
@@ -23,5 +24,8 @@ TFileResult SaveParameterFile(const std::string& path, std::span<const int32_t, 
 TFileResult SaveSetpointFile(const std::string& path, std::span<const int32_t, 48> setpoints, int unitNo);
 
 // On success the values are copied into the span; on any error the span is left untouched.
+// The Parse functions take the file's text, the Load functions read the file.
+TFileResult ParseParameterText(std::string_view text, std::span<int32_t, 400> values);
+TFileResult ParseSetpointText(std::string_view text, std::span<int32_t, 48> setpoints);
 TFileResult LoadParameterFile(const std::string& path, std::span<int32_t, 400> values);
 TFileResult LoadSetpointFile(const std::string& path, std::span<int32_t, 48> setpoints);

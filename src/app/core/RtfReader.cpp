@@ -1,5 +1,7 @@
 #include "app/core/RtfReader.h"
 
+#include "app/core/Windows1252.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <optional>
@@ -34,16 +36,6 @@ void AppendUtf8(std::string& Out, uint32_t Code)
         Out += static_cast<char>(0x80 | ((Code >> 6) & 0x3F));
         Out += static_cast<char>(0x80 | (Code & 0x3F));
     }
-}
-
-// Windows-1252: Latin-1 with printable characters in 80h..9Fh.
-uint32_t CodePageChar(uint8_t Byte)
-{
-    static constexpr uint16_t High[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                          0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D,   0x017D, 0x8F,
-                                          0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                          0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
-    return Byte >= 0x80 && Byte <= 0x9F ? High[Byte - 0x80] : Byte;
 }
 
 int HexDigit(char c)
@@ -133,7 +125,7 @@ public:
                     FinishColor(true);
                 continue;
             }
-            Text(static_cast<uint8_t>(c) < 0x80 ? static_cast<uint32_t>(c) : CodePageChar(static_cast<uint8_t>(c)));
+            Text(Windows1252ToUnicode(static_cast<unsigned char>(c)));
         }
         // An unterminated file keeps the text read so far.
         if (doc_.Paragraphs.back().Runs.empty())
@@ -218,7 +210,7 @@ private:
                 if (high < 0 || low < 0)
                     return;
                 pos_ += 2;
-                Text(CodePageChar(static_cast<uint8_t>(high * 16 + low)));
+                Text(Windows1252ToUnicode(static_cast<unsigned char>(high * 16 + low)));
                 return;
             }
             case '\r':

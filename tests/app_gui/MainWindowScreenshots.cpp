@@ -4,6 +4,7 @@
 // error-help-<lang>.png, its open Communicatie menu into menu-<lang>.png, and the program's icon
 // into kmt40.png (copy it to packaging/).
 // Run under Xvfb: xvfb-run -a build/bin/main_window_screenshots docs/screenshots
+#include "ScreenshotMain.h"
 #include "TempProgramDir.h"
 #include "app/About.h"
 #include "app/InfoErrorNummers.h"
@@ -30,13 +31,6 @@
 
 namespace {
 
-bool waitFor(const std::function<bool()>& condition, int ms = 10000)
-{
-    QDeadlineTimer deadline(ms);
-    while (!condition() && !deadline.hasExpired())
-        QTest::qWait(20);
-    return condition();
-}
 
 bool render(const QString& outputDir, int languageIndex, const char* code)
 {
@@ -62,12 +56,12 @@ bool render(const QString& outputDir, int languageIndex, const char* code)
         TFormMain form(dir.Path());
         form.show();
         QTest::mouseClick(form.CmdSelectUnit, Qt::LeftButton);
-        ok = waitFor([&] { return !form.StatusPanelText(4).isEmpty(); });
+        ok = WaitFor([&] { return !form.StatusPanelText(4).isEmpty(); });
         form.Timer1Timer();
-        ok = ok && waitFor([&] { return !form.PanelErrorNo->text().isEmpty(); });
+        ok = ok && WaitFor([&] { return !form.PanelErrorNo->text().isEmpty(); });
         form.EditZenden->setText(QStringLiteral("rt"));
         QTest::mouseClick(form.CmdTerminalZenden, Qt::LeftButton);
-        ok = ok && waitFor([&] { return !form.MemoReceive->toPlainText().isEmpty(); });
+        ok = ok && WaitFor([&] { return !form.MemoReceive->toPlainText().isEmpty(); });
         QTest::qWait(200);
         const QString path = QDir(outputDir).filePath(QStringLiteral("main-%1.png").arg(QLatin1String(code)));
         ok = ok && form.grab().save(path);
@@ -106,16 +100,11 @@ bool render(const QString& outputDir, int languageIndex, const char* code)
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QtUiDispatcher dispatcher;
-    UiDispatcher::SetDefault(&dispatcher);
-    const QString outputDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
-    QDir().mkpath(outputDir);
-    // The desktop icon of packaging/ is the About window's logo.
-    bool ok = KmtLogo(128).save(QDir(outputDir).filePath(QStringLiteral("kmt40.png")));
-    ok = render(outputDir, 0, "nl") && ok;
-    ok = render(outputDir, 1, "en") && ok;
-    ok = render(outputDir, 2, "de") && ok;
-    UiDispatcher::SetDefault(nullptr);
-    return ok ? 0 : 1;
+    return ScreenshotMain(argc, argv, [](const QString& outputDir) {
+        // The desktop icon of packaging/ is the About window's logo.
+        bool ok = KmtLogo(128).save(QDir(outputDir).filePath(QStringLiteral("kmt40.png")));
+        ok = render(outputDir, 0, "nl") && ok;
+        ok = render(outputDir, 1, "en") && ok;
+        return render(outputDir, 2, "de") && ok;
+    });
 }

@@ -4,6 +4,7 @@
 // Also writes the parameter and setpoint printouts of the simulator's values as
 // printout-parameters-<lang>.pdf and printout-setpoints-<lang>.pdf (look at them with pdftoppm).
 // Run under Xvfb: xvfb-run -a build/bin/editor_screenshots docs/screenshots
+#include "ScreenshotMain.h"
 #include "TempProgramDir.h"
 #include "app/KM40Main.h"
 #include "app/core/Global_var.h"
@@ -175,13 +176,9 @@ bool render(const QString& outputDir, int languageIndex, const char* code)
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QtUiDispatcher dispatcher;
-    UiDispatcher::SetDefault(&dispatcher);
-    const QString outputDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
-    QDir().mkpath(outputDir);
-    bool ok = render(outputDir, 0, "nl");
-    ok = render(outputDir, 1, "en") && ok;
-    ok = render(outputDir, 2, "de") && ok;
-    return ok ? 0 : 1;
+    return ScreenshotMain(argc, argv, [](const QString& outputDir) {
+        bool ok = render(outputDir, 0, "nl");
+        ok = render(outputDir, 1, "en") && ok;
+        return render(outputDir, 2, "de") && ok;
+    });
 }

@@ -5,6 +5,7 @@
 // into kmt40.png (copy it to packaging/).
 // Run under Xvfb: xvfb-run -a build/bin/main_window_screenshots docs/screenshots
 #include "ScreenshotMain.h"
+#include "SimulatedProgram.h"
 #include "TempProgramDir.h"
 #include "app/About.h"
 #include "app/InfoErrorNummers.h"
@@ -34,21 +35,13 @@ namespace {
 
 bool render(const QString& outputDir, int languageIndex, const char* code)
 {
-    km4x::SimulatorOptions options;
-    km4x::UnitConfig unit;
-    unit.number = 0;
-    unit.line = km4x::LineSettings{38400, km4x::Parity::Even, 8, 1};
-    options.units = {unit};
-    km4x::Simulator simulator(options);
+    km4x::Simulator simulator(OneSimulatedUnit());
     simulator.setErrorNumber(0, 12);
 
     TempProgramDir dir({QStringLiteral("Taal0.ini"), QStringLiteral("Taal1.ini"), QStringLiteral("Taal2.ini"),
                         QStringLiteral("Parameters.txt"), QStringLiteral("ParNo.txt"), QStringLiteral("ErrorHelp0.rtf"),
                         QStringLiteral("ErrorHelp1.rtf"), QStringLiteral("ErrorHelp2.rtf")});
-    dir.Write(QStringLiteral("application.ini"),
-              "[Serieel]\r\nbaudrate=6\r\nparity=1\r\nunit_no=0\r\n[Opties]\r\nTaal=" +
-                  QByteArray::number(languageIndex) + "\r\n[Poorten]\r\nCOM1=" +
-                  QByteArray::fromStdString(simulator.devicePath()) + "\r\n");
+    WriteSimulatorSettings(dir, languageIndex, simulator.devicePath());
 
     Global_var.Reset();
     bool ok = false;

@@ -6,6 +6,7 @@
 #include "FakeDialogs.h"
 #include "GuiTestMain.h"
 #include "ModalWindows.h"
+#include "SimulatedProgram.h"
 #include "TempProgramDir.h"
 #include "app/KM40Main.h"
 #include "app/core/Global_var.h"
@@ -33,27 +34,15 @@ inline const QStringList kShippedData{QStringLiteral("Taal0.ini"),      QStringL
                                       QStringLiteral("ParNo.txt"),      QStringLiteral("Tree0.txt"),
                                       QStringLiteral("Tree1.txt"),      QStringLiteral("Tree2.txt")};
 
-inline km4x::SimulatorOptions OneUnit()
-{
-    km4x::SimulatorOptions options;
-    km4x::UnitConfig unit;
-    unit.number = 0;
-    unit.line = km4x::LineSettings{38400, km4x::Parity::Even, 8, 1};
-    options.units = {unit};
-    return options;
-}
 
 class EditorHarness {
 public:
     // Language 1 (English) unless told otherwise; DataFiles are copied from data/.
     explicit EditorHarness(int languageIndex = 1, const QStringList& dataFiles = kShippedData)
-        : dir(dataFiles), sim(OneUnit()), dialogsInstalled_(dialogs)
+        : dir(dataFiles), sim(OneSimulatedUnit()), dialogsInstalled_(dialogs)
     {
         Global_var.Reset();
-        dir.Write(QStringLiteral("application.ini"),
-                  "[Serieel]\r\nbaudrate=6\r\nparity=1\r\nunit_no=0\r\n[Opties]\r\nTaal=" +
-                      QByteArray::number(languageIndex) + "\r\n[Poorten]\r\nCOM1=" +
-                      QByteArray::fromStdString(sim.devicePath()) + "\r\n");
+        WriteSimulatorSettings(dir, languageIndex, sim.devicePath());
         main = std::make_unique<TFormMain>(dir.Path());
         InstallTransferCommands(*main);
         InstallEditorWindows(*main);

@@ -5,6 +5,7 @@
 // printout-parameters-<lang>.pdf and printout-setpoints-<lang>.pdf (look at them with pdftoppm).
 // Run under Xvfb: xvfb-run -a build/bin/editor_screenshots docs/screenshots
 #include "ScreenshotMain.h"
+#include "SimulatedProgram.h"
 #include "TempProgramDir.h"
 #include "app/KM40Main.h"
 #include "app/core/Global_var.h"
@@ -73,20 +74,12 @@ bool printToPdf(TPrintoutWindow& window, const QString& outputDir, const QString
 
 bool render(const QString& outputDir, int languageIndex, const char* code)
 {
-    km4x::SimulatorOptions options;
-    km4x::UnitConfig unit;
-    unit.number = 0;
-    unit.line = km4x::LineSettings{38400, km4x::Parity::Even, 8, 1};
-    options.units = {unit};
-    km4x::Simulator simulator(options);
+    km4x::Simulator simulator(OneSimulatedUnit());
 
     TempProgramDir dir({QStringLiteral("Taal0.ini"), QStringLiteral("Taal1.ini"), QStringLiteral("Taal2.ini"),
                         QStringLiteral("Parameters.txt"), QStringLiteral("ParNo.txt"), QStringLiteral("Tree0.txt"),
                         QStringLiteral("Tree1.txt"), QStringLiteral("Tree2.txt")});
-    dir.Write(QStringLiteral("application.ini"),
-              "[Serieel]\r\nbaudrate=6\r\nparity=1\r\nunit_no=0\r\n[Opties]\r\nTaal=" +
-                  QByteArray::number(languageIndex) + "\r\n[Poorten]\r\nCOM1=" +
-                  QByteArray::fromStdString(simulator.devicePath()) + "\r\n");
+    WriteSimulatorSettings(dir, languageIndex, simulator.devicePath());
 
     Global_var.Reset();
     bool ok = true;

@@ -1,5 +1,7 @@
 #include "views/core/CalibrationSession.h"
 
+#include "app/core/WrapText.h"
+
 #include <charconv>
 
 namespace {
@@ -54,37 +56,10 @@ int32_t CalibrationBoxValue(int Code, int64_t Value)
     return static_cast<int32_t>(Value < low ? low : Value > high ? high : Value);
 }
 
-std::string WrapText(const std::string& Text, std::size_t MaxColumns)
-{
-    auto isBreak = [](char c) { return c == ' ' || c == '\t' || c == '-' || c == '.'; };
-    std::string wrapped;
-    std::size_t lineStart = 0;
-    while (Text.size() - lineStart > MaxColumns) {
-        // The last break character that still fits on the line; else the first one after it.
-        std::size_t cut = std::string::npos;
-        for (std::size_t i = lineStart; i < lineStart + MaxColumns; ++i)
-            if (isBreak(Text[i]))
-                cut = i + 1;
-        if (cut == std::string::npos) {
-            for (std::size_t i = lineStart + MaxColumns; i < Text.size(); ++i)
-                if (isBreak(Text[i])) {
-                    cut = i + 1;
-                    break;
-                }
-            if (cut == std::string::npos || cut >= Text.size())
-                break;
-        }
-        wrapped += Text.substr(lineStart, cut - lineStart) + "\r\n";
-        lineStart = cut;
-    }
-    return wrapped + Text.substr(lineStart);
-}
-
 std::string UnsavedCalibrationWarning()
 {
-    return WrapText("Er zijn calibratie waarden naar de KM4x...gezonden maar nog niet gesaved in EEPROM. "
-                    "Wilt U toch afsluiten?",
-                    42);
+    return WrapMessage42("Er zijn calibratie waarden naar de KM4x...gezonden maar nog niet gesaved in EEPROM. "
+                         "Wilt U toch afsluiten?");
 }
 
 TCalibrationSession::TCalibrationSession(TZBComm& Port)

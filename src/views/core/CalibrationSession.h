@@ -32,9 +32,6 @@ int32_t ReferenceValueToSend(bool Current, int32_t BoxValue);
 // What an offset or gain box shows for a value: gains are limited to -1000..1000.
 int32_t CalibrationBoxValue(int Code, int64_t Value);
 
-// Text wrapped into lines of at most MaxColumns characters, broken after a blank, tab, "-" or "."
-// with CR LF; a word longer than a line stays whole.
-std::string WrapText(const std::string& Text, std::size_t MaxColumns);
 // The close warning for written but unsaved values, wrapped at 42 characters.
 std::string UnsavedCalibrationWarning();
 

@@ -126,6 +126,8 @@ void TFormMain::bindComponents()
     }
     // The controller may take a while over a command typed by hand.
     KT750Protocol1.SetTimeoutTime(1500);
+    // The terminal's free text may draw a reply of several lines: it always waits for the silence.
+    KT750Protocol1.SetEndsBySilence(true);
 
     auto sharedError = [this](TObject* sender, TCommError& error, TMemoryStream& result) {
         KT750UnitSelectCommError(sender, error, result);

@@ -43,6 +43,10 @@ Options (the defaults come from application.ini beside the program):
   --databits 7|8
   --stopbits 1|2
   --unit N                  unit number 0..31 on a shared line
+  --fast                    end each reply at its CR LF instead of after 50 ms of silence
+                            (many times faster; "send" keeps the silence, as its reply may
+                            have several lines); fast_reply_end=1 in [Serieel] of
+                            application.ini does the same
   -h, --help                show this text
 Options may also follow the command; "--" ends them (for a send text beginning with "-").
 

@@ -179,6 +179,10 @@ CliParseResult ParseCliOptions(const std::vector<std::string>& args)
             o.help = true;
             continue;
         }
+        if (arg == "--fast") {
+            o.fastReplyEnd = true;
+            continue;
+        }
         if (arg == "--auto-parity" || arg == "--auto-stopbits") {
             (arg == "--auto-parity" ? o.autoParity : o.autoStopbits) = true;
             continue;

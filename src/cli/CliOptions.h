@@ -37,6 +37,8 @@ struct CliOptions {
     std::optional<int> searchLastUnit;  // unit numbers 0..N only (default 31)
     bool autoParity = false;
     bool autoStopbits = false;
+    // A reply ends at its CR LF instead of 50 ms of silence (also when application.ini says so).
+    bool fastReplyEnd = false;
 
     bool help = false;
     CliCommand command = CliCommand::Identify;

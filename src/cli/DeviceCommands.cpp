@@ -52,7 +52,7 @@ CliOutcome RunSend(CliSession& Session, const std::string& Text)
 {
     if (auto failed = Session.Connect())
         return *failed;
-    const ExchangeResult reply = Session.Link().Exchange(Text, SendTimeoutMs);
+    const ExchangeResult reply = Session.Link().Exchange(Text, SendTimeoutMs, true);
     if (!reply.answered)
         return CliOutcome::Failure("\"" + Text + "\": " + DescribeCommError(reply.error));
     // The whole reply, echo included, line by line as the terminal shows it.

@@ -37,7 +37,7 @@ void DeviceLink::Close()
     port_.Close();
 }
 
-ExchangeResult DeviceLink::Exchange(const std::string& Command, int TimeoutMs)
+ExchangeResult DeviceLink::Exchange(const std::string& Command, int TimeoutMs, bool FreeText)
 {
     ExchangeResult result;
     bool done = false;
@@ -58,6 +58,7 @@ ExchangeResult DeviceLink::Exchange(const std::string& Command, int TimeoutMs)
         return result;
     }
     exchange_.SetTimeoutTime(TimeoutMs);
+    exchange_.SetEndsBySilence(FreeText);
     exchange_.SetASCIIProtocol(Command);
     exchange_.SendRequest();
     long ticks = 0;

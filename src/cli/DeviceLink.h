@@ -36,8 +36,9 @@ public:
     LoopDispatcher& Loop() { return loop_; }
 
     // Sends Command (CR appended) and waits for its reply or error. TimeoutMs is the first-byte
-    // time-out of the request (0: the library's 100 ms).
-    ExchangeResult Exchange(const std::string& Command, int TimeoutMs);
+    // time-out of the request (0: the library's 100 ms). A FreeText reply (the user's own text,
+    // which may draw several lines) always ends by silence, whatever the port's fast end says.
+    ExchangeResult Exchange(const std::string& Command, int TimeoutMs, bool FreeText = false);
 
     // Serves the loop until Done() is true. Returns false when Progress() has not changed for
     // StallMs: the line has stopped delivering anything, and waiting longer would hang the run.

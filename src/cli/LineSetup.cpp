@@ -56,6 +56,8 @@ LineSetup ResolveLineSetup(const CliOptions& options)
         setup.port.FrameStopbits = *options.stopBits == 2 ? Ordinal(TStopBit::sb_2) : Ordinal(TStopBit::sb_1);
     if (options.unit)
         setup.unit = *options.unit;
+    if (options.fastReplyEnd)
+        setup.port.FastReplyEnd = true;
     setup.devicePath = PortDevicePath(static_cast<TPort>(setup.port.PortName));
     return setup;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // ASCII line protocol: the request text framed by optional head and foot characters; the reply is
-// every byte that arrives up to the stop character or 50 ms of silence.
+// every byte that arrives up to the stop character or 50 ms of silence (or, with the port's fast end
+// of reply, up to the first CR LF).
 
 #include "comm/ZBComm.h"
 
@@ -22,6 +23,10 @@ public:
     void SetProtocolHead(TSequenceChar Value) { protocolHead_ = Value; }
     TSequenceChar ProtocolFoot() const { return protocolFoot_; }
     void SetProtocolFoot(TSequenceChar Value) { protocolFoot_ = Value; }
+    // The reply always ends by silence, whatever the port's fast end of reply says: for free text
+    // (a terminal) whose reply may have several lines.
+    bool EndsBySilence() const { return endsBySilence_; }
+    void SetEndsBySilence(bool Value) { endsBySilence_ = Value; }
     // First-byte time-out in milliseconds; 0 or negative means 100 ms.
     using TZBProtocolComponent::SetTimeoutTime;
     using TZBProtocolComponent::TimeoutTime;
@@ -33,6 +38,7 @@ public:
 private:
     std::string asciiProtocol_;
     bool filtered_ = false;
+    bool endsBySilence_ = false;
     TSequenceChar receiveStart_ = TSequenceChar::scNone;
     TSequenceChar receiveStop_ = TSequenceChar::scNone;
     TSequenceChar protocolHead_ = TSequenceChar::scNone;

@@ -4,6 +4,7 @@
 #include "comm/ZBCommThread.h"
 
 #include <algorithm>
+#include <exception>
 
 namespace {
 
@@ -269,13 +270,22 @@ void TZBComm::Close()
     if (!Active())
         return;
     active_.store(false);
+    // Whatever a component's handler does, the port ends up closed: the thread ends, the queue
+    // empties and the device is released. The first exception of a handler is passed on afterwards.
+    std::exception_ptr handlerFailure;
     // Cyclic components stop first; a handler may unbind components, so walk a copy.
     const std::vector<TZBComponent*> components = boundComponents_;
     for (TZBComponent* component : components) {
         if (std::find(boundComponents_.begin(), boundComponents_.end(), component) == boundComponents_.end())
             continue;
-        if (auto* protocol = dynamic_cast<TZBProtocolComponent*>(component))
-            protocol->SetActive(false);
+        if (auto* protocol = dynamic_cast<TZBProtocolComponent*>(component)) {
+            try {
+                protocol->SetActive(false);
+            } catch (...) {
+                if (!handlerFailure)
+                    handlerFailure = std::current_exception();
+            }
+        }
     }
     requestQueue_.clear();
     if (thread_) {
@@ -292,10 +302,21 @@ void TZBComm::Close()
         }
     }
     std::shared_ptr<zbserial::SerialLine> line = std::move(line_);
-    if (line && !line->Close())
+    if (line && !line->Close()) {
+        if (handlerFailure)
+            std::rethrow_exception(handlerFailure);
         throw ECommHandleError(line->LastErrorText());
-    if (OnDeactivate && !destroying_)
-        OnDeactivate(this);
+    }
+    if (OnDeactivate && !destroying_) {
+        try {
+            OnDeactivate(this);
+        } catch (...) {
+            if (!handlerFailure)
+                throw;
+        }
+    }
+    if (handlerFailure)
+        std::rethrow_exception(handlerFailure);
 }
 
 void TZBComm::reapRetiredThreads(bool Detach)

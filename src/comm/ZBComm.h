@@ -91,6 +91,13 @@ public:
     TReceiveDriver ReceiveDriver() const { return receiveDriver_; }
     void SetReceiveDriver(TReceiveDriver Value);
 
+    // Fast end of reply, off by default: an ASCII reply ends as soon as its bytes end in CR LF
+    // instead of after 50 ms of silence. Components that send free text (EndsBySilence) keep the
+    // silence; a reply that never brings CR LF still ends by it. May change at any time; a request
+    // takes the value it finds when it reaches the head of the queue.
+    bool FastReplyEnd() const { return fastReplyEnd_; }
+    void SetFastReplyEnd(bool Value) { fastReplyEnd_ = Value; }
+
     TNotifyEvent OnActivate;
     TNotifyEvent OnDeactivate;
 
@@ -127,6 +134,7 @@ private:
     LineFactory lineFactory_;
     std::atomic<bool> active_{false};
     bool destroying_ = false;
+    bool fastReplyEnd_ = false;
     TBaudrate baudrate_ = TBaudrate::br9600;
     TDataBit databits_ = TDataBit::db_8;
     TParityBit paritybit_ = TParityBit::Even;

@@ -16,6 +16,8 @@ constexpr uint8_t Zb2Second = 0x96;
 constexpr uint8_t DLE = 0x10;
 constexpr uint8_t STX = 0x02;
 constexpr uint8_t ETX = 0x03;
+constexpr uint8_t CR = 0x0D;
+constexpr uint8_t LF = 0x0A;
 // Telegram data bytes: the count byte (1 + data bytes) must fit in one byte.
 constexpr int MaxTelegramData = 254;
 
@@ -68,6 +70,7 @@ void TZBCommThread::SetRequest(TCommRequest* Request)
             next.startChar = SequenceCharByte(kt750->ReceiveStart());
             next.stopChar = SequenceCharByte(kt750->ReceiveStop());
             next.filtered = kt750->Filtered();
+            next.endsAtCrLf = port_.FastReplyEnd() && !kt750->EndsBySilence();
         } else if (dynamic_cast<TZB2Protocol*>(Request->Component)) {
             next.kind = Kind::ZB2;
         } else if (dynamic_cast<TRTQProtocol*>(Request->Component)) {
@@ -377,6 +380,7 @@ void TZBCommThread::exchangeKT750()
             int state = 1;
             std::size_t count = 0;
             std::size_t received = 0;
+            uint8_t previous = 0;  // the byte accepted before the last one
             work_[0] = 0;
             for (;;) {
                 if (!readByte()) {
@@ -410,6 +414,9 @@ void TZBCommThread::exchangeKT750()
                     return;
                 count = 0;
                 work_[0] = 0;
+                if (current_.endsAtCrLf && lastByte_ == LF && previous == CR)
+                    return;
+                previous = lastByte_;
                 // A line that never falls silent (noise) would keep the exchange open for good;
                 // a reply is at most a buffer long.
                 if (++received >= ZBBufferSize)

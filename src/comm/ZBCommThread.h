@@ -41,6 +41,8 @@ private:
         uint8_t startChar = 0;
         uint8_t stopChar = 0;
         bool filtered = false;
+        // The reply ends at its first CR LF (the port's fast end of reply) rather than by silence.
+        bool endsAtCrLf = false;
     };
 
     TZBCommThread(TZBComm& Port, std::shared_ptr<zbserial::SerialLine> Line, UiDispatcher& Ui);

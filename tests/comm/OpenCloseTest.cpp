@@ -220,3 +220,81 @@ TEST(OpenClose, DestroyingAComponentWithQueuedRequestsLeavesTheQueueSound)
     EXPECT_EQ(writes.back(), bytes("r3\r"));
     f.port.Close();
 }
+
+// A component's handler that throws while the port closes must not leave the port half-closed:
+// the thread ends, the queue empties, the device is released and every other handler still runs;
+// the exception reaches the caller afterwards, and the port opens again.
+TEST(OpenClose, AThrowingDeactivateHandlerStillClosesThePortWholly)
+{
+    FakePort f;
+    PortEvents events;
+    events.attach(f.port);
+    TKT750Protocol first, second;
+    programStyle(first, f.port);
+    programStyle(second, f.port);
+    bool secondDeactivated = false;
+    first.OnDeactivate = [](TObject*) { throw std::runtime_error("handler failed"); };
+    second.OnDeactivate = [&](TObject*) { secondDeactivated = true; };
+    f.answerWith("rf 0\r\n", 0);
+    f.port.Open();
+    f.line->SetResponder(nullptr); // the request stays outstanding
+    first.SendRequest();
+    second.SendRequest();
+    ASSERT_TRUE(f.line->WaitForWrites(1, Patience));
+
+    try {
+        f.port.Close();
+        ADD_FAILURE() << "the handler's exception did not reach the caller";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "handler failed");
+    }
+    EXPECT_FALSE(f.port.Active());
+    EXPECT_TRUE(secondDeactivated);
+    EXPECT_EQ(f.port.QueueLength(), 0u);
+    EXPECT_FALSE(f.line->IsOpen()) << "the device keeps its lock";
+    EXPECT_EQ(events.seen, (std::vector<std::string>{"activate", "deactivate"}));
+
+    first.OnDeactivate = nullptr;
+    f.port.Open();
+    Recorder rec;
+    rec.attach(first);
+    f.answerWith("rf 0\r\n", 0);
+    first.SetASCIIProtocol("rf");
+    first.SendRequest();
+    ASSERT_TRUE(f.until([&] { return rec.completions() == 1; }));
+    EXPECT_EQ(rec.last().data, "rf 0\r\n");
+    f.port.Close();
+}
+
+// A write held up for good (handshaking left on by another program) must not hang Close: ending the
+// thread cancels the blocked call. The component hears nothing; the port is usable again.
+TEST(OpenClose, CloseCancelsAWriteThatNeverEnds)
+{
+    FakePort f;
+    PortEvents events;
+    events.attach(f.port);
+    TKT750Protocol c;
+    programStyle(c, f.port);
+    Recorder rec;
+    rec.attach(c);
+    f.port.Open();
+    f.line->BlockWrites(true);
+    c.SetASCIIProtocol("rp 1");
+    c.SendRequest();
+    ASSERT_TRUE(f.until([&] { return f.line->WriteBlocked(); }));
+
+    f.port.Close();
+    EXPECT_FALSE(f.port.Active());
+    EXPECT_FALSE(f.line->WriteBlocked());
+    EXPECT_FALSE(f.line->IsOpen());
+    EXPECT_EQ(rec.completions(), 0u) << "a closing port reports nothing to its components";
+    EXPECT_EQ(events.seen, (std::vector<std::string>{"activate", "deactivate"}));
+
+    f.line->BlockWrites(false);
+    f.port.Open();
+    f.answerWith("rp 1 5\r\n", 0);
+    c.SendRequest();
+    ASSERT_TRUE(f.until([&] { return rec.completions() == 1; }));
+    EXPECT_EQ(rec.last().data, "rp 1 5\r\n");
+    f.port.Close();
+}

@@ -140,6 +140,34 @@ TEST(SerialPosix, LineIsRawInBothDirections)
     EXPECT_EQ(pty.receive(4), "rf\r\n");
 }
 
+// Another program left mark/space parity in the driver: setting even or odd parity must clear it,
+// or "Even" would become space parity. Line errors are marked in the input on every driver.
+TEST(SerialPosix, StickParityLeftByAnotherProgramIsClearedAndErrorsAreMarked)
+{
+    Pty pty;
+    termios left{};
+    ASSERT_EQ(tcgetattr(pty.master, &left), 0);
+    left.c_cflag |= CMSPAR;
+    ASSERT_EQ(tcsetattr(pty.master, TCSANOW, &left), 0);
+    ASSERT_EQ(tcgetattr(pty.master, &left), 0);
+    ASSERT_TRUE(left.c_cflag & CMSPAR) << "the pseudo-terminal keeps the flag, as a real driver does";
+
+    auto line = zbserial::CreatePlatformSerialLine();
+    ASSERT_TRUE(line->Open(pty.slavePath)) << line->LastErrorText();
+    zbserial::LineSettings settings;
+    ASSERT_TRUE(line->GetSettings(settings));
+    for (uint8_t parity : {zbserial::EVENPARITY, zbserial::ODDPARITY, zbserial::NOPARITY}) {
+        settings.Parity = parity;
+        settings.ByteSize = 7;
+        ASSERT_TRUE(line->SetSettings(settings)) << line->LastErrorText();
+        termios now{};
+        ASSERT_EQ(tcgetattr(pty.master, &now), 0);
+        EXPECT_FALSE(now.c_cflag & CMSPAR) << "parity " << int(parity);
+        EXPECT_TRUE((now.c_iflag & (INPCK | PARMRK)) == (INPCK | PARMRK));
+        EXPECT_FALSE(now.c_iflag & (IGNPAR | ISTRIP));
+    }
+}
+
 TEST(SerialPosix, ReadTimesOutThenPurgeDropsWaitingInput)
 {
     Pty pty;

@@ -1,7 +1,8 @@
 // The serial settings window through its controls, on the main window's port: the lists of the
 // language file, the port and I/O coupling, what OK stores and opens, an unreachable port, and the
 // assignment of a device to a port name, kept in [Poorten] across a restart - also for a by-id
-// name whose adapter moves to another socket.
+// name whose adapter moves to another socket; the fast end of reply on the Extended page, kept in
+// [Serieel] across a restart.
 #include "GuiTestMain.h"
 #include "MainWindowHarness.h"
 
@@ -9,6 +10,7 @@
 #include "comm/forms/InitSerial.h"
 #include "comm/forms/InstallSerialWindows.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QTemporaryDir>
@@ -73,6 +75,11 @@ private slots:
         QCOMPARE(w.ComboParity->currentText(), QStringLiteral("Even"));
         QCOMPARE(w.ComboHardware->currentIndex(), Ordinal(form.ZBComm1.Hardware()));
         QVERIFY(!w.ComboHardware->isEnabled());
+        // The fast end of reply is off unless chosen, and it is the one extended setting offered.
+        QVERIFY(!w.CheckFastReplyEnd->isChecked());
+        QVERIFY(w.CheckFastReplyEnd->isEnabled());
+        QVERIFY(w.CheckFastReplyEnd->text().startsWith(QStringLiteral("Fast end of reply")));
+        QVERIFY(w.CheckFastReplyEnd->toolTip().contains(QStringLiteral("terminal")));
         // Each port name shows the device it opens here.
         QCOMPARE(w.ComboPoort->itemText(0), QStringLiteral("COM 1 \u2014 ") + QString::fromStdString(h.Sim().devicePath()));
         QCOMPARE(w.ComboPoort->itemText(2), QStringLiteral("COM 3 \u2014 /dev/ttyS2"));
@@ -84,10 +91,12 @@ private slots:
         QCOMPARE(w.Combo_IO->currentIndex(), -1);
 
         // Cancel: nothing stored, the device stays offline.
+        w.CheckFastReplyEnd->click();
         w.CmdCancel->click();
         QVERIFY(!w.isVisible());
         QVERIFY(!form.ZBComm1.Active());
         QCOMPARE(form.ZBComm1.PortName(), TPort::COM1);
+        QVERIFY(!form.ZBComm1.FastReplyEnd());
 
         // OK with no baud rate selected keeps 115200 (a list without selection changes nothing);
         // the chosen parity is stored and the port opens, so the controller is identified.
@@ -159,8 +168,11 @@ private slots:
                  qPrintable(w.ComboApparaat->itemText(byIdItem)));
         choose(w.ComboApparaat, byIdItem);
         QCOMPARE(w.ComboPoort->itemText(1), QStringLiteral("COM 2 \u2014 ") + devices.byId);
+        w.PageControl1->setCurrentWidget(w.TabSheet2);
+        w.CheckFastReplyEnd->click();
         w.CmdOK->click();
         QVERIFY(form.ZBComm1.Active());
+        QVERIFY(form.ZBComm1.FastReplyEnd());
         QTRY_VERIFY_WITH_TIMEOUT(!form.StatusPanelText(4).isEmpty(), kWaitMs);
 
         form.close(); // saves application.ini
@@ -170,11 +182,13 @@ private slots:
         QCOMPARE(QString::fromStdString(ini.ReadString("Poorten", "COM1", "")), QString::fromStdString(h.Sim().devicePath()));
         QVERIFY(!ini.ValueExists("Poorten", "COM5"));
         QCOMPARE(ini.ReadInteger("Serieel", "portname", -1), 1);
+        QVERIFY(ini.ReadBool("Serieel", "fast_reply_end", false));
 
         // Replugged into another socket: the same name now reaches the other tty.
         devices.plugInto(otherSocket.devicePath());
         TFormMain& again = h.CreateForm();
         QCOMPARE(QString::fromStdString(again.ZBComm1.DevicePath()), devices.byId);
+        QVERIFY(again.ZBComm1.FastReplyEnd());
         h.ClickOpenClose();
         QVERIFY(again.ZBComm1.Active());
         QTRY_VERIFY_WITH_TIMEOUT(otherSocket.requestCount() >= 4, kWaitMs);

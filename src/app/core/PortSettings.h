@@ -20,6 +20,9 @@ struct PortSettings {
   int PortType = 2;        // TPortType: RS232C, RS422, RS485
   int ReceiveDriver = 1;   // TReceiveDriver: rdNone, rdRegister7to2
   int TransmitDriver = 1;  // TTransmitDriver: tdNone, tdRegister7to1, tdRTSto1, tdDTRto0
+  // The port's fast end of reply (a reply ends at its CR LF instead of 50 ms of silence); off
+  // unless the user turned it on.
+  bool FastReplyEnd = false;
 
   // [Poorten] COM1..COM16: device path of each port name; empty = the default mapping
   // (COMn -> /dev/ttyS(n-1)). Index 0 is COM1. Read only: saving leaves the section as it is.

@@ -26,6 +26,7 @@ constexpr TPortKey PortKeys[] = {
 };
 
 constexpr char Serieel[] = "Serieel";
+constexpr char FastReplyEndKey[] = "fast_reply_end";
 constexpr char Opties[] = "Opties";
 constexpr char Algemeen[] = "Algemeen";
 constexpr char Afdrukken[] = "Afdrukken";
@@ -67,6 +68,7 @@ void ReadSettings(const TIniFile& ini, PortSettings& Port) {
     Port.*key.Field = ReadIndex(ini, Serieel, key.Key, key.Default, key.Max);
   }
   UnitNo = ReadIndex(ini, Serieel, "unit_no", 0, UnitNoMax);
+  Port.FastReplyEnd = ini.ReadBool(Serieel, FastReplyEndKey, false);
   LanguageIndex = ReadIndex(ini, Opties, "Taal", 0, 2);
 
   TProgramSettings& s = ProgramSettings;
@@ -100,6 +102,7 @@ bool ProgrammaInstellingen_opslaan(const PortSettings& Port, std::string& Error)
   }
   for (const TPortKey& key : PortKeys) ini.WriteInteger(Serieel, key.Key, Port.*key.Field);
   ini.WriteInteger(Serieel, "unit_no", UnitNo);
+  ini.WriteBool(Serieel, FastReplyEndKey, Port.FastReplyEnd);
   ini.WriteInteger(Opties, "Taal", LanguageIndex);
 
   const TProgramSettings& s = ProgramSettings;

@@ -6,6 +6,7 @@
 #include "comm/PortNames.h"
 #include "params/Latin1Text.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -125,7 +126,7 @@ TFormInitSerial::TFormInitSerial(TZBComm* Port, QWidget* Parent) : QDialog(Paren
     page1->addRow(LabelParity, ComboParity);
     page1->addRow(LabelStopBits, ComboStopBits);
 
-    // The extended settings are shown, not changed.
+    // The hardware settings are shown, not changed; only the fast end of reply can be chosen here.
     ComboHardware = list(QStringLiteral("ComboHardware"), true, TabSheet2);
     ComboPortType = list(QStringLiteral("ComboPortType"), true, TabSheet2);
     ComboReceiver = list(QStringLiteral("ComboReceiver"), true, TabSheet2);
@@ -142,6 +143,9 @@ TFormInitSerial::TFormInitSerial(TZBComm* Port, QWidget* Parent) : QDialog(Paren
     page2->addRow(LabelTransmitter, ComboTransmitter);
     for (QComboBox* combo : {ComboHardware, ComboPortType, ComboReceiver, ComboTransmitter})
         combo->setEnabled(false);
+    CheckFastReplyEnd = new QCheckBox(QStringLiteral("Fast end of reply (at CR LF, not after 50 ms of silence)"), TabSheet2);
+    CheckFastReplyEnd->setObjectName(QStringLiteral("CheckFastReplyEnd"));
+    page2->addRow(CheckFastReplyEnd);
 
     CmdOK = new QPushButton(QStringLiteral("OK"), this);
     CmdOK->setObjectName(QStringLiteral("CmdOK"));
@@ -215,6 +219,10 @@ void TFormInitSerial::applyTexts()
     setLabel(LabelPortType, "PortTypeLabel", "Poorttype");
     setLabel(LabelReceiver, "ReceiverLabel", "Receiver");
     setLabel(LabelTransmitter, "TransmitterLabel", "Transmitter");
+    CheckFastReplyEnd->setText(Latin1(LanguageFile.ReadString(
+        Section, "FastReplyEnd", "Fast end of reply (at CR LF, not after 50 ms of silence)")));
+    CheckFastReplyEnd->setToolTip(Latin1(LanguageFile.ReadString(Section, "FastReplyEndHint", "")));
+    CheckFastReplyEnd->setAccessibleDescription(CheckFastReplyEnd->toolTip());
     filling_ = true;
     setItems(ComboPoort, "PortItems");
     filling_ = false;
@@ -245,6 +253,7 @@ void TFormInitSerial::selectCurrentValues()
     selectOrdinal(ComboPortType, Ordinal(port_.PortType()));
     selectOrdinal(ComboReceiver, Ordinal(port_.ReceiveDriver()));
     selectOrdinal(ComboTransmitter, Ordinal(port_.TransmitDriver()));
+    CheckFastReplyEnd->setChecked(port_.FastReplyEnd());
     showPortDevices();
     fillDeviceList();
 }
@@ -325,6 +334,7 @@ void TFormInitSerial::CmdOKClick()
     storeSelection<TPortType>(ComboPortType, 0, [&](TPortType v) { port_.SetPortType(v); });
     storeSelection<TReceiveDriver>(ComboReceiver, 0, [&](TReceiveDriver v) { port_.SetReceiveDriver(v); });
     storeSelection<TTransmitDriver>(ComboTransmitter, 0, [&](TTransmitDriver v) { port_.SetTransmitDriver(v); });
+    port_.SetFastReplyEnd(CheckFastReplyEnd->isChecked());
 
     for (int i = 0; i < 16; ++i) {
         const TPort port = static_cast<TPort>(i);

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -55,6 +56,8 @@ public:
     QComboBox* ComboPortType = nullptr;
     QComboBox* ComboReceiver = nullptr;
     QComboBox* ComboTransmitter = nullptr;
+    // The port's fast end of reply (Extended page): the one extended setting the user may change.
+    QCheckBox* CheckFastReplyEnd = nullptr;
     QLabel* LabelPoort = nullptr;
     QLabel* Label_IO = nullptr;
     QLabel* LabelBaud = nullptr;

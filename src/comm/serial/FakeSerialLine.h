@@ -39,6 +39,12 @@ public:
     void Fail(Op Operation, uint32_t ErrorNumber, int Times = 1);
     // The device goes away: reads fail at once, once; further calls fail with the same error.
     void HangUp(uint32_t ErrorNumber = 5);
+    // Writes block, as on a line held up by handshaking, until Interrupt cancels them (the write
+    // then fails with CancelledError) or the block is lifted.
+    void BlockWrites(bool On);
+    static constexpr uint32_t CancelledError = 995;
+    // True while a write is blocked.
+    bool WriteBlocked() const;
     // A read with nothing fed times out at once instead of after its time-out, as on a line whose
     // every pause outlasts the time-outs; for running many exchanges quickly (fuzzing).
     void SetSilenceAtOnce(bool On);
@@ -92,6 +98,8 @@ private:
     bool interrupted_ = false;
     bool hungUp_ = false;
     bool silenceAtOnce_ = false;
+    bool blockWrites_ = false;
+    bool writeBlocked_ = false;
     uint32_t hangUpError_ = 0;
     uint32_t pendingFlags_ = 0;
     int readTimeout_ = 0;

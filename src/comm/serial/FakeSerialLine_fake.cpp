@@ -190,9 +190,19 @@ bool FakeSerialLine::Write(const uint8_t* Data, std::size_t Count)
     Responder respond;
     std::vector<uint8_t> frame(Data, Data + Count);
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::unique_lock<std::mutex> lock(mutex_);
         if (failing(Op::Write))
             return false;
+        if (blockWrites_) {
+            writeBlocked_ = true;
+            changed_.notify_all();
+            changed_.wait(lock, [&] { return interrupted_ || !blockWrites_; });
+            writeBlocked_ = false;
+            if (interrupted_) {
+                lastError_ = CancelledError;
+                return false;
+            }
+        }
         writes_.push_back(frame);
         respond = responder_;
     }
@@ -206,6 +216,21 @@ bool FakeSerialLine::Drain()
 {
     std::lock_guard<std::mutex> lock(mutex_);
     return !failing(Op::Drain);
+}
+
+void FakeSerialLine::BlockWrites(bool On)
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        blockWrites_ = On;
+    }
+    changed_.notify_all();
+}
+
+bool FakeSerialLine::WriteBlocked() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return writeBlocked_;
 }
 
 void FakeSerialLine::SetSilenceAtOnce(bool On)

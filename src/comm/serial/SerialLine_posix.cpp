@@ -1,9 +1,12 @@
 // POSIX backend: termios in raw mode, poll on the port and a wake pipe together (so a closing port
-// never waits for a read time-out), exclusive open through flock and TIOCEXCL.
+// never waits for a read time-out), exclusive open through flock and TIOCEXCL. Line errors are
+// marked in the input (PARMRK), so they are seen on every driver; the driver's error counters,
+// where it keeps them, tell the kind.
 
 #include "comm/serial/SerialLine.h"
 
 #include "comm/serial/CustomBaud.h"
+#include "comm/serial/LineErrorMarks.h"
 #include "comm/ZBPlatform.h"
 #include "comm/ZBTypes.h"
 
@@ -25,6 +28,21 @@
 
 namespace zbserial {
 namespace {
+
+// Mark/space ("stick") parity and the RS485 address bit: both survive in the driver from whatever
+// program used the line last, and either would silently change the parity we set.
+#if defined(CMSPAR)
+constexpr tcflag_t StickParity = CMSPAR;
+#else
+constexpr tcflag_t StickParity = 0;
+#endif
+#if defined(ADDRB)
+constexpr tcflag_t AddressBit = ADDRB;
+#elif defined(__linux__)
+constexpr tcflag_t AddressBit = 0x20000000; // the kernel's ADDRB, which the C library does not define
+#else
+constexpr tcflag_t AddressBit = 0;
+#endif
 
 struct SpeedEntry {
     uint32_t baud;
@@ -143,8 +161,11 @@ public:
         // no software or hardware flow control) or replies would be altered.
         cfmakeraw(&wanted);
         wanted.c_cflag |= CLOCAL | CREAD;
-        wanted.c_cflag &= ~static_cast<tcflag_t>(CRTSCTS | CSIZE | PARENB | PARODD | CSTOPB);
-        wanted.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY | INPCK | IGNPAR | PARMRK);
+        wanted.c_cflag &= ~static_cast<tcflag_t>(CRTSCTS | CSIZE | PARENB | PARODD | CSTOPB | StickParity | AddressBit);
+        wanted.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY | IGNPAR | ISTRIP | IGNBRK | BRKINT);
+        // Parity and framing errors (and breaks) arrive marked in the input; ReadByte undoes the
+        // marks. INPCK also without parity, or framing errors would pass unmarked.
+        wanted.c_iflag |= INPCK | PARMRK;
         switch (Settings.ByteSize) {
         case 5: wanted.c_cflag |= CS5; break;
         case 6: wanted.c_cflag |= CS6; break;
@@ -154,7 +175,6 @@ public:
         }
         if (Settings.Parity == EVENPARITY || Settings.Parity == ODDPARITY) {
             wanted.c_cflag |= PARENB | (Settings.Parity == ODDPARITY ? PARODD : 0);
-            wanted.c_iflag |= INPCK;
         } else if (Settings.Parity != NOPARITY) {
             return fail(EINVAL);
         }
@@ -185,6 +205,8 @@ public:
         }
         if (!standard && !SetCustomBaudRate(fd_, Settings.BaudRate))
             return fail(errno);
+        std::lock_guard<std::mutex> lock(settingsMutex_);
+        appliedParity_ = Settings.Parity;
         return true;
     }
 
@@ -196,6 +218,7 @@ public:
 
     bool Purge() override
     {
+        marks_.Reset();
         return tcflush(fd_, TCIOFLUSH) == 0 ? true : fail(errno);
     }
 
@@ -235,39 +258,18 @@ public:
 
     ReadStatus ReadByte(uint8_t& Byte) override
     {
-        using Clock = std::chrono::steady_clock;
-        if (interrupted_.load())
-            return ReadStatus::Interrupted;
-        if (hungUp_)
-            return failRead(EIO);
         const auto deadline = Clock::now() + std::chrono::milliseconds(readTimeout_);
         for (;;) {
-            const ssize_t n = ::read(fd_, &Byte, 1);
-            if (n == 1)
+            uint8_t raw = 0;
+            const ReadStatus status = readRaw(raw, deadline);
+            if (status != ReadStatus::Byte)
+                return status;
+            bool faulty = false;
+            if (marks_.Take(raw, Byte, faulty)) {
+                if (faulty)
+                    markedErrors_ |= markedErrorFlag();
                 return ReadStatus::Byte;
-            // read 0 or EIO: the device is gone (a closed pseudo-terminal master, an unplugged adapter).
-            if (n == 0 || (n < 0 && errno == EIO)) {
-                hungUp_ = true;
-                return failRead(EIO);
             }
-            if (n < 0 && errno != EAGAIN && errno != EINTR)
-                return failRead(errno);
-            const auto now = Clock::now();
-            if (now >= deadline)
-                return ReadStatus::Timeout;
-            // Rounded up: a time-out must never end before its time.
-            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
-            pollfd fds[2] = {{fd_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
-            const int ready = ::poll(fds, 2, static_cast<int>(left));
-            if (ready < 0 && errno != EINTR)
-                return failRead(errno);
-            if (fds[1].revents & POLLIN)
-                return ReadStatus::Interrupted;
-            if ((fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) && !(fds[0].revents & POLLIN)) {
-                hungUp_ = true;
-                return failRead(EIO);
-            }
-            // Data, a hang-up with data still waiting, or a time-out: the read above decides.
         }
     }
 
@@ -276,17 +278,24 @@ public:
         Flags = 0;
         if (fd_ < 0)
             return fail(EBADF);
-        if (!countersAvailable_)
-            return true;
-        Counters now;
-        if (!readCounters(now))
-            return countersAvailable_ ? fail(errno) : true;
-        if (now.frame != lastCounters_.frame) Flags |= ceFrame;
-        if (now.overrun != lastCounters_.overrun) Flags |= ceOverrun;
-        if (now.parity != lastCounters_.parity) Flags |= ceRxParity;
-        if (now.brk != lastCounters_.brk) Flags |= ceBreak;
-        if (now.bufOverrun != lastCounters_.bufOverrun) Flags |= ceRxOver;
-        lastCounters_ = now;
+        // The counters name the kind of error; a mark in the input only says that there was one.
+        const uint32_t marked = markedErrors_;
+        markedErrors_ = 0;
+        if (countersAvailable_) {
+            Counters now;
+            if (readCounters(now)) {
+                if (now.frame != lastCounters_.frame) Flags |= ceFrame;
+                if (now.overrun != lastCounters_.overrun) Flags |= ceOverrun;
+                if (now.parity != lastCounters_.parity) Flags |= ceRxParity;
+                if (now.brk != lastCounters_.brk) Flags |= ceBreak;
+                if (now.bufOverrun != lastCounters_.bufOverrun) Flags |= ceRxOver;
+                lastCounters_ = now;
+            } else if (countersAvailable_) {
+                return fail(errno);
+            }
+        }
+        if ((Flags & (ceFrame | ceRxParity | ceBreak)) == 0)
+            Flags |= marked;
         return true;
     }
 
@@ -327,6 +336,54 @@ private:
     struct Counters {
         int frame = 0, overrun = 0, parity = 0, brk = 0, bufOverrun = 0;
     };
+
+    using Clock = std::chrono::steady_clock;
+
+    // The kind a mark stands for when no counter tells: with parity on, a parity error is what a
+    // wrong setting mostly gives; without parity only framing errors (and breaks) are marked.
+    uint32_t markedErrorFlag() const
+    {
+        std::lock_guard<std::mutex> lock(settingsMutex_);
+        return (appliedParity_ == NOPARITY) ? ceFrame : ceRxParity;
+    }
+
+    // One byte as the tty delivers it (marks included), waiting until Deadline.
+    ReadStatus readRaw(uint8_t& Byte, Clock::time_point deadline)
+    {
+        if (interrupted_.load())
+            return ReadStatus::Interrupted;
+        if (hungUp_)
+            return failRead(EIO);
+        for (;;) {
+            const ssize_t n = ::read(fd_, &Byte, 1);
+            if (n == 1)
+                return ReadStatus::Byte;
+            // read 0 or EIO: the device is gone (a closed pseudo-terminal master, an unplugged adapter).
+            if (n == 0 || (n < 0 && errno == EIO)) {
+                hungUp_ = true;
+                return failRead(EIO);
+            }
+            if (n < 0 && errno != EAGAIN && errno != EINTR)
+                return failRead(errno);
+            const auto now = Clock::now();
+            if (now >= deadline)
+                return ReadStatus::Timeout;
+            // Rounded up: a time-out must never end before its time.
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
+            pollfd fds[2] = {{fd_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
+            const int ready = ::poll(fds, 2, static_cast<int>(left));
+            if (ready < 0 && errno != EINTR)
+                return failRead(errno);
+            if (fds[1].revents & POLLIN)
+                return ReadStatus::Interrupted;
+            if ((fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) && !(fds[0].revents & POLLIN)) {
+                hungUp_ = true;
+                return failRead(EIO);
+            }
+            // Data, a hang-up with data still waiting, or a time-out: the read above decides.
+        }
+    }
+
 
     // Line-error counters where the driver keeps them. A pseudo-terminal answers ENOTTY: that line
     // simply has no counters, which is neither an error nor a count of zero errors.
@@ -406,8 +463,11 @@ private:
     int fd_ = -1;
     int wake_[2] = {-1, -1};
     std::string path_;
-    std::mutex settingsMutex_;
+    mutable std::mutex settingsMutex_;
     termios reported_{};
+    uint8_t appliedParity_ = NOPARITY;
+    LineErrorMarks marks_;
+    uint32_t markedErrors_ = 0; // ce... flags of marked bytes read since the last TakeLineErrors
     int readTimeout_ = 0;
     bool hungUp_ = false;
     bool countersAvailable_ = false;

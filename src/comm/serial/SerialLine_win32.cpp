@@ -1,10 +1,12 @@
 // Win32 backend: synchronous (non-overlapped) comm handle, driver-level read time-outs,
-// ClearCommError for the line-error flags. Interrupt cannot cut a ReadFile short here; a closing
-// port waits at most one read time-out (the first-byte time-out of the running request).
+// ClearCommError for the line-error flags. Interrupt cancels the synchronous I/O the line's thread
+// is blocked in (CancelSynchronousIo): a write held up by handshaking another program left in the
+// driver's settings would otherwise keep a closing port waiting for ever.
 
 #include "comm/serial/SerialLine.h"
 
 #include <atomic>
+#include <mutex>
 #include <windows.h>
 
 namespace zbserial {
@@ -16,6 +18,8 @@ public:
     {
         if (handle_ != INVALID_HANDLE_VALUE)
             CloseHandle(handle_);
+        if (ownThread_ != nullptr)
+            CloseHandle(ownThread_);
     }
 
     bool Open(const std::string& DeviceName) override
@@ -78,6 +82,9 @@ public:
     bool Write(const uint8_t* Data, std::size_t Count) override
     {
         DWORD written = 0;
+        BlockingCall call(*this);
+        if (!call.Allowed())
+            return cancelled();
         if (!WriteFile(handle_, Data, static_cast<DWORD>(Count), &written, nullptr))
             return fail();
         if (written != Count) {
@@ -89,15 +96,21 @@ public:
 
     bool Drain() override
     {
+        BlockingCall call(*this);
+        if (!call.Allowed())
+            return cancelled();
         return FlushFileBuffers(handle_) || fail();
     }
 
     ReadStatus ReadByte(uint8_t& Byte) override
     {
-        if (interrupted_.load())
-            return ReadStatus::Interrupted;
         DWORD read = 0;
+        BlockingCall call(*this);
+        if (!call.Allowed())
+            return ReadStatus::Interrupted;
         if (!ReadFile(handle_, &Byte, 1, &read, nullptr)) {
+            if (interrupted_.load())
+                return ReadStatus::Interrupted;
             fail();
             return ReadStatus::Failed;
         }
@@ -126,7 +139,23 @@ public:
         return CloseHandle(handle) || fail();
     }
 
-    void Interrupt() override { interrupted_.store(true); }
+    void Interrupt() override
+    {
+        interrupted_.store(true);
+        // The line's thread may be just entering its call: keep cancelling until it has left it.
+        // CancelSynchronousIo finds nothing to cancel until the call has really started.
+        for (int attempt = 0; attempt < CancelAttempts; ++attempt) {
+            std::lock_guard<std::mutex> lock(ioMutex_);
+            if (ioThread_ == nullptr)
+                return;
+            if (CancelSynchronousIo(ioThread_) || GetLastError() != ERROR_NOT_FOUND) {
+                // Cancelled (or the thread is gone); a call the cancel came too early for sees the
+                // flag when it starts.
+                return;
+            }
+            Sleep(1);
+        }
+    }
 
     uint32_t LastError() const override { return lastError_; }
 
@@ -139,6 +168,40 @@ public:
     }
 
 private:
+    // Retries while the thread enters its call (each a scheduler tick at most).
+    static constexpr int CancelAttempts = 200;
+
+    // Marks the calling thread as inside a blocking call that Interrupt may cancel. The thread's
+    // handle is duplicated once: GetCurrentThread is a pseudo-handle that means "the caller".
+    class BlockingCall {
+    public:
+        explicit BlockingCall(Win32SerialLine& Line) : line_(Line)
+        {
+            std::lock_guard<std::mutex> lock(line_.ioMutex_);
+            if (line_.ownThread_ == nullptr)
+                DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &line_.ownThread_,
+                                THREAD_TERMINATE, FALSE, 0);
+            line_.ioThread_ = line_.ownThread_;
+            allowed_ = !line_.interrupted_.load();
+        }
+        ~BlockingCall()
+        {
+            std::lock_guard<std::mutex> lock(line_.ioMutex_);
+            line_.ioThread_ = nullptr;
+        }
+        bool Allowed() const { return allowed_; }
+
+    private:
+        Win32SerialLine& line_;
+        bool allowed_ = false;
+    };
+
+    bool cancelled()
+    {
+        lastError_ = ERROR_OPERATION_ABORTED;
+        return false;
+    }
+
     bool fail()
     {
         lastError_ = GetLastError();
@@ -148,6 +211,9 @@ private:
     HANDLE handle_ = INVALID_HANDLE_VALUE;
     DCB dcb_{};
     std::atomic<bool> interrupted_{false};
+    std::mutex ioMutex_;
+    HANDLE ownThread_ = nullptr; // the thread that makes the blocking calls (duplicated handle)
+    HANDLE ioThread_ = nullptr;  // set while that thread is inside one
     std::atomic<uint32_t> lastError_{0};
 };
 

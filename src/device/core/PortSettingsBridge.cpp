@@ -25,6 +25,7 @@ void ApplyPortSettings(TZBComm& Port, const PortSettings& S)
     assign<TPortType>(S.PortType, [&](TPortType v) { Port.SetPortType(v); });
     assign<TReceiveDriver>(S.ReceiveDriver, [&](TReceiveDriver v) { Port.SetReceiveDriver(v); });
     assign<TTransmitDriver>(S.TransmitDriver, [&](TTransmitDriver v) { Port.SetTransmitDriver(v); });
+    Port.SetFastReplyEnd(S.FastReplyEnd);
 }
 
 PortSettings PortSettingsOf(const TZBComm& Port)
@@ -40,6 +41,7 @@ PortSettings PortSettingsOf(const TZBComm& Port)
     S.PortType = Ordinal(Port.PortType());
     S.ReceiveDriver = Ordinal(Port.ReceiveDriver());
     S.TransmitDriver = Ordinal(Port.TransmitDriver());
+    S.FastReplyEnd = Port.FastReplyEnd();
     return S;
 }
 

@@ -12,7 +12,7 @@ bool BareLineFloor::Open(const std::string& DevicePath)
     return false;
 }
 
-double BareLineFloor::ExchangeMs(const std::string& Request)
+double BareLineFloor::ExchangeMs(const std::string& Request, bool WithSilence)
 {
     if (!line_)
         return -1;
@@ -27,7 +27,7 @@ double BareLineFloor::ExchangeMs(const std::string& Request)
     while (line_->ReadByte(byte) == zbserial::ReadStatus::Byte) {
         last = Clock::now();
         if (byte == '\n')
-            return Ms(last - start) + SilenceMs;
+            return Ms(last - start) + (WithSilence ? SilenceMs : 0.0);
     }
     return -1;
 }

@@ -28,8 +28,8 @@ public:
     // Opens the device at the simulated unit's line, 38400,E,8,1; false when it cannot.
     bool Open(const std::string& DevicePath);
     // The floor of one exchange of Request (sent with CR) in ms; negative when no whole reply came
-    // within a second.
-    double ExchangeMs(const std::string& Request);
+    // within a second. WithSilence false: the time of a plain line reader, done at the LF.
+    double ExchangeMs(const std::string& Request, bool WithSilence = true);
     void Close();
 
 private:

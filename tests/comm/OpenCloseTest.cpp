@@ -2,6 +2,9 @@
 
 #include "CommTestSupport.h"
 
+#include <chrono>
+#include <thread>
+
 using namespace commtest;
 using Op = zbserial::FakeSerialLine::Op;
 
@@ -281,7 +284,9 @@ TEST(OpenClose, CloseCancelsAWriteThatNeverEnds)
     f.line->BlockWrites(true);
     c.SetASCIIProtocol("rp 1");
     c.SendRequest();
-    ASSERT_TRUE(f.until([&] { return f.line->WriteBlocked(); }));
+    for (int waited = 0; !f.line->WriteBlocked() && waited < Patience; ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(f.line->WriteBlocked());
 
     f.port.Close();
     EXPECT_FALSE(f.port.Active());

@@ -22,6 +22,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -73,6 +74,8 @@ bool render(const QString& outputDir)
     FormInitSerial->SetDiscoveryRoots(roots);
     FormInitSerial->show();
     ok = save(*FormInitSerial, outputDir, QStringLiteral("serial-settings-en.png")) && ok;
+    FormInitSerial->PageControl1->setCurrentWidget(FormInitSerial->TabSheet2);
+    ok = save(*FormInitSerial, outputDir, QStringLiteral("serial-settings-extended-en.png")) && ok;
     FormInitSerial->CmdCancel->click();
 
     TFormApparaatZoeken& search = *FormApparaatZoeken;

@@ -51,6 +51,9 @@ private slots:
     {
         ProgramHarness p;
         SetDistinctiveValues(p.Sim());
+        // The user's choice of a fast end of reply (the serial settings window); the transfers and
+        // files are what is tested here, and they are the same either way.
+        p.Form().ZBComm1.SetFastReplyEnd(true);
         QVERIFY(p.OpenPortAndIdentify());
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("kopie.bak"));
@@ -87,6 +90,9 @@ private slots:
     void restoreSendsOnlyAGoodFileAndOnlyOnYes()
     {
         ProgramHarness p;
+        // The user's choice of a fast end of reply (the serial settings window); the transfers and
+        // files are what is tested here, and they are the same either way.
+        p.Form().ZBComm1.SetFastReplyEnd(true);
         QVERIFY(p.OpenPortAndIdentify());
         QTemporaryDir dir;
 

@@ -147,6 +147,7 @@ TEST_F(WriteRun, RefusalStopsAtOnceAndAgainStartsAtParameterZero)
 
 TEST_F(WriteRun, ComputationFailureIsRedWithItsReportAndOKStaysOffered)
 {
+    port.SetFastReplyEnd(true); // what is tested here does not depend on how a reply ends
     sim.setComputeFailure(0, 123);
     write.SetMode(TTransferMode::Parameters);
     write.Start();

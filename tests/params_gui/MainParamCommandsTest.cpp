@@ -60,6 +60,7 @@ private slots:
     void receiveHandsOutTheValuesOnlyOnOK()
     {
         TransferHarness h;
+        h.port.SetFastReplyEnd(true); // what is tested here does not depend on how a reply ends
         TFormLeesParSoll window(&h.port);
         h.sim.setParameter(0, 7, -70);
         h.sim.setSetpoint(0, 3, 33);
@@ -114,6 +115,14 @@ private slots:
         QCOMPARE(ParameterValues[1], 0);
         QCOMPARE(ParameterSource, TParameterSource::None);
         QCOMPARE(SetpointSource, TSetpointSource::None);
+
+        // With the fast end of reply the same window saves the very same bytes.
+        h.port.SetFastReplyEnd(true);
+        h.dialogs.saveFileAnswers.push_back(dir.filePath(QStringLiteral("device-fast.bak")));
+        TFormLeesParSoll fastWindow(&h.port);
+        PressWhenEnabled(&fastWindow, fastWindow.CmdOK);
+        BackupKM40(fastWindow, nullptr, h.dialogs);
+        QCOMPARE(ReadAll(dir.filePath(QStringLiteral("device-fast.bak"))), bytes);
     }
 
     void backupCancelledWritesNoFile()
@@ -176,6 +185,7 @@ private slots:
         std::array<int32_t, 48> setpoints{};
         const QString path = dir.filePath(QStringLiteral("device.bak"));
         WriteAll(path, ComputableBackup(h.sim, parameters, setpoints));
+        h.port.SetFastReplyEnd(true); // what is tested here does not depend on how a reply ends
         TFormSchrijfParSoll window(&h.port);
 
         // No: nothing is sent.

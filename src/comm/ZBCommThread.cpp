@@ -221,6 +221,39 @@ void TZBCommThread::dataCallback()
     });
 }
 
+void TZBCommThread::deliver()
+{
+    if (!current_.endsAtCrLf) {
+        dataCallback();
+        return;
+    }
+    held_[heldCount_++] = work_[0] == 0 ? NoByte : work_[1];
+}
+
+void TZBCommThread::deliverHeld()
+{
+    if (heldCount_ == 0)
+        return;
+    inUi([this] {
+        for (std::size_t i = 0; i < heldCount_; ++i) {
+            std::function<void(const TZBBuffer&, const TZBBuffer&, bool&)> onData;
+            {
+                // Looked at for every byte: a handler may take the component away.
+                std::lock_guard<std::mutex> lock(mutex_);
+                if (component_ == nullptr)
+                    return;
+                onData = onData_;
+            }
+            work_[0] = held_[i] == NoByte ? 0 : 1;
+            work_[1] = static_cast<uint8_t>(held_[i]);
+            if (onData)
+                onData(work_, current_.send, flag_);
+        }
+    });
+    heldCount_ = 0;
+    work_[0] = 0;
+}
+
 void TZBCommThread::doneCallback()
 {
     inUi([this] {
@@ -381,6 +414,7 @@ void TZBCommThread::exchangeKT750()
             std::size_t count = 0;
             std::size_t received = 0;
             uint8_t previous = 0;  // the byte accepted before the last one
+            heldCount_ = 0;
             work_[0] = 0;
             for (;;) {
                 if (!readByte()) {
@@ -389,6 +423,7 @@ void TZBCommThread::exchangeKT750()
                     if (error_.Code == ecTimeout && state == 2) {
                         // Silence after the last byte: the reply is complete.
                         error_ = TCommError{};
+                        deliverHeld();
                         return;
                     }
                     break;
@@ -404,24 +439,33 @@ void TZBCommThread::exchangeKT750()
                     }
                 } else if (current_.stopChar != 0 && lastByte_ == current_.stopChar) {
                     if (!current_.filtered)
-                        dataCallback();
+                        deliver();
+                    deliverHeld();
                     work_[0] = 0;
                     return;
                 }
                 state = 2;
-                dataCallback();
+                deliver();
                 if (abandoned())
                     return;
                 count = 0;
                 work_[0] = 0;
-                if (current_.endsAtCrLf && lastByte_ == LF && previous == CR)
+                if (current_.endsAtCrLf && lastByte_ == LF && previous == CR) {
+                    deliverHeld();
                     return;
+                }
                 previous = lastByte_;
                 // A line that never falls silent (noise) would keep the exchange open for good;
                 // a reply is at most a buffer long.
-                if (++received >= ZBBufferSize)
+                if (++received >= ZBBufferSize) {
+                    deliverHeld();
                     return;
+                }
             }
+            // What was received before the error reaches the component as it would have byte by byte.
+            deliverHeld();
+            if (abandoned())
+                return;
             // The byte that broke the reply was never handed over; the reply itself went to the
             // component byte by byte, so the error carries no data of its own.
             work_[0] = 0;

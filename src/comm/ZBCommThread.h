@@ -70,6 +70,11 @@ private:
 
     // Callbacks run in the user-interface thread.
     void dataCallback();
+    // The data callback of one received byte (or of none, a filtered start character). With the
+    // fast end of reply the calls are held and made together when the reply ends, still one call
+    // per byte and in order: one hand-over to the user-interface thread per reply, not per byte.
+    void deliver();
+    void deliverHeld();
     void doneCallback();
     void nextCallback();
     void inUi(const std::function<void()>& Call);
@@ -99,4 +104,7 @@ private:
     uint8_t lastByte_ = 0;
     int readTimeout_ = 100;
     bool flag_ = false;
+    static constexpr int16_t NoByte = -1;
+    std::array<int16_t, ZBBufferSize + 1> held_{};
+    std::size_t heldCount_ = 0;
 };

@@ -7,10 +7,21 @@ using namespace commtest;
 
 namespace {
 
+// Counts the calls of the data callback.
+class CountingKT750 : public TKT750Protocol {
+public:
+    int chunks = 0;
+    void DataReceived(const TZBBuffer& Data, const TZBBuffer& Sent, bool& Flag) override
+    {
+        ++chunks;
+        TKT750Protocol::DataReceived(Data, Sent, Flag);
+    }
+};
+
 struct FastEndFixture : ::testing::Test {
     FakePort f;
     Recorder rec;
-    TKT750Protocol c;
+    CountingKT750 c;
     void SetUp() override
     {
         programStyle(c, f.port);
@@ -78,6 +89,29 @@ TEST_F(FastEndFixture, RepliesClosedWithCrLfAreTheSameAsBySilence)
         const std::string bySilence = replyTo(false, reply);
         EXPECT_EQ(replyTo(true, reply), bySilence);
         EXPECT_EQ(bySilence, reply);
+    }
+}
+
+TEST_F(FastEndFixture, EveryByteIsStillHandedOverOnItsOwnAndALineErrorStartsAfresh)
+{
+    f.port.Open();
+    for (bool fast : {false, true}) {
+        f.port.SetFastReplyEnd(fast);
+        int writes = 0;
+        f.line->SetResponder([&](zbserial::FakeSerialLine& l, const std::vector<uint8_t>&) {
+            if (++writes == 1) {
+                l.Feed("rf");
+                l.FeedFaulty('x', ceRxParity);
+                l.Feed(" 9\r\n");
+            } else {
+                l.Feed("rf 0\r\n", 5);
+            }
+        });
+        c.chunks = 0;
+        const Event& e = send("rf");
+        EXPECT_EQ(e.kind, Event::Result) << "fast " << fast;
+        EXPECT_EQ(e.data, "rf 0\r\n") << "fast " << fast << ": bytes of the faulty reply do not survive";
+        EXPECT_EQ(c.chunks, 2 + 6) << "fast " << fast << ": one call per byte received before the error and after";
     }
 }
 

@@ -10,6 +10,7 @@
 #include "comm/ZBPlatform.h"
 #include "comm/ZBTypes.h"
 
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -98,6 +99,9 @@ public:
         closeFd();
         path_ = DeviceName;
         hungUp_ = false;
+        bufferPos_ = bufferLen_ = 0;
+        inputDrained_ = false;
+        marks_.Reset();
         if (wake_[0] < 0)
             return fail(errno ? errno : EMFILE);
         const int fd = ::open(DeviceName.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -219,6 +223,8 @@ public:
     bool Purge() override
     {
         marks_.Reset();
+        bufferPos_ = bufferLen_ = 0;
+        inputDrained_ = true;
         return tcflush(fd_, TCIOFLUSH) == 0 ? true : fail(errno);
     }
 
@@ -348,28 +354,46 @@ private:
     }
 
     // One byte as the tty delivers it (marks included), waiting until Deadline.
+    // One byte as the tty delivers it (marks included), waiting until Deadline. Reads what is
+    // waiting in one call and serves it from a small buffer: a reply that arrives in one piece (a
+    // USB adapter's packet) costs one system call, not one per byte.
     ReadStatus readRaw(uint8_t& Byte, Clock::time_point deadline)
     {
         if (interrupted_.load())
             return ReadStatus::Interrupted;
+        if (bufferPos_ < bufferLen_) {
+            Byte = buffer_[bufferPos_++];
+            return ReadStatus::Byte;
+        }
         if (hungUp_)
             return failRead(EIO);
+        // The last read emptied the driver's queue: wait for more before reading again.
+        bool waitFirst = inputDrained_;
         for (;;) {
-            const ssize_t n = ::read(fd_, &Byte, 1);
-            if (n == 1)
-                return ReadStatus::Byte;
-            // read 0 or EIO: the device is gone (a closed pseudo-terminal master, an unplugged adapter).
-            if (n == 0 || (n < 0 && errno == EIO)) {
-                hungUp_ = true;
-                return failRead(EIO);
+            if (!waitFirst) {
+                const ssize_t n = ::read(fd_, buffer_.data(), buffer_.size());
+                if (n > 0) {
+                    bufferLen_ = static_cast<std::size_t>(n);
+                    bufferPos_ = 1;
+                    inputDrained_ = bufferLen_ < buffer_.size();
+                    Byte = buffer_[0];
+                    return ReadStatus::Byte;
+                }
+                // read 0 or EIO: the device is gone (a closed pseudo-terminal master, an unplugged adapter).
+                if (n == 0 || (n < 0 && errno == EIO)) {
+                    hungUp_ = true;
+                    return failRead(EIO);
+                }
+                if (n < 0 && errno != EAGAIN && errno != EINTR)
+                    return failRead(errno);
+                if (Clock::now() >= deadline)
+                    return ReadStatus::Timeout;
             }
-            if (n < 0 && errno != EAGAIN && errno != EINTR)
-                return failRead(errno);
-            const auto now = Clock::now();
-            if (now >= deadline)
-                return ReadStatus::Timeout;
+            waitFirst = false;
             // Rounded up: a time-out must never end before its time.
-            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
+            const auto now = Clock::now();
+            const auto left =
+                now >= deadline ? 0 : std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
             pollfd fds[2] = {{fd_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
             const int ready = ::poll(fds, 2, static_cast<int>(left));
             if (ready < 0 && errno != EINTR)
@@ -383,7 +407,6 @@ private:
             // Data, a hang-up with data still waiting, or a time-out: the read above decides.
         }
     }
-
 
     // Line-error counters where the driver keeps them. A pseudo-terminal answers ENOTTY: that line
     // simply has no counters, which is neither an error nor a count of zero errors.
@@ -467,6 +490,9 @@ private:
     termios reported_{};
     uint8_t appliedParity_ = NOPARITY;
     LineErrorMarks marks_;
+    std::array<uint8_t, 64> buffer_{};
+    std::size_t bufferPos_ = 0, bufferLen_ = 0;
+    bool inputDrained_ = false;
     uint32_t markedErrors_ = 0; // ce... flags of marked bytes read since the last TakeLineErrors
     int readTimeout_ = 0;
     bool hungUp_ = false;

@@ -83,4 +83,38 @@ inline void programStyle(TKT750Protocol& c, TZBComm& port)
     c.SetProtocolFoot(TSequenceChar::scCR);
 }
 
+// Counts the chunks the thread delivers.
+class CountingKT750 : public TKT750Protocol {
+public:
+    int chunks = 0;
+    void DataReceived(const TZBBuffer& Data, const TZBBuffer& Sent, bool& Flag) override
+    {
+        ++chunks;
+        TKT750Protocol::DataReceived(Data, Sent, Flag);
+    }
+};
+
+// One program-style KT750 component on an open port on the fake line, and a way to send a text and
+// wait for its completion.
+struct KT750PortFixture : ::testing::Test {
+    FakePort f;
+    Recorder rec;
+    CountingKT750 c;
+    void SetUp() override
+    {
+        programStyle(c, f.port);
+        rec.attach(c);
+        f.port.Open();
+    }
+    void TearDown() override { f.port.Close(); }
+    const Event& send(const std::string& text)
+    {
+        const std::size_t before = rec.completions();
+        c.SetASCIIProtocol(text);
+        c.SendRequest();
+        EXPECT_TRUE(f.until([&] { return rec.completions() > before; }));
+        return rec.last();
+    }
+};
+
 } // namespace commtest

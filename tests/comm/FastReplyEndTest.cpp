@@ -7,35 +7,7 @@ using namespace commtest;
 
 namespace {
 
-// Counts the calls of the data callback.
-class CountingKT750 : public TKT750Protocol {
-public:
-    int chunks = 0;
-    void DataReceived(const TZBBuffer& Data, const TZBBuffer& Sent, bool& Flag) override
-    {
-        ++chunks;
-        TKT750Protocol::DataReceived(Data, Sent, Flag);
-    }
-};
-
-struct FastEndFixture : ::testing::Test {
-    FakePort f;
-    Recorder rec;
-    CountingKT750 c;
-    void SetUp() override
-    {
-        programStyle(c, f.port);
-        rec.attach(c);
-    }
-    void TearDown() override { f.port.Close(); }
-    const Event& send(const std::string& text)
-    {
-        const std::size_t before = rec.completions();
-        c.SetASCIIProtocol(text);
-        c.SendRequest();
-        EXPECT_TRUE(f.until([&] { return rec.completions() > before; }));
-        return rec.last();
-    }
+struct FastEndFixture : KT750PortFixture {
     // The reply to one request when the line delivers Bytes: first a part, then (after LaterMs) the rest.
     std::string replyTo(bool Fast, const std::string& Bytes, const std::string& Later = {}, int LaterMs = 20)
     {
@@ -55,7 +27,6 @@ struct FastEndFixture : ::testing::Test {
 
 TEST_F(FastEndFixture, OffByDefaultAReplyEndsBySilence)
 {
-    f.port.Open();
     EXPECT_FALSE(f.port.FastReplyEnd());
     f.line->SetResponder([](zbserial::FakeSerialLine& l, const std::vector<uint8_t>&) {
         l.Feed("rp 1 5\r\n");
@@ -66,7 +37,6 @@ TEST_F(FastEndFixture, OffByDefaultAReplyEndsBySilence)
 
 TEST_F(FastEndFixture, AReplyEndsAtItsCrLfAndWhatFollowsIsPurgedBeforeTheNextRequest)
 {
-    f.port.Open();
     // Bytes after the CR LF that have arrived by the next request are discarded by its purge.
     EXPECT_EQ(replyTo(true, "rp 1 5\r\nJUNK"), "rp 1 5\r\n");
     EXPECT_EQ(replyTo(true, "rp 1 6\r\n"), "rp 1 6\r\n") << "no stale bytes in the next reply";
@@ -76,7 +46,6 @@ TEST_F(FastEndFixture, AReplyEndsAtItsCrLfAndWhatFollowsIsPurgedBeforeTheNextReq
 
 TEST_F(FastEndFixture, RepliesClosedWithCrLfAreTheSameAsBySilence)
 {
-    f.port.Open();
     const std::string replies[] = {
         "rp 1 5\r\n",
         "\r\n",
@@ -92,32 +61,8 @@ TEST_F(FastEndFixture, RepliesClosedWithCrLfAreTheSameAsBySilence)
     }
 }
 
-TEST_F(FastEndFixture, EveryByteIsStillHandedOverOnItsOwnAndALineErrorStartsAfresh)
-{
-    f.port.Open();
-    for (bool fast : {false, true}) {
-        f.port.SetFastReplyEnd(fast);
-        int writes = 0;
-        f.line->SetResponder([&](zbserial::FakeSerialLine& l, const std::vector<uint8_t>&) {
-            if (++writes == 1) {
-                l.Feed("rf");
-                l.FeedFaulty('x', ceRxParity);
-                l.Feed(" 9\r\n");
-            } else {
-                l.Feed("rf 0\r\n", 5);
-            }
-        });
-        c.chunks = 0;
-        const Event& e = send("rf");
-        EXPECT_EQ(e.kind, Event::Result) << "fast " << fast;
-        EXPECT_EQ(e.data, "rf 0\r\n") << "fast " << fast << ": bytes of the faulty reply do not survive";
-        EXPECT_EQ(c.chunks, 2 + 6) << "fast " << fast << ": one call per byte received before the error and after";
-    }
-}
-
 TEST_F(FastEndFixture, WithoutCrLfTheReplyStillEndsBySilence)
 {
-    f.port.Open();
     // CR alone, LF alone, LF CR: nothing closes the reply but the silence, so the part that comes
     // after the pause belongs to it, as with the option off.
     EXPECT_EQ(replyTo(true, "rp 1 5\r", "7", 20), "rp 1 5\r7");
@@ -127,14 +72,12 @@ TEST_F(FastEndFixture, WithoutCrLfTheReplyStillEndsBySilence)
 
 TEST_F(FastEndFixture, FreeTextKeepsTheSilenceForRepliesOfSeveralLines)
 {
-    f.port.Open();
     c.SetEndsBySilence(true);
     EXPECT_EQ(replyTo(true, "line 1\r\n", "line 2\r\n", 20), "line 1\r\nline 2\r\n");
 }
 
 TEST_F(FastEndFixture, ALineUnpluggedJustAfterTheCrLfLosesNoReply)
 {
-    f.port.Open();
     f.port.SetFastReplyEnd(true);
     f.answerWith("rp 1 5\r\n");
     // The reply is complete at its CR LF: pulling the plug right then costs the next request only.

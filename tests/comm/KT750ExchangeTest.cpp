@@ -8,41 +8,8 @@
 using namespace commtest;
 using Op = zbserial::FakeSerialLine::Op;
 
-namespace {
-
-// Counts the chunks the thread delivers.
-class CountingKT750 : public TKT750Protocol {
-public:
-    int chunks = 0;
-    void DataReceived(const TZBBuffer& Data, const TZBBuffer& Sent, bool& Flag) override
-    {
-        ++chunks;
-        TKT750Protocol::DataReceived(Data, Sent, Flag);
-    }
-};
-
-struct KT750Fixture : ::testing::Test {
-    FakePort f;
-    Recorder rec;
-    CountingKT750 c;
-    void SetUp() override
-    {
-        programStyle(c, f.port);
-        rec.attach(c);
-        f.port.Open();
-    }
-    void TearDown() override { f.port.Close(); }
-    const Event& send(const std::string& text)
-    {
-        const std::size_t before = rec.completions();
-        c.SetASCIIProtocol(text);
-        c.SendRequest();
-        EXPECT_TRUE(f.until([&] { return rec.completions() > before; }));
-        return rec.last();
-    }
-};
-
-} // namespace
+// One KT750 component, set up as the program's windows set theirs up, on an open port on the fake line.
+using KT750Fixture = KT750PortFixture;
 
 TEST_F(KT750Fixture, TextIsTrimmedAndFramedWithTheFoot)
 {
@@ -129,22 +96,28 @@ TEST_F(KT750Fixture, FiftyMillisecondsOfSilenceEndTheReply)
     EXPECT_EQ(f.line->LastReadTimeout(), 50) << "after the first byte the gap time-out applies";
 }
 
+// Also with the fast end of reply, which makes a reply's data calls together when it ends.
 TEST_F(KT750Fixture, LineErrorDiscardsTheReplyAndTheRetryStartsAfresh)
 {
-    int writes = 0;
-    f.line->SetResponder([&](zbserial::FakeSerialLine& l, const std::vector<uint8_t>&) {
-        if (++writes == 1) {
-            l.Feed("rf");
-            l.FeedFaulty('x', ceRxParity);
-            l.Feed(" 9\r\n");
-        } else {
-            l.Feed("rf 0\r\n", 5);
-        }
-    });
-    const Event& e = send("rf");
-    EXPECT_EQ(e.kind, Event::Result);
-    EXPECT_EQ(e.data, "rf 0\r\n") << "bytes of the faulty reply do not survive";
-    EXPECT_EQ(f.line->Writes().size(), 2u);
+    for (bool fast : {false, true}) {
+        f.port.SetFastReplyEnd(fast);
+        int writes = 0;
+        f.line->SetResponder([&](zbserial::FakeSerialLine& l, const std::vector<uint8_t>&) {
+            if (++writes == 1) {
+                l.Feed("rf");
+                l.FeedFaulty('x', ceRxParity);
+                l.Feed(" 9\r\n");
+            } else {
+                l.Feed("rf 0\r\n", 5);
+            }
+        });
+        c.chunks = 0;
+        const Event& e = send("rf");
+        EXPECT_EQ(e.kind, Event::Result) << "fast " << fast;
+        EXPECT_EQ(e.data, "rf 0\r\n") << "fast " << fast << ": bytes of the faulty reply do not survive";
+        EXPECT_EQ(writes, 2);
+        EXPECT_EQ(c.chunks, 2 + 6) << "fast " << fast << ": one call per byte, before the error and after";
+    }
 }
 
 TEST_F(KT750Fixture, ThreeFaultyRepliesEndInCommError)

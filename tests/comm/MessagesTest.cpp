@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 TEST(MessageTable, RowsInBothLanguages)
@@ -48,27 +47,4 @@ TEST(MessageTable, ReadableErrorTexts)
               "\r\n[0004h]: The hardware detected a parity error.");
     EXPECT_EQ(CommErrorText({ecSystemError, 5, 0}, zbLangEnglish).rfind("System error [0005h]: ", 0), 0u);
     EXPECT_EQ(CommErrorText({ecPortClosed, 0, 0}, zbLangEnglish), "General communication error [0001h]:");
-}
-
-TEST(LibraryLanguage, GermanWhenTheLocaleIsGerman)
-{
-    const char* saved[3] = {std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG")};
-    const std::string keep[3] = {saved[0] ? saved[0] : "", saved[1] ? saved[1] : "", saved[2] ? saved[2] : ""};
-    unsetenv("LC_ALL");
-    unsetenv("LC_MESSAGES");
-    setenv("LANG", "de_DE.UTF-8", 1);
-    EXPECT_EQ(LibraryLanguage(), zbLangGerman);
-    setenv("LC_MESSAGES", "en_GB.UTF-8", 1);
-    EXPECT_EQ(LibraryLanguage(), zbLangEnglish) << "messages follow LC_MESSAGES before LANG";
-    setenv("LC_ALL", "de_AT", 1);
-    EXPECT_EQ(LibraryLanguage(), zbLangGerman);
-    setenv("LC_ALL", "nl_NL", 1);
-    EXPECT_EQ(LibraryLanguage(), zbLangEnglish);
-    const char* names[3] = {"LC_ALL", "LC_MESSAGES", "LANG"};
-    for (int i = 0; i < 3; ++i) {
-        if (saved[i])
-            setenv(names[i], keep[i].c_str(), 1);
-        else
-            unsetenv(names[i]);
-    }
 }

@@ -2,6 +2,7 @@
 
 #include "comm/ZBCompsResources.h"
 #include "comm/ZBGlobal.h"
+#include "comm/ZBPlatform.h"
 #include "comm/ZBTypes.h"
 
 #include <gtest/gtest.h>
@@ -45,6 +46,20 @@ TEST(MessageTable, ReadableErrorTexts)
     EXPECT_EQ(CommErrorText({ecCommError, 0, ceFrame | ceRxParity}, zbLangEnglish),
               "Windows error message(s)!\r\n[0008h]: The hardware detected a framing error."
               "\r\n[0004h]: The hardware detected a parity error.");
-    EXPECT_EQ(CommErrorText({ecSystemError, 5, 0}, zbLangEnglish).rfind("System error [0005h]: ", 0), 0u);
     EXPECT_EQ(CommErrorText({ecPortClosed, 0, 0}, zbLangEnglish), "General communication error [0001h]:");
+}
+
+TEST(SystemErrors, NamedByNumberAndTheSystemsOwnTextOnOneLine)
+{
+    // 5: EIO on POSIX, ERROR_ACCESS_DENIED on Windows; both have a text of their own.
+    const std::string text = SystemErrorText(5);
+    ASSERT_FALSE(text.empty());
+    EXPECT_EQ(text.find_first_of("\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.back(), ' ') << text;
+    EXPECT_EQ(SystemErrorDescription(5), "system error 5 (" + text + ")");
+    // A number the system has no text for still reads as a message.
+    EXPECT_FALSE(SystemErrorText(0x7FFFFFF0u).empty());
+    // The library's own message puts the same text after its number.
+    const std::string message = CommErrorText({ecSystemError, 5, 0}, zbLangEnglish);
+    EXPECT_EQ(message, "System error [0005h]: " + text);
 }

@@ -4,6 +4,8 @@
 
 #include "comm/serial/SerialLine.h"
 
+#include "comm/ZBPlatform.h"
+
 #include <atomic>
 #include <windows.h>
 
@@ -21,6 +23,7 @@ public:
     bool Open(const std::string& DeviceName) override
     {
         handle_ = CreateFileA(DeviceName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        timeoutSet_ = NoTimeoutSet;
         return handle_ != INVALID_HANDLE_VALUE || fail();
     }
 
@@ -54,6 +57,10 @@ public:
 
     bool SetReadTimeouts(DWORD Constant)
     {
+        // The thread sets the time-out before every byte it reads, nearly always to what it was;
+        // the driver call costs far more than this comparison.
+        if (Constant == timeoutSet_)
+            return true;
         // MAXDWORD/MAXDWORD/constant: ReadFile returns at once with a waiting byte, else at the
         // first byte or after the constant. No write time-out.
         COMMTIMEOUTS timeouts{};
@@ -62,7 +69,12 @@ public:
         timeouts.ReadTotalTimeoutConstant = Constant;
         timeouts.WriteTotalTimeoutMultiplier = 0;
         timeouts.WriteTotalTimeoutConstant = 0;
-        return SetCommTimeouts(handle_, &timeouts) || fail();
+        if (!SetCommTimeouts(handle_, &timeouts)) {
+            timeoutSet_ = NoTimeoutSet;
+            return fail();
+        }
+        timeoutSet_ = Constant;
+        return true;
     }
 
     bool SetReadTimeout(int Milliseconds) override
@@ -130,13 +142,7 @@ public:
 
     uint32_t LastError() const override { return lastError_; }
 
-    std::string LastErrorText() const override
-    {
-        char buffer[1024];
-        const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                            lastError_, 0x0400, buffer, sizeof buffer, nullptr);
-        return std::string(buffer, length);
-    }
+    std::string LastErrorText() const override { return SystemErrorDescription(lastError_); }
 
 private:
     bool fail()
@@ -145,8 +151,12 @@ private:
         return false;
     }
 
+    // No read time-out is ever 0 (SetReadTimeout makes it at least 1 ms).
+    static constexpr DWORD NoTimeoutSet = 0;
+
     HANDLE handle_ = INVALID_HANDLE_VALUE;
     DCB dcb_{};
+    DWORD timeoutSet_ = NoTimeoutSet;
     std::atomic<bool> interrupted_{false};
     std::atomic<uint32_t> lastError_{0};
 };

@@ -41,6 +41,16 @@ bench() {
 
 bench "exchange: KT750 requests against the simulator" bench_exchange bench_exchange 300
 
+# The Windows build under Wine: time of one exchange against the Linux build's, same simulator.
+if command -v wine64 >/dev/null || command -v wine >/dev/null || [ -x /usr/lib/wine/wine64 ]; then
+  if [ -z "$filter" ] || [[ "wine: exchange" == *"$filter"* ]]; then
+    configure
+    echo "== wine: exchange time under Wine / on Linux"
+    bench/wine_exchange.sh "$build" 3
+    echo
+  fi
+fi
+
 # The live graph: a full redraw of 4001 samples against a bare polyline, and the log's sample rate
 # against the line's exchange rate.
 if [ -z "$filter" ] || [[ "live graph" == *"$filter"* ]]; then

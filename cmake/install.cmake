@@ -2,10 +2,12 @@
 # kmt40 finds them when they are not beside it), a desktop entry and its icon; and a .deb of it
 # all through CPack (cpack -G DEB in the build directory).
 include(GNUInstallDirs)
-set(KMT40_INSTALLED_PROGRAMS kmt40-cli km4x-sim)
-if(TARGET kmt40)
-  list(APPEND KMT40_INSTALLED_PROGRAMS kmt40)
-endif()
+set(KMT40_INSTALLED_PROGRAMS kmt40-cli)
+foreach(program km4x-sim kmt40)
+  if(TARGET ${program})
+    list(APPEND KMT40_INSTALLED_PROGRAMS ${program})
+  endif()
+endforeach()
 install(TARGETS ${KMT40_INSTALLED_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY ${KMT40_DATA_DIR}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/kmt40 PATTERN ".keep" EXCLUDE)
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/kmt40.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

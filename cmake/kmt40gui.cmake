@@ -8,10 +8,19 @@ file(GLOB KMT40GUI_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/src/views/*.cpp ${CMAKE_SOURCE_DIR}/src/views/*.h
   ${CMAKE_SOURCE_DIR}/src/comm/forms/*.cpp ${CMAKE_SOURCE_DIR}/src/comm/forms/*.h)
 list(FILTER KMT40GUI_SOURCES EXCLUDE REGEX "/src/app/main\\.cpp$")
+# Files ending in _posix.cpp / _win32.cpp are platform variants; the build picks the platform's own.
+if(WIN32)
+  list(FILTER KMT40GUI_SOURCES EXCLUDE REGEX "_posix\\.cpp$")
+else()
+  list(FILTER KMT40GUI_SOURCES EXCLUDE REGEX "_win32\\.cpp$")
+endif()
 add_library(kmt40gui STATIC ${KMT40GUI_SOURCES} ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
 target_include_directories(kmt40gui PUBLIC ${CMAKE_SOURCE_DIR}/src)
-target_link_libraries(kmt40gui PUBLIC kmt40core zbcomm_qt km4xsim
-  Qt6::Widgets Qt6::PrintSupport Qt6::Network)
+target_link_libraries(kmt40gui PUBLIC kmt40core zbcomm_qt Qt6::Widgets Qt6::PrintSupport Qt6::Network)
+# The simulated controller of --simulate (where the simulator builds).
+if(TARGET km4xsim)
+  target_link_libraries(kmt40gui PUBLIC km4xsim)
+endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
   add_executable(kmt40 ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
   target_link_libraries(kmt40 PRIVATE kmt40gui)

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs every Debian package the project needs that is not installed yet.
 # Idempotent; runs as root on a fresh machine (or through sudo when not root).
+#
+#   scripts/setup.sh             what the Linux build, its tests and the benchmarks need
+#   scripts/setup.sh windows     that, and the cross-build for Windows and Wine (scripts/windows.sh)
 set -euo pipefail
 
 packages=(
@@ -10,6 +13,11 @@ packages=(
   xvfb xauth fonts-dejavu-core fonts-liberation2 poppler-utils
   clang libclang-rt-dev
 )
+if [ "${1:-}" = windows ]; then
+  # mingw-w64 with POSIX threads (std::thread), Wine to run what it builds, and GoogleTest's
+  # sources, which the cross-build compiles for itself.
+  packages+=(g++-mingw-w64-x86-64-posix wine64 googletest)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The project's test command: install what is missing, build, run every test; then build again
-# with AddressSanitizer and UndefinedBehaviorSanitizer and run every test there too.
+# with AddressSanitizer and UndefinedBehaviorSanitizer and run every test there too; last, the
+# Windows build of the Qt-free part, tested under Wine (scripts/windows.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -21,4 +22,6 @@ cmake --build build-asan -j "$jobs"
 echo "== tests (sanitizers)"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure -j "$jobs" --timeout 900
+echo "== Windows (cross-build, tests and kmt40-cli under Wine)"
+bash scripts/windows.sh
 echo "== all tests passed"

@@ -70,11 +70,13 @@ std::unique_ptr<ControllerLine> ControllerLine::OpenPseudoTerminal(const LineSet
     }
     // A client that only sets the baud rate should still get a raw line, as with a real port.
     ApplyRawLineSettings(line->m_slaveFd, initial);
+    line->m_initial = initial;
     line->m_clientPath = name;
 
 #if defined(__linux__)
     line->m_watchFd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    if (line->m_watchFd >= 0 && inotify_add_watch(line->m_watchFd, name, IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
+    const uint32_t events = IN_OPEN | IN_CLOSE_WRITE | IN_CLOSE_NOWRITE;
+    if (line->m_watchFd >= 0 && inotify_add_watch(line->m_watchFd, name, events) < 0) {
         close(line->m_watchFd);
         line->m_watchFd = -1;
     }
@@ -131,15 +133,34 @@ ObservedLine ControllerLine::observe() const
     return seen;
 }
 
-void ControllerLine::handleClientClosed()
+void ControllerLine::handleClientEvents()
 {
+    bool closed = false;
+    bool leftClosed = false; // the last event was a close: nobody opened the line after it
 #if defined(__linux__)
-    char buffer[4096];
-    while (read(m_watchFd, buffer, sizeof buffer) > 0) {
+    alignas(inotify_event) char buffer[4096];
+    ssize_t n;
+    while ((n = read(m_watchFd, buffer, sizeof buffer)) > 0) {
+        for (ssize_t at = 0; at < n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+            if (event->mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE))
+                closed = leftClosed = true;
+            else if (event->mask & IN_OPEN)
+                leftClosed = false;
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
     }
 #endif
-    if (m_slaveFd >= 0)
-        ioctl(m_slaveFd, TIOCNXCL);
+    if (!closed || m_slaveFd < 0)
+        return;
+    ioctl(m_slaveFd, TIOCNXCL);
+    // A pseudo-terminal keeps what the last client set, less what it cannot carry (parity), and a
+    // client that checks what it set (Wine's SetCommState does) then fails on the next open. So
+    // after a client has left, the line is set back to what the first one found; but not when a
+    // new client opened it in the meantime, which may have set its own settings already. (The
+    // watch does not count clients: it merges repeated events. A serial line has one client.)
+    if (leftClosed)
+        ApplyRawLineSettings(m_slaveFd, m_initial);
 }
 
 } // namespace km4x

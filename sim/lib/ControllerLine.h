@@ -26,8 +26,8 @@ public:
     ControllerLine& operator=(const ControllerLine&) = delete;
 
     int fd() const { return m_fd; }
-    // Descriptor that becomes readable when a client closes the slave (-1 when not watched).
-    int closeWatchFd() const { return m_watchFd; }
+    // Descriptor that becomes readable when a client opens or closes the slave (-1 when not watched).
+    int clientWatchFd() const { return m_watchFd; }
     // Path a client opens: the pseudo-terminal slave (or its link) or the device.
     const std::string& clientPath() const { return m_clientPath; }
     bool isPseudoTerminal() const { return m_slaveFd >= 0; }
@@ -35,9 +35,10 @@ public:
     // The client's settings as far as this line can show them.
     ObservedLine observe() const;
 
-    // Call when closeWatchFd() is readable: a client closed the slave, so its exclusive-open flag
-    // must go, or the next non-root client could not open the line again.
-    void handleClientClosed();
+    // Call when clientWatchFd() is readable. When a client closed the slave, its exclusive-open
+    // flag must go, or the next non-root client could not open the line again; and the next client
+    // finds the line as the first one did, not as the last one left it.
+    void handleClientEvents();
 
 private:
     ControllerLine() = default;
@@ -47,6 +48,7 @@ private:
     int m_watchFd = -1;
     std::string m_clientPath;
     std::string m_linkPath;
+    LineSettings m_initial;
 };
 
 } // namespace km4x

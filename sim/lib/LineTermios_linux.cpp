@@ -2,10 +2,32 @@
 // <asm/termbits.h> clashes with <termios.h>, which is why this file uses it alone.
 #include "LineTermios.h"
 
+#include <array>
 #include <asm/termbits.h>
 #include <sys/ioctl.h>
+#include <utility>
 
 namespace km4x {
+
+namespace {
+
+// Standard rates keep their classic speed code and only the others go as BOTHER: a client that
+// reads the settings through the classic interface only (Wine's serial driver does) refuses a
+// line whose speed it cannot name.
+constexpr std::array<std::pair<int, tcflag_t>, 9> kClassicSpeeds = {{
+    {1200, B1200}, {2400, B2400}, {4800, B4800}, {9600, B9600}, {19200, B19200},
+    {38400, B38400}, {57600, B57600}, {115200, B115200}, {230400, B230400},
+}};
+
+tcflag_t SpeedCode(int baud)
+{
+    for (const auto& [rate, code] : kClassicSpeeds)
+        if (rate == baud)
+            return code;
+    return BOTHER;
+}
+
+} // namespace
 
 std::optional<ObservedLine> ReadLineSettings(int fd)
 {
@@ -29,7 +51,8 @@ bool ApplyRawLineSettings(int fd, const LineSettings& line)
     tio.c_oflag &= ~static_cast<tcflag_t>(OPOST);
     tio.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
     tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CSTOPB | CBAUD | (CBAUD << IBSHIFT));
-    tio.c_cflag |= CREAD | CLOCAL | BOTHER | (BOTHER << IBSHIFT);
+    const tcflag_t speed = SpeedCode(line.baud);
+    tio.c_cflag |= CREAD | CLOCAL | speed | (speed << IBSHIFT);
     tio.c_cflag |= line.dataBits == 7 ? CS7 : CS8;
     if (line.parity != Parity::None)
         tio.c_cflag |= PARENB | (line.parity == Parity::Odd ? PARODD : 0);

@@ -152,9 +152,9 @@ void Simulator::Impl::run()
         const int lineIndex = line ? static_cast<int>(count) : -1;
         if (line)
             fds[count++] = {line->fd(), POLLIN, 0};
-        const int watchIndex = line && line->closeWatchFd() >= 0 ? static_cast<int>(count) : -1;
+        const int watchIndex = line && line->clientWatchFd() >= 0 ? static_cast<int>(count) : -1;
         if (watchIndex >= 0)
-            fds[count++] = {line->closeWatchFd(), POLLIN, 0};
+            fds[count++] = {line->clientWatchFd(), POLLIN, 0};
 
         timespec timeout{};
         timespec* timeoutPtr = nullptr;
@@ -190,7 +190,7 @@ void Simulator::Impl::run()
             continue;
         // A client that closed its end must not leave the line locked for the next one.
         if (watchIndex >= 0 && (fds[watchIndex].revents & POLLIN))
-            line->handleClientClosed();
+            line->handleClientEvents();
         if (lineIndex >= 0 && fds[lineIndex].revents)
             readLine((fds[lineIndex].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0);
         if (line)

@@ -1,6 +1,7 @@
 #include "cli/DeviceLink.h"
 
 #include "cli/LineSetup.h"
+#include "comm/ZBPlatform.h"
 
 namespace cli {
 
@@ -92,9 +93,11 @@ std::string DescribeCommError(const TCommError& error)
         return "no reply (time-out)";
     if (error.Code == ecPortClosed)
         return "the port is closed";
-    if (error.SystemError != 0 || error.CommErrors != 0)
-        return "communication error (system error " + std::to_string(error.SystemError) + ", line errors " +
-               std::to_string(error.CommErrors) + ")";
+    if (error.SystemError != 0)
+        return "communication error: " + SystemErrorDescription(error.SystemError) +
+               (error.CommErrors != 0 ? ", line errors " + std::to_string(error.CommErrors) : std::string());
+    if (error.CommErrors != 0)
+        return "communication error: line errors " + std::to_string(error.CommErrors);
     return "communication error (code " + std::to_string(error.Code) + ")";
 }
 

@@ -238,7 +238,7 @@ void TDeviceSearch::KT750ApparaatZoekenCommError(TCommError& CommError)
     if (state_ != TState::Searching)
         return;
     if (CommError.Code == ecSystemError && IsDeviceGoneError(CommError.SystemError)) {
-        lineLost(SystemErrorText(CommError.SystemError));
+        lineLost(SystemErrorDescription(CommError.SystemError));
         return;
     }
     if (stopRequested_)

@@ -12,8 +12,14 @@ int LibraryLanguage()
 std::string SystemErrorText(uint32_t ErrorNumber)
 {
     char buffer[1024];
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                        ErrorNumber, 0x0400, buffer, sizeof buffer, nullptr);
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ErrorNumber,
+                                  0x0400, buffer, sizeof buffer, nullptr);
+    // The system's texts end with CR LF (some with a blank before it), which would break the
+    // line of every message they are put into.
+    while (length > 0 && (buffer[length - 1] == '\r' || buffer[length - 1] == '\n' || buffer[length - 1] == ' '))
+        --length;
+    if (length == 0)
+        return "unknown error";
     return std::string(buffer, length);
 }
 

@@ -32,6 +32,12 @@ TInstallEnvironment Environment(const fs::path& ExeDir, const fs::path& Xdg, boo
     return environment;
 }
 
+// The same directory, whichever separators the system writes.
+std::string Normal(const fs::path& Directory)
+{
+    return Directory.lexically_normal().generic_string();
+}
+
 } // namespace
 
 TEST(InstallLayout, BuildTreeKeepsEverythingBesideTheProgram)
@@ -55,8 +61,8 @@ TEST(InstallLayout, InstalledUsesShareAndTheConfigurationDirectory)
     fs::create_directories(prefix / "bin");
     const fs::path config = fs::path(dir.Path()) / "config";
     const TInstallLayout layout = ResolveInstallLayout(Environment(prefix / "bin", config, false));
-    EXPECT_EQ(layout.DataDir, (prefix / "share/kmt40/").string());
-    EXPECT_EQ(layout.SettingsDir, (config / "kmt40/").string());
+    EXPECT_EQ(Normal(layout.DataDir), Normal(prefix / "share/kmt40/"));
+    EXPECT_EQ(Normal(layout.SettingsDir), Normal(config / "kmt40/"));
     EXPECT_TRUE(layout.SettingsWritable);
     EXPECT_TRUE(layout.Warning.empty());
     // The shipped defaults are copied once, never over the user's own file.
@@ -73,9 +79,9 @@ TEST(InstallLayout, InstalledUsesShareAndTheConfigurationDirectory)
     // The command-line tool only looks: it finds the user's file and creates nothing.
     TInstallEnvironment readOnly = Environment(prefix / "bin", config, false);
     readOnly.Writable = nullptr;
-    EXPECT_EQ(ResolveInstallLayout(readOnly).SettingsDir, (config / "kmt40/").string());
+    EXPECT_EQ(Normal(ResolveInstallLayout(readOnly).SettingsDir), Normal(config / "kmt40/"));
     readOnly.XdgConfigHome = (fs::path(dir.Path()) / "other").string();
-    EXPECT_EQ(ResolveInstallLayout(readOnly).SettingsDir, (prefix / "bin/").string());
+    EXPECT_EQ(Normal(ResolveInstallLayout(readOnly).SettingsDir), Normal(prefix / "bin/"));
     EXPECT_FALSE(fs::exists(fs::path(dir.Path()) / "other"));
 }
 

@@ -4,15 +4,27 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <string_view>
 
 class TempDir {
  public:
   TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kmt40-appcore-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-    path_ = pattern + "/";
+    // create_directory says false for a name that exists, so each test gets a directory of its own
+    // on every platform, as mkdtemp would give it.
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      const std::filesystem::path dir = base / ("kmt40-appcore-" + std::to_string(random() % 1000000000));
+      std::error_code ec;
+      if (std::filesystem::create_directory(dir, ec)) {
+        path_ = dir.string() + "/";
+        return;
+      }
+    }
+    std::abort();
   }
   ~TempDir() {
     std::error_code ec;

@@ -3,6 +3,7 @@
 #include "cli/CliOptions.h"
 #include "cli/ProgressDisplay.h"
 #include "cli/TransferRunner.h"
+#include "comm/ZBPlatform.h"
 
 #include <gtest/gtest.h>
 
@@ -135,7 +136,10 @@ TEST(TransferFailureTest, MessagesNameTheItemOrTheComputation)
     view.Error = TCommError{ecSystemError, 5, 0};
     view.Computing = true;
     EXPECT_EQ(DescribeTransferFailure(view, TransferDirection::Write),
-              "communication error (system error 5, line errors 0) during the parameter computation (bp)");
+              "communication error: " + SystemErrorDescription(5) + " during the parameter computation (bp)");
+    view.Error = TCommError{ecCommError, 0, ceFrame};
+    EXPECT_EQ(DescribeTransferFailure(view, TransferDirection::Write),
+              "communication error: line errors 8 during the parameter computation (bp)");
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "CommTestSupport.h"
 
 #include "comm/DeviceSearch.h"
+#include "comm/ZBPlatform.h"
 
 #include <cerrno>
 #include <map>
@@ -189,6 +190,7 @@ TEST(DeviceSearch, AnAdapterThatGoesAwayEndsTheSearchWithOneMessageAndNoFurtherP
     run.fake.ui.runPending(300);
     EXPECT_EQ(run.lost.size(), 1u);
     EXPECT_NE(run.lost[0].find("COM 1"), std::string::npos) << run.lost[0];
+    EXPECT_NE(run.lost[0].find(SystemErrorDescription(EIO)), std::string::npos) << run.lost[0];
     EXPECT_EQ(run.bus.probes.size(), probes);
     EXPECT_EQ(run.search.State(), TDeviceSearch::TState::LineLost);
     EXPECT_FALSE(run.fake.port.Active());

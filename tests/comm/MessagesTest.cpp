@@ -2,11 +2,11 @@
 
 #include "comm/ZBCompsResources.h"
 #include "comm/ZBGlobal.h"
+#include "comm/ZBPlatform.h"
 #include "comm/ZBTypes.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 TEST(MessageTable, RowsInBothLanguages)
@@ -46,29 +46,20 @@ TEST(MessageTable, ReadableErrorTexts)
     EXPECT_EQ(CommErrorText({ecCommError, 0, ceFrame | ceRxParity}, zbLangEnglish),
               "Windows error message(s)!\r\n[0008h]: The hardware detected a framing error."
               "\r\n[0004h]: The hardware detected a parity error.");
-    EXPECT_EQ(CommErrorText({ecSystemError, 5, 0}, zbLangEnglish).rfind("System error [0005h]: ", 0), 0u);
     EXPECT_EQ(CommErrorText({ecPortClosed, 0, 0}, zbLangEnglish), "General communication error [0001h]:");
 }
 
-TEST(LibraryLanguage, GermanWhenTheLocaleIsGerman)
+TEST(SystemErrors, NamedByNumberAndTheSystemsOwnTextOnOneLine)
 {
-    const char* saved[3] = {std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG")};
-    const std::string keep[3] = {saved[0] ? saved[0] : "", saved[1] ? saved[1] : "", saved[2] ? saved[2] : ""};
-    unsetenv("LC_ALL");
-    unsetenv("LC_MESSAGES");
-    setenv("LANG", "de_DE.UTF-8", 1);
-    EXPECT_EQ(LibraryLanguage(), zbLangGerman);
-    setenv("LC_MESSAGES", "en_GB.UTF-8", 1);
-    EXPECT_EQ(LibraryLanguage(), zbLangEnglish) << "messages follow LC_MESSAGES before LANG";
-    setenv("LC_ALL", "de_AT", 1);
-    EXPECT_EQ(LibraryLanguage(), zbLangGerman);
-    setenv("LC_ALL", "nl_NL", 1);
-    EXPECT_EQ(LibraryLanguage(), zbLangEnglish);
-    const char* names[3] = {"LC_ALL", "LC_MESSAGES", "LANG"};
-    for (int i = 0; i < 3; ++i) {
-        if (saved[i])
-            setenv(names[i], keep[i].c_str(), 1);
-        else
-            unsetenv(names[i]);
-    }
+    // 5: EIO on POSIX, ERROR_ACCESS_DENIED on Windows; both have a text of their own.
+    const std::string text = SystemErrorText(5);
+    ASSERT_FALSE(text.empty());
+    EXPECT_EQ(text.find_first_of("\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.back(), ' ') << text;
+    EXPECT_EQ(SystemErrorDescription(5), "system error 5 (" + text + ")");
+    // A number the system has no text for still reads as a message.
+    EXPECT_FALSE(SystemErrorText(0x7FFFFFF0u).empty());
+    // The library's own message puts the same text after its number.
+    const std::string message = CommErrorText({ecSystemError, 5, 0}, zbLangEnglish);
+    EXPECT_EQ(message, "System error [0005h]: " + text);
 }

@@ -7,8 +7,6 @@
 #include <string>
 
 #include "CatalogueGlobals.h"
-#include "FactoryDefaults.h"
-#include "ParameterCheck.h"
 #include "app/core/Functies.h"
 #include "params/core/MenuTree.h"
 #include "params/core/ParameterCatalogue.h"
@@ -121,16 +119,6 @@ TEST_F(ShippedData, ParametersWithAFixedMeaningHaveFittingDefinitions)
         EXPECT_GT(options(n), 1u);
     for (int n = 389; n <= 397; ++n)
         EXPECT_GT(options(n), 1u);
-}
-
-TEST_F(ShippedData, FactoryDefaultsAgreeWithTheSimulator)
-{
-    km4x::ParameterTable factory{};
-    for (int n = 0; n < ParameterCount; ++n) {
-        EXPECT_EQ(ParameterCatalogue.Default(n), km4x::FactoryParameter(n)) << "parameter " << n;
-        factory[static_cast<std::size_t>(n)] = km4x::FactoryParameter(n);
-    }
-    EXPECT_EQ(km4x::CheckParameters(factory), -1);
 }
 
 TEST_F(ShippedData, FactoryDefaultsShowWithoutHashes)

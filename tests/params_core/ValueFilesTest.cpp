@@ -1,14 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <array>
 #include <climits>
-#include <csignal>
 #include <filesystem>
 #include <string>
 
+#include "FileSizeLimit.h"
 #include "TempDir.h"
 #include "params/core/ValueFiles.h"
 
@@ -246,14 +244,13 @@ TEST_F(ValueFiles, FailedSaveLeavesThePreviousFileWhole)
     const std::string before = dir.Read("p.app");
 
     // A file-size limit below the file's size makes the write fail as a full disk does.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    rlimit small = old;
-    small.rlim_cur = 1000;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const TFileResult r = SaveParameterFile(path, SampleParameters(), 2);
-    setrlimit(RLIMIT_FSIZE, &old);
+    TFileResult r;
+    {
+        FileSizeLimit limit(1000);
+        if (!limit.Active())
+            GTEST_SKIP() << "no file-size limit on this system";
+        r = SaveParameterFile(path, SampleParameters(), 2);
+    }
 
     EXPECT_EQ(r.Error, TFileError::WriteFailed);
     EXPECT_STREQ(FileErrorMessageKey(r.Error), "");

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace km4x::test {
@@ -208,6 +209,35 @@ TEST_F(SimulatorFault, LineStaysUsableAcrossClientSessions)
         ASSERT_TRUE(next.isOpen());
         EXPECT_EQ(next.request("rf"), "rf -1\r\n");
     }
+}
+
+TEST_F(SimulatorFault, EachNewClientFindsTheLineAsTheFirstOneDid)
+{
+    // The line as the fixture's client found it, then changed by one that leaves.
+    client.close();
+    {
+        PtyClient changer(sim.devicePath(), 9600, 2);
+        ASSERT_TRUE(changer.isOpen());
+    }
+    auto settingsOf = [](int fd) {
+        termios tio{};
+        EXPECT_EQ(tcgetattr(fd, &tio), 0);
+        return std::make_pair(cfgetospeed(&tio), (tio.c_cflag & CSTOPB) != 0);
+    };
+    // The classic speed code, not BOTHER: a client that reads only those can name the rate.
+    const std::pair<speed_t, bool> first{B38400, false};
+    // The simulator notices the close a moment later; a client that opens before it did still
+    // finds the old settings, so the next one tries again.
+    std::pair<speed_t, bool> found{};
+    for (int attempt = 0; attempt < 300 && found != first; ++attempt) {
+        const int fd = ::open(sim.devicePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        found = settingsOf(fd);
+        ::close(fd);
+        if (found != first)
+            usleep(10000);
+    }
+    EXPECT_EQ(found, first);
 }
 
 TEST(SimulatorLink, LinkFollowsTheLineAndNeverReplacesAFile)

@@ -309,7 +309,7 @@ uint32_t FakeSerialLine::LastError() const
 std::string FakeSerialLine::LastErrorText() const
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    return "fake: " + SystemErrorText(lastError_);
+    return "fake: " + SystemErrorDescription(lastError_);
 }
 
 } // namespace zbserial

@@ -473,10 +473,10 @@ private:
             text = path_ + ": permission denied. Ask for membership of the group that owns the port "
                            "(usually \"dialout\", \"uucp\" on some systems) and log in again.";
         else if (Error == ENOENT || Error == ENXIO || Error == ENODEV)
-            text = path_ + ": no such device (" + SystemErrorText(static_cast<uint32_t>(Error)) +
-                   "). Check that the adapter is plugged in, or assign another device to this port name.";
+            text = path_ + ": no such device, " + SystemErrorDescription(static_cast<uint32_t>(Error)) +
+                   ". Check that the adapter is plugged in, or assign another device to this port name.";
         else
-            text = path_ + ": " + SystemErrorText(static_cast<uint32_t>(Error));
+            text = path_ + ": " + SystemErrorDescription(static_cast<uint32_t>(Error));
         std::lock_guard<std::mutex> lock(errorMutex_);
         lastError_ = static_cast<uint32_t>(Error);
         lastErrorText_ = std::move(text);

@@ -5,6 +5,8 @@
 
 #include "comm/serial/SerialLine.h"
 
+#include "comm/ZBPlatform.h"
+
 #include <atomic>
 #include <mutex>
 #include <windows.h>
@@ -25,6 +27,7 @@ public:
     bool Open(const std::string& DeviceName) override
     {
         handle_ = CreateFileA(DeviceName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        timeoutSet_ = NoTimeoutSet;
         return handle_ != INVALID_HANDLE_VALUE || fail();
     }
 
@@ -58,6 +61,10 @@ public:
 
     bool SetReadTimeouts(DWORD Constant)
     {
+        // The thread sets the time-out before every byte it reads, nearly always to what it was;
+        // the driver call costs far more than this comparison.
+        if (Constant == timeoutSet_)
+            return true;
         // MAXDWORD/MAXDWORD/constant: ReadFile returns at once with a waiting byte, else at the
         // first byte or after the constant. No write time-out.
         COMMTIMEOUTS timeouts{};
@@ -66,7 +73,12 @@ public:
         timeouts.ReadTotalTimeoutConstant = Constant;
         timeouts.WriteTotalTimeoutMultiplier = 0;
         timeouts.WriteTotalTimeoutConstant = 0;
-        return SetCommTimeouts(handle_, &timeouts) || fail();
+        if (!SetCommTimeouts(handle_, &timeouts)) {
+            timeoutSet_ = NoTimeoutSet;
+            return fail();
+        }
+        timeoutSet_ = Constant;
+        return true;
     }
 
     bool SetReadTimeout(int Milliseconds) override
@@ -159,13 +171,7 @@ public:
 
     uint32_t LastError() const override { return lastError_; }
 
-    std::string LastErrorText() const override
-    {
-        char buffer[1024];
-        const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                            lastError_, 0x0400, buffer, sizeof buffer, nullptr);
-        return std::string(buffer, length);
-    }
+    std::string LastErrorText() const override { return SystemErrorDescription(lastError_); }
 
 private:
     // Retries while the thread enters its call (each a scheduler tick at most).
@@ -208,8 +214,12 @@ private:
         return false;
     }
 
+    // No read time-out is ever 0 (SetReadTimeout makes it at least 1 ms).
+    static constexpr DWORD NoTimeoutSet = 0;
+
     HANDLE handle_ = INVALID_HANDLE_VALUE;
     DCB dcb_{};
+    DWORD timeoutSet_ = NoTimeoutSet;
     std::atomic<bool> interrupted_{false};
     std::mutex ioMutex_;
     HANDLE ownThread_ = nullptr; // the thread that makes the blocking calls (duplicated handle)

@@ -1,9 +1,7 @@
 #include "app/CloseOnSignal.h"
 
-#include <QWidget>
-
-#ifdef Q_OS_UNIX
 #include <QSocketNotifier>
+#include <QWidget>
 
 #include <array>
 #include <cerrno>
@@ -67,10 +65,3 @@ void CloseOnSignal::onSignal()
         window_->close();
 }
 
-#else
-
-CloseOnSignal::CloseOnSignal(QWidget* window, QObject* parent) : QObject(parent), window_(window) {}
-CloseOnSignal::~CloseOnSignal() = default;
-void CloseOnSignal::onSignal() {}
-
-#endif

@@ -33,7 +33,7 @@ SimulatedLine::SimulatedLine(const TZBComm& port, int unitNo)
     unit.number = unitNo;
     unit.line = lineOf(port);
     options.units = {unit};
-    simulator_ = std::make_unique<km4x::Simulator>(options);
+    simulator_ = std::make_shared<km4x::Simulator>(options);
     SetPortDevicePath(TPort::COM1, simulator_->devicePath());
 }
 

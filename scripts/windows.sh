@@ -1,0 +1,193 @@
+#!/usr/bin/env bash
+# Proves the Windows build on this Linux machine:
+#
+#  1. cross-builds the Qt-free part (serial library, core, kmt40-cli and their tests) with mingw-w64
+#     into build-win/;
+#  2. runs those tests under Wine through CTest;
+#  3. runs kmt40-cli.exe under Wine against the Linux km4x-sim on pseudo-terminals mapped to COM
+#     ports, and compares what it writes with what the Linux kmt40-cli writes, byte for byte:
+#     identify, read-params, backup, and restore (the requests it sends); then a line that goes away
+#     in the middle of a read must end it with status 1 and a message with the system's text.
+#
+# scripts/test.sh runs it as its last pass, after the Linux build in build/, which it reuses.
+# Wine's settings live in build-win/wine/, never in the user's own ~/.wine (scripts/windows-env.sh).
+#
+# Kept short for CI: the cross-build is optimised without debug information, the fuzz-corpus
+# replays are left out (the parsers have no platform code; the Linux passes replay them), and the
+# transfers run side by side, each on a simulator of its own.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+started=$(date +%s)
+
+bash scripts/setup.sh windows
+source scripts/windows-env.sh
+
+jobs=$(nproc 2>/dev/null || echo 2)
+linux=build
+win=$win_build
+work=$win/cli-check
+
+sims=()
+cleanup() {
+  local pid
+  for pid in "${sims[@]}"; do
+    kill "$pid" 2>/dev/null || true
+  done
+  for pid in "${sims[@]}"; do
+    wait "$pid" 2>/dev/null || true
+  done
+  "$wineserver" -k 2>/dev/null || true
+}
+trap cleanup EXIT
+
+echo "== cross-build for Windows (mingw-w64) into $win/"
+mkdir -p $win
+# The Wine prefix is made while CMake configures; the build runs each test program under Wine to
+# list its tests.
+"$wine" wineboot -i >$win/wineboot.log 2>&1 &
+wineboot=$!
+win_configure -DKMT40_FUZZ_REPLAY=OFF
+wait $wineboot || { echo "windows.sh: wineboot failed"; cat $win/wineboot.log; exit 1; }
+cmake --build $win -j "$jobs"
+built=$(date +%s)
+
+echo "== tests under Wine"
+ctest --test-dir $win --output-on-failure -j "$jobs" --timeout 300
+tested=$(date +%s)
+
+echo "== kmt40-cli.exe under Wine against km4x-sim"
+if [ ! -f $linux/CMakeCache.txt ]; then
+  cmake -S . -B $linux -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKMT40_WERROR=ON >/dev/null
+fi
+cmake --build $linux -j "$jobs" --target kmt40-cli km4x-sim copy_data >/dev/null
+rm -rf $work
+mkdir -p $work/linux $work/windows
+
+# Four simulators (unit 0 at 38400,E,8,1, factory values), so that both builds read the same
+# values and the long transfers run at the same time: a and c for Linux, b and d for Windows.
+# d takes console commands from a pipe, for the fault.
+mkfifo $work/d.console
+for sim in a b c d; do
+  input=/dev/null
+  [ $sim = d ] && input=$work/d.console
+  $linux/bin/km4x-sim --link "$PWD/$work/$sim.link" --log $work/$sim.log <$input >$work/$sim.out 2>&1 &
+  sims+=($!)
+  [ $sim = d ] && exec 3>$work/d.console
+done
+for sim in a b c d; do
+  for _ in $(seq 100); do
+    [ -L $work/$sim.link ] && break
+    sleep 0.1
+  done
+  [ -L $work/$sim.link ] || { echo "windows.sh: km4x-sim $sim did not start"; cat $work/$sim.out; exit 1; }
+done
+
+win_map_ports "$PWD/$work/b.link" "$PWD/$work/d.link"
+
+line=(--baud 38400 --parity E --unit 0)
+# cli SIDE SIM NAME ARGS...: runs one command of the Linux build (side linux) or of the Windows build
+# under Wine (side windows) against simulator SIM, in $work/SIDE/. Keeps its standard output and
+# error as NAME.out and NAME.err, its exit status as NAME.status and the requests it sent, as the
+# simulator logged them without the time, as NAME.requests. It may take at most $limit seconds.
+limit=300
+cli() {
+  local side=$1 sim=$2 name=$3
+  shift 3
+  local before status=0
+  before=$(wc -l <$work/$sim.log)
+  if [ $side = linux ]; then
+    (cd $work/linux && exec timeout $limit "$OLDPWD/$linux/bin/kmt40-cli" --port "$OLDPWD/$work/$sim.link" "${line[@]}" \
+      "$@" >$name.out 2>$name.err) || status=$?
+  else
+    local port=COM1
+    [ $sim = d ] && port=COM2
+    (cd $work/windows && exec timeout $limit "$wine" "$OLDPWD/$win/bin/kmt40-cli.exe" --port $port "${line[@]}" \
+      "$@" >$name.out 2>$name.err) || status=$?
+    # The console of a Windows program ends its lines with CR LF.
+    sed -i 's/\r$//' $work/windows/$name.out $work/windows/$name.err
+  fi
+  echo $status >$work/$side/$name.status
+  tail -n +"$((before + 1))" $work/$sim.log | cut -d' ' -f3- >$work/$side/$name.requests
+}
+
+failed=0
+check_status() {
+  local side name status
+  for side in linux windows; do
+    for name in "$@"; do
+      status=$(cat $work/$side/$name.status)
+      if [ "$status" != 0 ]; then
+        echo "   $name ($side): exit $status: $(cat $work/$side/$name.err)"
+        failed=1
+      fi
+    done
+  done
+}
+same() {
+  if cmp -s "$work/linux/$1" "$work/windows/$1"; then
+    echo "   $1: identical ($(wc -c <"$work/linux/$1") bytes)"
+  else
+    echo "   $1: DIFFERS"
+    cmp "$work/linux/$1" "$work/windows/$1" || true
+    failed=1
+  fi
+}
+
+runs=()
+(cli linux a identify identify && cli linux a read-params read-params unit0.app) &
+runs+=($!)
+(cli windows b identify identify && cli windows b read-params read-params unit0.app) &
+runs+=($!)
+cli linux c backup backup unit0.bak &
+runs+=($!)
+cli windows d backup backup unit0.bak &
+runs+=($!)
+wait "${runs[@]}"
+check_status identify read-params backup
+same identify.out
+same unit0.app
+same unit0.bak
+
+# Both restore the backup the Linux build made.
+runs=()
+cli linux a restore restore ../linux/unit0.bak &
+runs+=($!)
+cli windows b restore restore ../linux/unit0.bak &
+runs+=($!)
+
+# Meanwhile the fault: the line goes away while kmt40-cli.exe reads the parameters (as when a USB
+# adapter is pulled out). It must end by itself, within a minute, with status 1 and say why in the
+# system's words.
+before=$(wc -l <$work/d.log)
+limit=60 cli windows d lost read-params lost.app &
+runs+=($!)
+for _ in $(seq 300); do
+  [ $(($(wc -l <$work/d.log) - before)) -ge 50 ] && break
+  sleep 0.1
+done
+echo close >&3
+wait "${runs[@]}"
+check_status restore
+same restore.requests
+same restore.out
+
+status=$(cat $work/windows/lost.status)
+message=$(cat $work/windows/lost.err)
+echo "   line closed during read-params: exit $status: ${message##*$'\n'}"
+if [ "$status" != 1 ]; then
+  echo "   expected exit status 1"
+  failed=1
+fi
+if ! grep -Eq 'system error [0-9]+ \(.+\)' <<<"$message"; then
+  echo "   expected a message naming the system error and its text"
+  failed=1
+fi
+
+finished=$(date +%s)
+echo "== windows.sh: $((finished - started)) s (build $((built - started)) s, tests $((tested - built)) s," \
+  "kmt40-cli $((finished - tested)) s)"
+if [ $failed -ne 0 ]; then
+  echo "== Windows checks FAILED"
+  exit 1
+fi
+echo "== Windows checks passed"

@@ -206,19 +206,24 @@ void TZBCommThread::inUi(const std::function<void()>& Call)
     });
 }
 
+bool TZBCommThread::passToComponent()
+{
+    std::function<void(const TZBBuffer&, const TZBBuffer&, bool&)> onData;
+    {
+        // Looked at for every call: a handler may take the component away.
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (component_ == nullptr)
+            return false;
+        onData = onData_;
+    }
+    if (onData)
+        onData(work_, current_.send, flag_);
+    return true;
+}
+
 void TZBCommThread::dataCallback()
 {
-    inUi([this] {
-        std::function<void(const TZBBuffer&, const TZBBuffer&, bool&)> onData;
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            if (component_ == nullptr)
-                return;
-            onData = onData_;
-        }
-        if (onData)
-            onData(work_, current_.send, flag_);
-    });
+    inUi([this] { passToComponent(); });
 }
 
 void TZBCommThread::deliver()
@@ -236,18 +241,10 @@ void TZBCommThread::deliverHeld()
         return;
     inUi([this] {
         for (std::size_t i = 0; i < heldCount_; ++i) {
-            std::function<void(const TZBBuffer&, const TZBBuffer&, bool&)> onData;
-            {
-                // Looked at for every byte: a handler may take the component away.
-                std::lock_guard<std::mutex> lock(mutex_);
-                if (component_ == nullptr)
-                    return;
-                onData = onData_;
-            }
             work_[0] = held_[i] == NoByte ? 0 : 1;
             work_[1] = static_cast<uint8_t>(held_[i]);
-            if (onData)
-                onData(work_, current_.send, flag_);
+            if (!passToComponent())
+                return;
         }
     });
     heldCount_ = 0;

@@ -69,6 +69,9 @@ private:
     AfterReply settleTelegramReply();
 
     // Callbacks run in the user-interface thread.
+    // User-interface thread: the component's data callback with the work buffer; false when the
+    // component has gone.
+    bool passToComponent();
     void dataCallback();
     // The data callback of one received byte (or of none, a filtered start character). With the
     // fast end of reply the calls are held and made together when the reply ends, still one call

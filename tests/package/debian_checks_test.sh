@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Builds the .deb from the existing build (CPack, into a directory of its own) and checks it as
+# a distribution would: lintian (no error, no warning), appstreamcli on the metainfo and
+# desktop-file-validate on the desktop entry; and that it carries the manual pages, the completion,
+# the copyright file and a changelog, all of the program's version.
+# Usage: debian_checks_test.sh BUILD_DIR
+set -euo pipefail
+build=$(cd "$1" && pwd)
+work=$(mktemp -d "${TMPDIR:-/tmp}/kmt40-deb-XXXXXX")
+trap 'rm -rf "$work"' EXIT
+failed=0
+fail() { echo "FAIL: $*" >&2; failed=1; }
+
+for tool in cpack lintian appstreamcli desktop-file-validate dpkg-deb; do
+  command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed (scripts/setup.sh installs it)" >&2; exit 1; }
+done
+
+cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work" >"$work/cpack.log" 2>&1 \
+  || { cat "$work/cpack.log" >&2; echo "FAIL: cpack" >&2; exit 1; }
+deb=$(echo "$work"/kmt40_*.deb)
+[ -f "$deb" ] || { cat "$work/cpack.log" >&2; echo "FAIL: no package built" >&2; exit 1; }
+dpkg-deb -x "$deb" "$work/root"
+root=$work/root/usr
+
+version=$("$build/bin/kmt40-cli" --version)
+version=${version#kmt40-cli }
+[ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version $(dpkg-deb -f "$deb" Version), program $version"
+zcat "$root/share/doc/kmt40/changelog.gz" | head -1 | grep -qF "kmt40 ($version)" || fail "changelog does not begin with $version"
+grep -m1 '<release ' "$root/share/metainfo/org.example.kmt40.metainfo.xml" | grep -qF "version=\"$version\"" \
+  || fail "metainfo's latest release is not $version"
+for f in share/man/man1/kmt40-cli.1.gz share/man/man1/km4x-sim.1.gz share/bash-completion/completions/kmt40-cli \
+         share/doc/kmt40/copyright bin/kmt40-cli; do
+  [ -f "$root/$f" ] || fail "not in the package: /usr/$f"
+done
+if [ -x "$build/bin/kmt40" ]; then
+  [ -f "$root/share/man/man1/kmt40.1.gz" ] || fail "not in the package: kmt40.1.gz"
+fi
+
+echo "== lintian"
+lintian --fail-on error,warning --display-info "$deb" || fail "lintian"
+echo "== appstreamcli validate"
+appstreamcli validate --no-net "$root/share/metainfo/org.example.kmt40.metainfo.xml" || fail "appstreamcli validate"
+echo "== desktop-file-validate"
+desktop-file-validate "$root/share/applications/kmt40.desktop" || fail "desktop-file-validate"
+
+[ "$failed" = 0 ] && echo "package checks: ok"
+exit "$failed"

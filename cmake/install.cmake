@@ -28,6 +28,8 @@ if(NOT WIN32)
   add_custom_target(changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
   install(FILES ${CMAKE_BINARY_DIR}/packaging/changelog.gz ${CMAKE_SOURCE_DIR}/packaging/copyright
           DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kmt40)
+  install(FILES ${CMAKE_SOURCE_DIR}/packaging/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+          RENAME kmt40)
 endif()
 
 set(CPACK_GENERATOR DEB)
@@ -35,8 +37,12 @@ set(CPACK_PACKAGE_NAME kmt40)
 set(CPACK_PACKAGE_VERSION ${KMT40_VERSION})
 set(CPACK_PACKAGE_CONTACT "KMT40 developers <kmt40@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Service tool for KM40/KM41 cam and position controllers")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Connects to KM40/KM41 controllers over a serial port (one controller or an RS485 line), reads, edits, writes, saves, backs up and restores their parameters and setpoints. Includes the command-line tool kmt40-cli and the controller simulator km4x-sim.")
+# Lines of at most 80 characters, as Debian's description format wants them.
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+    "Connects to KM40/KM41 controllers over a serial port (one controller or an\n"
+    "RS485 line), reads, edits, writes, saves, backs up and restores their\n"
+    "parameters and setpoints. Includes the command-line tool kmt40-cli and the\n"
+    "controller simulator km4x-sim.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

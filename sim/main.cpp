@@ -2,7 +2,7 @@
 // hardware. Prints the line's path first, then takes console commands on standard input.
 #include "SimulatorCommandLine.h"
 #include "SimulatorConsole.h"
-#include "app/core/ProgramVersion.h"
+#include "app/core/Global_var.h"
 
 #include <cerrno>
 #include <csignal>

@@ -1,6 +1,6 @@
 #include "cli/JsonRecords.h"
 
-#include "app/core/Windows1252.h"
+#include "app/core/Windows1252Utf8.h"
 
 namespace cli {
 

@@ -1,4 +1,5 @@
 #include "app/core/Windows1252.h"
+#include "app/core/Windows1252Utf8.h"
 
 #include <gtest/gtest.h>
 

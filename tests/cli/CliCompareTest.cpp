@@ -135,6 +135,7 @@ TEST_F(CliCompareTest, VerifyReadsTheControllerAndChangesNothing)
 
 TEST_F(CliCompareTest, DiffAndVerifyJsonGiveTheSameDifferencesAsTheirLines)
 {
+    using nlohmann::json;
     std::vector<int32_t> parameters(400, 0);
     parameters[203] = 2;
     parameters[1] = 3;
@@ -150,23 +151,24 @@ TEST_F(CliCompareTest, DiffAndVerifyJsonGiveTheSameDifferencesAsTheirLines)
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(Message(r), Message(lines));
     EXPECT_EQ(lines.out, "P001\tBaud rate: 3 (9600) -> 5 (38400)\nP030\tCam 24 fixed start: 0,00 -> 1,50\nS005\t1,00 -> -0,25\n");
-    EXPECT_EQ(nlohmann::json::parse(r.out), nlohmann::json::parse(R"({
-        "first": ")" + FilePath("a.bak") + R"(", "second": ")" + FilePath("b.bak") + R"(", "equal": false,
-        "differences": [
-            {"item": "P001", "name": "Baud rate", "before": "3 (9600)", "after": "5 (38400)"},
-            {"item": "P030", "name": "Cam 24 fixed start", "before": "0,00", "after": "1,50"},
-            {"item": "S005", "before": "1,00", "after": "-0,25"}]})"));
+    const json differences = json::array({
+        {{"item", "P001"}, {"name", "Baud rate"}, {"before", "3 (9600)"}, {"after", "5 (38400)"}},
+        {{"item", "P030"}, {"name", "Cam 24 fixed start"}, {"before", "0,00"}, {"after", "1,50"}},
+        {{"item", "S005"}, {"before", "1,00"}, {"after", "-0,25"}},
+    });
+    EXPECT_EQ(json::parse(r.out), (json{{"first", FilePath("a.bak")}, {"second", FilePath("b.bak")}, {"equal", false},
+                                        {"differences", differences}}));
     const ProcessResult same = RunBare({"diff", "--json", FilePath("a.bak"), FilePath("a.bak")});
     EXPECT_EQ(same.exitCode, 0);
-    EXPECT_EQ(nlohmann::json::parse(same.out).at("differences"), nlohmann::json::array());
-    EXPECT_EQ(nlohmann::json::parse(same.out).at("equal"), true);
+    EXPECT_EQ(json::parse(same.out).at("differences"), json::array());
+    EXPECT_EQ(json::parse(same.out).at("equal"), true);
 
     // verify: the controller against the file, named by unit and file.
     ASSERT_EQ(Run({"read-setpoints", FilePath("set.aps")}).exitCode, 0);
     sim().setSetpoint(0, 7, 1234);
     const ProcessResult verify = Run({"verify", FilePath("set.aps"), "--json"});
     EXPECT_EQ(verify.exitCode, 1);
-    EXPECT_EQ(nlohmann::json::parse(verify.out), nlohmann::json::parse(R"({"unit": 0, "file": ")" + FilePath("set.aps") +
-                                                                       R"(", "equal": false, "differences": [
-            {"item": "S007", "before": "0", "after": "1234"}]})"));
+    EXPECT_EQ(json::parse(verify.out),
+              (json{{"unit", 0}, {"file", FilePath("set.aps")}, {"equal", false},
+                    {"differences", json::array({{{"item", "S007"}, {"before", "0"}, {"after", "1234"}}})}}));
 }

@@ -35,8 +35,9 @@ TEST_F(CliTest, IdentifyJsonCarriesTheTextsAsUtf8AndNothingWhenItFails)
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(Requests(), (std::vector<std::string>{"sc 12", "rt", "rh", "rx"}));
     const json doc = json::parse(r.out);
-    EXPECT_EQ(doc, json::parse(R"({"unit": 12, "rt": ")" + std::string(TypeUtf8) +
-                               R"(", "rh": "SW 2.31 2021-03-15", "rx": ")" + SerialUtf8 + R"("})"));
+    EXPECT_EQ(doc, (json{{"unit", 12}, {"rt", TypeUtf8}, {"rh", "SW 2.31 2021-03-15"}, {"rx", SerialUtf8}}));
+    // Read as text, the document is UTF-8 itself: no byte of the code page is left in it.
+    EXPECT_NE(r.out.find(TypeUtf8), std::string::npos) << r.out;
     // The text form keeps the controller's bytes, line for line the same texts.
     EXPECT_EQ(text.out, std::string(TypeBytes) + "\nSW 2.31 2021-03-15\n" + SerialBytes + "\n");
 

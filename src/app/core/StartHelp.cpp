@@ -1,6 +1,6 @@
 #include "app/core/StartHelp.h"
 
-#include "app/core/ProgramVersion.h"
+#include "app/core/Global_var.h"
 
 std::optional<std::string> StartInformation(const std::vector<std::string>& args)
 {

@@ -18,5 +18,3 @@ std::optional<unsigned char> UnicodeToWindows1252(char32_t CodePoint);
 // Whole texts as UTF-16 and back; a character without a byte becomes "?".
 std::u16string DecodeWindows1252(std::string_view Bytes);
 std::string EncodeWindows1252(std::u16string_view Text);
-// Bytes of the code page as UTF-8, for output that other programs read (JSON).
-std::string Windows1252ToUtf8(std::string_view Bytes);

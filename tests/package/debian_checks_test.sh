@@ -36,6 +36,18 @@ if [ -x "$build/bin/kmt40" ]; then
   [ -f "$root/share/man/man1/kmt40.1.gz" ] || fail "not in the package: kmt40.1.gz"
 fi
 
+# As on a system with the package installed: the installed program, its manual page found by man,
+# and its completion loaded on demand by bash-completion from where the package puts it.
+[ "$("$root/bin/kmt40-cli" --version)" = "kmt40-cli $version" ] || fail "the packaged kmt40-cli --version"
+MANPATH=$root/share/man man -w kmt40-cli | grep -qF "$root/share/man/man1/kmt40-cli.1.gz" || fail "man does not find kmt40-cli"
+offered=$(cd "$work" && PATH="$root/bin:$PATH" XDG_DATA_DIRS="$root/share" bash --norc -c '
+  source /usr/share/bash-completion/bash_completion
+  __load_completion kmt40-cli || exit 1
+  COMP_WORDS=(kmt40-cli re) COMP_CWORD=1 COMP_LINE="kmt40-cli re" COMP_POINT=12
+  _kmt40_cli
+  echo "${COMPREPLY[*]}"')
+[ "$offered" = "read-params read-setpoints restore" ] || fail "Tab after \"kmt40-cli re\" offered \"$offered\""
+
 echo "== lintian"
 lintian --fail-on error,warning --display-info "$deb" || fail "lintian"
 echo "== appstreamcli validate"

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the .deb from the existing build (CPack, into a directory of its own) and checks it as
+# Builds the .deb from the existing build (CPack, in a directory of its own) and checks it as
 # a distribution would: lintian (no error, no warning), appstreamcli on the metainfo and
 # desktop-file-validate on the desktop entry; and that it carries the manual pages, the completion,
 # the copyright file and a changelog, all of the program's version.
@@ -15,7 +15,13 @@ for tool in cpack lintian appstreamcli desktop-file-validate dpkg-deb; do
   command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed (scripts/setup.sh installs it)" >&2; exit 1; }
 done
 
-cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work" >"$work/cpack.log" 2>&1 \
+# CPack's own install would first make sure the whole tree is built (some 20 s of make on this
+# build, just after the build): the files are installed, stripped, as CPack installs them, and
+# CPack packs that directory with the package's settings.
+DESTDIR="$work/installed" cmake --install "$build" --prefix /usr --strip >"$work/install.log" 2>&1 \
+  || { cat "$work/install.log" >&2; echo "FAIL: cmake --install" >&2; exit 1; }
+cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work" -D CPACK_INSTALL_CMAKE_PROJECTS= \
+  -D "CPACK_INSTALLED_DIRECTORIES=$work/installed;." >"$work/cpack.log" 2>&1 \
   || { cat "$work/cpack.log" >&2; echo "FAIL: cpack" >&2; exit 1; }
 deb=$(echo "$work"/kmt40_*.deb)
 [ -f "$deb" ] || { cat "$work/cpack.log" >&2; echo "FAIL: no package built" >&2; exit 1; }

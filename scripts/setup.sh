@@ -2,7 +2,8 @@
 # Installs every Debian package the project needs that is not installed yet.
 # Idempotent; runs as root on a fresh machine (or through sudo when not root).
 #
-#   scripts/setup.sh             what the Linux build, its tests and the benchmarks need
+#   scripts/setup.sh             what the Linux build, its tests and the benchmarks need (with the
+#                                manual pages' converter and the package's checkers)
 #   scripts/setup.sh windows     that, and the cross-build for Windows and Wine (scripts/windows.sh)
 set -euo pipefail
 
@@ -12,6 +13,9 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth fonts-dejavu-core fonts-liberation2 poppler-utils
   clang libclang-rt-dev
+  nlohmann-json3-dev
+  scdoc groff-base man-db bash-completion
+  lintian appstream desktop-file-utils
 )
 if [ "${1:-}" = windows ]; then
   # mingw-w64 with POSIX threads (std::thread), Wine to run what it builds, and GoogleTest's

@@ -2,6 +2,7 @@
 // hardware. Prints the line's path first, then takes console commands on standard input.
 #include "SimulatorCommandLine.h"
 #include "SimulatorConsole.h"
+#include "app/core/Global_var.h"
 
 #include <cerrno>
 #include <csignal>
@@ -71,6 +72,10 @@ int main(int argc, char** argv)
     }
     if (commandLine.help) {
         std::cout << km4x::SimulatorUsage();
+        return 0;
+    }
+    if (commandLine.version) {
+        std::cout << "km4x-sim " << ProgramVersion << std::endl;
         return 0;
     }
 

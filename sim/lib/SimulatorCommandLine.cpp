@@ -59,6 +59,7 @@ std::string SimulatorUsage()
            "  --log FILE             append every request to FILE (time, unit, answered, line, text)\n"
            "  --seed N               seed of the noise bytes\n"
            "  --help                 this text\n"
+           "  --version              print the program version\n"
            "\n"
            "Faults: silent, slow, echo-once, echo-always, garbage, long, noise.\n"
            "\n"
@@ -78,6 +79,10 @@ SimulatorCommandLine ParseSimulatorCommandLine(const std::vector<std::string>& a
         const std::string& arg = args[i];
         if (arg == "--help" || arg == "-h") {
             result.help = true;
+            continue;
+        }
+        if (arg == "--version") {
+            result.version = true;
             continue;
         }
         if (arg == "--pacing") {

@@ -13,6 +13,7 @@ struct SimulatorCommandLine {
     std::vector<std::string> startCommands; // console commands run before the line is announced
     std::string logFile;
     bool help = false;
+    bool version = false;
     std::string error; // non-empty: the command line was not understood
 };
 

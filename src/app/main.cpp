@@ -8,6 +8,7 @@
 #include "app/SingleInstance.h"
 #include "app/StartOptions.h"
 #include "app/core/Global_var.h"
+#include "app/core/StartHelp.h"
 #include "comm/forms/InstallSerialWindows.h"
 #include "comm/qt/QtUiDispatcher.h"
 #include "params/EditorWindows.h"
@@ -18,10 +19,17 @@
 
 #include <QSpinBox>
 
+#include <iostream>
 #include <memory>
+#include <string>
+#include <vector>
 
 int main(int argc, char** argv)
 {
+    if (const auto information = StartInformation(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc))) {
+        std::cout << *information;
+        return 0;
+    }
     KmtApplication app(argc, argv);
     // The main window's closing ends the program, also while a modeless window is open.
     app.setQuitOnLastWindowClosed(false);

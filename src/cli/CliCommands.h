@@ -10,7 +10,8 @@ namespace cli {
 class CliSession;
 
 // Device commands without a file: the identification texts, a raw exchange, the computation.
-CliOutcome RunIdentify(CliSession& Session);
+// Json: the result as one JSON document (JsonRecords.h) instead of lines of text.
+CliOutcome RunIdentify(CliSession& Session, bool Json);
 CliOutcome RunSend(CliSession& Session, const std::string& Text);
 CliOutcome RunBp(CliSession& Session);
 
@@ -25,10 +26,12 @@ CliOutcome RunWriteSetpoints(CliSession& Session, const std::string& File);
 CliOutcome RunRestore(CliSession& Session, const std::string& File);
 
 // Comparing sets: two files, or the controller with a file (which changes nothing on it). One
-// line per difference on standard output; exit 0 when equal, 1 when they differ.
-CliOutcome RunDiff(CliSession& Session, const std::string& First, const std::string& Second);
-CliOutcome RunVerify(CliSession& Session, const std::string& File);
-// The device search over the line; prints the CSV of the units found as they are found.
+// line per difference on standard output (Json: one document listing them); exit 0 when equal,
+// 1 when they differ.
+CliOutcome RunDiff(CliSession& Session, const std::string& First, const std::string& Second, bool Json);
+CliOutcome RunVerify(CliSession& Session, const std::string& File, bool Json);
+// The device search over the line; prints the CSV of the units found as they are found (with
+// --json: one document of them at the end).
 CliOutcome RunSearch(CliSession& Session, const CliOptions& Options);
 
 } // namespace cli

@@ -20,21 +20,23 @@ struct CommandSpec {
     // A command that creates FILE insists on its extension, so a slip of the keyboard cannot
     // replace a file of another kind (a backup by a parameter list, say).
     const char* createdExtension;
+    // Whether --json can give its result as a JSON document.
+    bool json;
 };
 
 constexpr std::array<CommandSpec, 12> Commands{{
-    {"identify", CliCommand::Identify, ArgumentKind::None, nullptr},
-    {"read-params", CliCommand::ReadParams, ArgumentKind::File, ".app"},
-    {"read-setpoints", CliCommand::ReadSetpoints, ArgumentKind::File, ".aps"},
-    {"write-params", CliCommand::WriteParams, ArgumentKind::File, nullptr},
-    {"write-setpoints", CliCommand::WriteSetpoints, ArgumentKind::File, nullptr},
-    {"backup", CliCommand::Backup, ArgumentKind::File, ".bak"},
-    {"restore", CliCommand::Restore, ArgumentKind::File, nullptr},
-    {"send", CliCommand::Send, ArgumentKind::Text, nullptr},
-    {"bp", CliCommand::Bp, ArgumentKind::None, nullptr},
-    {"diff", CliCommand::Diff, ArgumentKind::TwoFiles, nullptr},
-    {"verify", CliCommand::Verify, ArgumentKind::File, nullptr},
-    {"search", CliCommand::Search, ArgumentKind::None, nullptr},
+    {"identify", CliCommand::Identify, ArgumentKind::None, nullptr, true},
+    {"read-params", CliCommand::ReadParams, ArgumentKind::File, ".app", false},
+    {"read-setpoints", CliCommand::ReadSetpoints, ArgumentKind::File, ".aps", false},
+    {"write-params", CliCommand::WriteParams, ArgumentKind::File, nullptr, false},
+    {"write-setpoints", CliCommand::WriteSetpoints, ArgumentKind::File, nullptr, false},
+    {"backup", CliCommand::Backup, ArgumentKind::File, ".bak", false},
+    {"restore", CliCommand::Restore, ArgumentKind::File, nullptr, false},
+    {"send", CliCommand::Send, ArgumentKind::Text, nullptr, false},
+    {"bp", CliCommand::Bp, ArgumentKind::None, nullptr, false},
+    {"diff", CliCommand::Diff, ArgumentKind::TwoFiles, nullptr, true},
+    {"verify", CliCommand::Verify, ArgumentKind::File, nullptr, true},
+    {"search", CliCommand::Search, ArgumentKind::None, nullptr, true},
 }};
 
 const CommandSpec* FindCommand(const std::string& name)
@@ -179,6 +181,14 @@ CliParseResult ParseCliOptions(const std::vector<std::string>& args)
             o.help = true;
             continue;
         }
+        if (arg == "--version") {
+            o.version = true;
+            continue;
+        }
+        if (arg == "--json") {
+            o.json = true;
+            continue;
+        }
         if (arg == "--fast") {
             o.fastReplyEnd = true;
             continue;
@@ -207,7 +217,7 @@ CliParseResult ParseCliOptions(const std::vector<std::string>& args)
             return result;
     }
 
-    if (o.help)
+    if (o.help || o.version)
         return result;
     if (words.empty()) {
         result.error = "no command given";
@@ -221,6 +231,10 @@ CliParseResult ParseCliOptions(const std::vector<std::string>& args)
     o.command = spec->command;
     if (o.command != CliCommand::Search && (o.searchFrom || o.searchLastUnit || o.autoParity || o.autoStopbits)) {
         result.error = "--from, --last-unit, --auto-parity and --auto-stopbits belong to the search command";
+        return result;
+    }
+    if (o.json && !spec->json) {
+        result.error = std::string(spec->name) + " has no JSON output (--json)";
         return result;
     }
     const std::size_t given = words.size() - 1;

@@ -40,7 +40,11 @@ struct CliOptions {
     // A reply ends at its CR LF instead of 50 ms of silence (also when application.ini says so).
     bool fastReplyEnd = false;
 
+    // One JSON document on standard output instead of the text (commands whose result is a record).
+    bool json = false;
+
     bool help = false;
+    bool version = false;
     CliCommand command = CliCommand::Identify;
     std::string file;        // the FILE of the file commands (diff: the first)
     std::string secondFile;  // diff: the second FILE

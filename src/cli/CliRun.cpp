@@ -14,7 +14,7 @@ CliOutcome RunCommand(CliSession& session, const CliOptions& options)
 {
     switch (options.command) {
     case CliCommand::Identify:
-        return RunIdentify(session);
+        return RunIdentify(session, options.json);
     case CliCommand::ReadParams:
         return RunReadParams(session, options.file);
     case CliCommand::ReadSetpoints:
@@ -32,9 +32,9 @@ CliOutcome RunCommand(CliSession& session, const CliOptions& options)
     case CliCommand::Bp:
         return RunBp(session);
     case CliCommand::Diff:
-        return RunDiff(session, options.file, options.secondFile);
+        return RunDiff(session, options.file, options.secondFile, options.json);
     case CliCommand::Verify:
-        return RunVerify(session, options.file);
+        return RunVerify(session, options.file, options.json);
     case CliCommand::Search:
         return RunSearch(session, options);
     }
@@ -52,6 +52,10 @@ int RunCli(const std::vector<std::string>& args, LoopDispatcher& loop, const Cli
     }
     if (parsed.options.help) {
         env.out << HelpText();
+        return ExitSuccess;
+    }
+    if (parsed.options.version) {
+        env.out << "kmt40-cli " << ProgramVersion << '\n';
         return ExitSuccess;
     }
 

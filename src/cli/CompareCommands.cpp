@@ -1,6 +1,7 @@
 #include "cli/CliCommands.h"
 
 #include "cli/CliSession.h"
+#include "cli/JsonRecords.h"
 #include "cli/TransferRunner.h"
 #include "params/core/ParameterCatalogue.h"
 #include "params/core/ReadSequence.h"
@@ -26,8 +27,10 @@ std::string Count(std::size_t N, const char* One, const char* Many)
     return std::to_string(N) + " " + (N == 1 ? One : Many);
 }
 
-// Prints the differences and says how it ends.
-CliOutcome Report(CliSession& Session, const TValueSet& A, const TValueSet& B, const std::string& What)
+// Prints the differences (as lines, or as one JSON document that Record names the sets in) and
+// says how it ends.
+CliOutcome Report(CliSession& Session, const TValueSet& A, const TValueSet& B, const std::string& What,
+                  const std::optional<JsonRecord>& Record)
 {
     // Names, decimals and option texts come from the catalogue beside the program, if there.
     ParameterDef_lezen();
@@ -36,8 +39,14 @@ CliOutcome Report(CliSession& Session, const TValueSet& A, const TValueSet& B, c
         return CliOutcome::Failure(What + ": a parameter set and a setpoint set cannot be compared");
     std::size_t parameters = 0;
     for (const TValueDifference& d : *differences) {
-        Session.Out() << DifferenceLine(d) << '\n';
+        if (!Record)
+            Session.Out() << DifferenceLine(d) << '\n';
         parameters += d.Setpoint ? 0 : 1;
+    }
+    if (Record) {
+        JsonRecord document = *Record;
+        document.update(DifferencesJson(*differences));
+        PrintJson(Session.Out(), document);
     }
     Session.Out().flush();
     if (differences->empty()) {
@@ -51,17 +60,20 @@ CliOutcome Report(CliSession& Session, const TValueSet& A, const TValueSet& B, c
 
 } // namespace
 
-CliOutcome RunDiff(CliSession& Session, const std::string& First, const std::string& Second)
+CliOutcome RunDiff(CliSession& Session, const std::string& First, const std::string& Second, bool Json)
 {
     TValueSet a, b;
     if (auto failed = Load(First, a))
         return *failed;
     if (auto failed = Load(Second, b))
         return *failed;
-    return Report(Session, a, b, First + " and " + Second);
+    std::optional<JsonRecord> record;
+    if (Json)
+        record = JsonRecord{{"first", First}, {"second", Second}};
+    return Report(Session, a, b, First + " and " + Second, record);
 }
 
-CliOutcome RunVerify(CliSession& Session, const std::string& File)
+CliOutcome RunVerify(CliSession& Session, const std::string& File, bool Json)
 {
     TValueSet expected;
     if (auto failed = Load(File, expected))
@@ -77,7 +89,11 @@ CliOutcome RunVerify(CliSession& Session, const std::string& File)
         device.Parameters = read.ReadParameters();
     if (expected.Setpoints)
         device.Setpoints = read.ReadSetpoints();
-    return Report(Session, expected, device, "unit " + std::to_string(Session.Setup().unit) + " against " + File);
+    std::optional<JsonRecord> record;
+    if (Json)
+        record = JsonRecord{{"unit", Session.Setup().unit}, {"file", File}};
+    return Report(Session, expected, device, "unit " + std::to_string(Session.Setup().unit) + " against " + File,
+                  record);
 }
 
 } // namespace cli

@@ -1,6 +1,7 @@
 #include "cli/CliCommands.h"
 
 #include "cli/CliSession.h"
+#include "cli/JsonRecords.h"
 #include "device/core/IdentificationChain.h"
 #include "device/core/ReplyValue.h"
 #include "params/core/ComputeParameters.h"
@@ -24,11 +25,11 @@ std::string FirstLine(const std::vector<uint8_t>& reply)
 
 } // namespace
 
-CliOutcome RunIdentify(CliSession& Session)
+CliOutcome RunIdentify(CliSession& Session, bool Json)
 {
     if (auto failed = Session.Connect())
         return *failed;
-    std::string typeText;
+    std::vector<std::string> replies;
     for (const char* command : {"rt", "rh", "rx"}) {
         const ExchangeResult reply = Session.Link().Exchange(command, IdentifyTimeoutMs);
         if (!reply.answered)
@@ -37,12 +38,14 @@ CliOutcome RunIdentify(CliSession& Session)
         // must not pass for one.
         if (!device::EchoMatches(reply.reply, command))
             return CliOutcome::Failure(std::string("wrong reply to \"") + command + "\": \"" + FirstLine(reply.reply) + "\"");
-        const std::string value = device::ReplyValueText(reply.reply);
-        if (typeText.empty() && std::string_view(command) == "rt")
-            typeText = value;
-        Session.Out() << value << '\n';
+        replies.push_back(device::ReplyValueText(reply.reply));
+        if (!Json)
+            Session.Out() << replies.back() << '\n';
     }
-    const std::string model = device::ModelOfType(typeText);
+    // The document is printed once all three are in, so a failure halfway leaves no half record.
+    if (Json)
+        PrintJson(Session.Out(), IdentificationJson(Session.Setup().unit, replies));
+    const std::string model = device::ModelOfType(replies.front());
     if (!device::IsSupportedModel(model))
         Session.Err() << "kmt40-cli: warning: the controller is of type \"" << model << "\", not KM40 or KM41\n";
     return CliOutcome::Success();

@@ -2,6 +2,7 @@
 // printed as a CSV line at once, progress goes to standard error.
 #include "cli/CliCommands.h"
 #include "cli/CliSession.h"
+#include "cli/JsonRecords.h"
 
 #include "app/core/Global_var.h"
 #include "comm/DeviceSearch.h"
@@ -46,7 +47,8 @@ CliOutcome RunSearch(CliSession& Session, const CliOptions& Options)
     bool over = false;
     search.OnProbe = [&] { Session.Progress().Step(search.ProbeCount()); };
     search.OnFound = [&](const TFoundDevice& device) {
-        Session.Out() << FoundDeviceCsvLine(FoundDeviceTexts(device)) << std::flush;
+        if (!Options.json)
+            Session.Out() << FoundDeviceCsvLine(FoundDeviceTexts(device)) << std::flush;
         // No one to choose: the search goes straight on.
         link.Loop().post([&] { search.Continue(); });
     };
@@ -64,11 +66,15 @@ CliOutcome RunSearch(CliSession& Session, const CliOptions& Options)
         Session.Progress().End();
         return CliOutcome::Failure("cannot open " + Session.Setup().devicePath + ": " + e.what());
     }
-    Session.Out() << FoundDevicesCsvHeader() << std::flush;
+    if (!Options.json)
+        Session.Out() << FoundDevicesCsvHeader() << std::flush;
     const bool finished = link.RunUntil([&] { return over; }, [&] { return static_cast<long>(search.ProbeCount()); },
                                         SearchStallMs);
     Session.Progress().End();
     link.Close();
+    // What was found also when the line failed later, as the CSV lines printed so far show it.
+    if (Options.json)
+        PrintJson(Session.Out(), FoundDevicesJson(search.Found()));
     if (!lineLost.empty())
         return CliOutcome::Failure(lineLost);
     if (!finished)

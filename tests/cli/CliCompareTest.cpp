@@ -2,6 +2,8 @@
 // and decimals of the shipped catalogue (English names via application.ini beside the tool).
 #include "CliFixture.h"
 
+#include <nlohmann/json.hpp>
+
 #include <filesystem>
 #include <fstream>
 
@@ -129,4 +131,44 @@ TEST_F(CliCompareTest, VerifyReadsTheControllerAndChangesNothing)
     const ProcessResult silent = Run({"verify", FilePath("set.aps")});
     EXPECT_EQ(silent.exitCode, 1);
     EXPECT_NE(Message(silent).find("S001"), std::string::npos);
+}
+
+TEST_F(CliCompareTest, DiffAndVerifyJsonGiveTheSameDifferencesAsTheirLines)
+{
+    using nlohmann::json;
+    std::vector<int32_t> parameters(400, 0);
+    parameters[203] = 2;
+    parameters[1] = 3;
+    std::vector<int32_t> setpoints(48, 100);
+    WriteFile(FilePath("a.bak"), BackupFile(parameters, setpoints));
+    parameters[30] = 150;
+    parameters[1] = 5;
+    setpoints[4] = -25;
+    WriteFile(FilePath("b.bak"), BackupFile(parameters, setpoints));
+
+    const ProcessResult lines = RunBare({"diff", FilePath("a.bak"), FilePath("b.bak")});
+    const ProcessResult r = RunBare({"--json", "diff", FilePath("a.bak"), FilePath("b.bak")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(Message(r), Message(lines));
+    EXPECT_EQ(lines.out, "P001\tBaud rate: 3 (9600) -> 5 (38400)\nP030\tCam 24 fixed start: 0,00 -> 1,50\nS005\t1,00 -> -0,25\n");
+    const json differences = json::array({
+        {{"item", "P001"}, {"name", "Baud rate"}, {"before", "3 (9600)"}, {"after", "5 (38400)"}},
+        {{"item", "P030"}, {"name", "Cam 24 fixed start"}, {"before", "0,00"}, {"after", "1,50"}},
+        {{"item", "S005"}, {"before", "1,00"}, {"after", "-0,25"}},
+    });
+    EXPECT_EQ(json::parse(r.out), (json{{"first", FilePath("a.bak")}, {"second", FilePath("b.bak")}, {"equal", false},
+                                        {"differences", differences}}));
+    const ProcessResult same = RunBare({"diff", "--json", FilePath("a.bak"), FilePath("a.bak")});
+    EXPECT_EQ(same.exitCode, 0);
+    EXPECT_EQ(json::parse(same.out).at("differences"), json::array());
+    EXPECT_EQ(json::parse(same.out).at("equal"), true);
+
+    // verify: the controller against the file, named by unit and file.
+    ASSERT_EQ(Run({"read-setpoints", FilePath("set.aps")}).exitCode, 0);
+    sim().setSetpoint(0, 7, 1234);
+    const ProcessResult verify = Run({"verify", FilePath("set.aps"), "--json"});
+    EXPECT_EQ(verify.exitCode, 1);
+    EXPECT_EQ(json::parse(verify.out),
+              (json{{"unit", 0}, {"file", FilePath("set.aps")}, {"equal", false},
+                    {"differences", json::array({{{"item", "S007"}, {"before", "0"}, {"after", "1234"}}})}}));
 }

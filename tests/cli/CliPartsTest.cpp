@@ -76,6 +76,23 @@ TEST(CliOptionsTest, HelpNeedsNoCommandAndWinsOverMistakesAfterIt)
     EXPECT_FALSE(ParseCliOptions({"--baud", "7", "--help"}).ok());  // a wrong value is still reported
 }
 
+TEST(CliOptionsTest, VersionLikeHelpAndJsonOnlyForRecords)
+{
+    EXPECT_TRUE(ParseCliOptions({"--version"}).options.version);
+    EXPECT_TRUE(ParseCliOptions({"--version", "nonsense"}).ok());
+    for (const char* command : {"identify", "search"})
+        EXPECT_TRUE(ParseCliOptions({command, "--json"}).options.json) << command;
+    EXPECT_TRUE(ParseCliOptions({"--json", "diff", "a.app", "b.bak"}).ok());
+    EXPECT_TRUE(ParseCliOptions({"verify", "a.app", "--json"}).ok());
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--json", "backup", "a.bak"}, {"send", "--json", "rp", "1"}, {"bp", "--json"}}) {
+        const CliParseResult r = ParseCliOptions(args);
+        EXPECT_NE(r.error.find("has no JSON output"), std::string::npos) << r.error;
+    }
+    // After "--" it is text to send, not the option.
+    EXPECT_EQ(ParseCliOptions({"send", "--", "--json"}).options.text, "--json");
+}
+
 TEST(CliOptionsTest, CreatedFilesMustCarryTheirExtension)
 {
     EXPECT_TRUE(ParseCliOptions({"backup", "a.BAK"}).ok());

@@ -45,12 +45,12 @@ std::string CsvField(const std::string& Text)
     return quoted + "\"";
 }
 
-std::string ItemName(const TValueDifference& Difference)
+} // namespace
+
+std::string DifferenceItemName(const TValueDifference& Difference)
 {
     return (Difference.Setpoint ? "S" : "P") + TParameterCatalogue::SectionName(Difference.Number);
 }
-
-} // namespace
 
 std::optional<std::vector<TValueDifference>> CompareValueSets(const TValueSet& A, const TValueSet& B,
                                                               bool WithSetpoints)
@@ -92,12 +92,12 @@ std::optional<std::vector<TValueDifference>> CompareValueSets(const TValueSet& A
 std::string DifferenceLine(const TValueDifference& Difference)
 {
     const std::string name = Difference.Setpoint ? std::string() : Difference.Name + ": ";
-    return ItemName(Difference) + "\t" + name + Difference.Before + " -> " + Difference.After;
+    return DifferenceItemName(Difference) + "\t" + name + Difference.Before + " -> " + Difference.After;
 }
 
 std::string DifferenceCsvLine(const TValueDifference& Difference)
 {
-    return ItemName(Difference) + "," + CsvField(Difference.Name) + "," + CsvField(Difference.Before) + "," +
+    return DifferenceItemName(Difference) + "," + CsvField(Difference.Name) + "," + CsvField(Difference.Before) + "," +
            CsvField(Difference.After);
 }
 

@@ -30,6 +30,8 @@ struct TValueDifference {
 std::optional<std::vector<TValueDifference>> CompareValueSets(const TValueSet& A, const TValueSet& B,
                                                               bool WithSetpoints = true);
 
+// "P030" / "S005".
+std::string DifferenceItemName(const TValueDifference& Difference);
 // "P030<TAB>Name: 1,50 -> 2,00" / "S005<TAB>12,50 -> 13,00".
 std::string DifferenceLine(const TValueDifference& Difference);
 // A CSV line of the difference: kind and number, name, before, after (quoted where needed).

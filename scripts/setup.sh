@@ -12,6 +12,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth fonts-dejavu-core fonts-liberation2 poppler-utils
   clang libclang-rt-dev
+  ser2net
 )
 if [ "${1:-}" = windows ]; then
   # mingw-w64 with POSIX threads (std::thread), Wine to run what it builds, and GoogleTest's

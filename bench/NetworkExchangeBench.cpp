@@ -41,13 +41,19 @@ Figures measure(const std::string& device, bool fast, int exchanges)
     kt750.SetZBComm(&port);
     kt750.SetProtocolFoot(TSequenceChar::scCR);
     kt750.SetASCIIProtocol("rp 7");
+    // A machine under load may be slow to answer the first request; the time-out only guards.
+    kt750.SetTimeoutTime(2000);
     bool done = false, failed = false;
     Clock::time_point finished;
     kt750.OnCommResult = [&](TObject*, TMemoryStream&) {
         finished = Clock::now();
         done = true;
     };
-    kt750.OnCommError = [&](TObject*, TCommError&, TMemoryStream&) { done = failed = true; };
+    TCommError lastError;
+    kt750.OnCommError = [&](TObject*, TCommError& Error, TMemoryStream&) {
+        lastError = Error;
+        done = failed = true;
+    };
     try {
         port.Open();
     } catch (const std::exception& e) {
@@ -61,7 +67,8 @@ Figures measure(const std::string& device, bool fast, int exchanges)
         kt750.SendRequest();
         ui.runUntil([&] { return done; }, 10000);
         if (!done || failed || kt750.bytes == 0) {
-            std::fprintf(stderr, "%s: exchange %d failed\n", device.c_str(), i);
+            std::fprintf(stderr, "%s: exchange %d failed (code %u, system error %u)\n", device.c_str(), i,
+                         static_cast<unsigned>(lastError.Code), static_cast<unsigned>(lastError.SystemError));
             return figures;
         }
         figures.wallMs += bench::Ms(finished - start);

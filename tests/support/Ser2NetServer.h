@@ -86,13 +86,13 @@ public:
             std::ofstream config(dir_ / "ser2net.yaml");
             // kickolduser: a test that reconnects at once must not find the last connection in the way.
             config << "connection: &rfc2217\n"
-                   << "  accepter: telnet(rfc2217),tcp,127.0.0.1," << rfc2217Port_ << "\n"
+                   << "  accepter: telnet(rfc2217),tcp(nodelay),127.0.0.1," << rfc2217Port_ << "\n"
                    << "  connector: serialdev," << Device << "," << Settings << ",local\n"
-                   << "  options:\n    kickolduser: true\n"
+                   << "  options:\n    kickolduser: true\n    chardelay: false\n"
                    << "connection: &raw\n"
-                   << "  accepter: tcp,127.0.0.1," << tcpPort_ << "\n"
+                   << "  accepter: tcp(nodelay),127.0.0.1," << tcpPort_ << "\n"
                    << "  connector: serialdev," << Device << "," << Settings << ",local\n"
-                   << "  options:\n    kickolduser: true\n";
+                   << "  options:\n    kickolduser: true\n    chardelay: false\n";
         }
         const std::string configPath = (dir_ / "ser2net.yaml").string();
         const std::string pidPath = (dir_ / "ser2net.pid").string();

@@ -84,7 +84,8 @@ public:
             tcpPort_ = FreeLoopbackPort();
         {
             std::ofstream config(dir_ / "ser2net.yaml");
-            // kickolduser: a test that reconnects at once must not find the last connection in the way.
+            // kickolduser: a test that reconnects at once must not find the last connection in the
+            // way; nodelay and no chardelay: each reply passes at once, as the README advises.
             config << "connection: &rfc2217\n"
                    << "  accepter: telnet(rfc2217),tcp(nodelay),127.0.0.1," << rfc2217Port_ << "\n"
                    << "  connector: serialdev," << Device << "," << Settings << ",local\n"

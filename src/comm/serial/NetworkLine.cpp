@@ -1,6 +1,7 @@
 #include "comm/serial/NetworkLine.h"
 
 #include "comm/serial/ComPortTelnet.h"
+#include "comm/serial/ErrorRecord.h"
 #include "comm/serial/NetworkSocket.h"
 
 #include <atomic>
@@ -224,17 +225,8 @@ public:
             socket_->Interrupt();
     }
 
-    uint32_t LastError() const override
-    {
-        std::lock_guard<std::mutex> lock(errorMutex_);
-        return lastError_;
-    }
-
-    std::string LastErrorText() const override
-    {
-        std::lock_guard<std::mutex> lock(errorMutex_);
-        return lastErrorText_;
-    }
+    uint32_t LastError() const override { return error_.Number(); }
+    std::string LastErrorText() const override { return error_.Text(); }
 
 private:
     enum class Attempt { Connected, TurnedAway, Failed };
@@ -372,13 +364,7 @@ private:
         return fail(ConnectionLostError(), "the connection to " + socket_->LastAddress() + " was lost");
     }
 
-    bool fail(uint32_t Error, const std::string& Text)
-    {
-        std::lock_guard<std::mutex> lock(errorMutex_);
-        lastError_ = Error;
-        lastErrorText_ = name_ + ": " + Text;
-        return false;
-    }
+    bool fail(uint32_t Error, const std::string& Text) { return error_.Set(Error, name_ + ": " + Text); }
 
     std::string name_;
     std::string serverWords_; // what a server that turned the connection away sent
@@ -394,9 +380,7 @@ private:
     int readTimeout_ = 0;
     uint8_t buffer_[512]{};
     std::deque<uint8_t> input_;
-    mutable std::mutex errorMutex_;
-    uint32_t lastError_ = 0;
-    std::string lastErrorText_;
+    ErrorRecord error_;
 };
 
 } // namespace

@@ -3,6 +3,10 @@
 // NetworkSocket_win32.cpp): connect with a time limit, send everything, receive what is waiting
 // with a time limit, and a wake-up from any thread so a closing port never waits for a time-out.
 
+#include "comm/serial/ErrorRecord.h"
+#include "comm/ZBPlatform.h"
+
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -36,10 +40,29 @@ public:
 
     // Of the last failure: the system error number and text, what kind of connect failure it was,
     // and the address that was tried ("127.0.0.1 port 4001").
-    virtual uint32_t LastError() const = 0;
-    virtual std::string LastErrorText() const = 0;
-    virtual ConnectFailure LastConnectFailure() const = 0;
-    virtual std::string LastAddress() const = 0;
+    uint32_t LastError() const { return error_.Number(); }
+    std::string LastErrorText() const { return error_.Text(); }
+    ConnectFailure LastConnectFailure() const { return failure_.load(); }
+    std::string LastAddress() const { return address_; }
+
+protected:
+    bool fail(uint32_t Error, ConnectFailure Failure = ConnectFailure::None)
+    {
+        failure_.store(Failure);
+        return error_.Set(Error, SystemErrorText(Error));
+    }
+    // A name that does not resolve: the resolver's own words say more than an error number.
+    bool failResolving(uint32_t Error, std::string Text)
+    {
+        failure_.store(ConnectFailure::NameNotFound);
+        return error_.Set(Error, std::move(Text));
+    }
+    // Set by Connect, read by the same thread afterwards.
+    std::string address_;
+
+private:
+    ErrorRecord error_;
+    std::atomic<ConnectFailure> failure_{ConnectFailure::None};
 };
 
 std::unique_ptr<NetworkSocket> CreateNetworkSocket();

@@ -1,4 +1,5 @@
-// POSIX sockets: non-blocking, waited on with poll together with a wake pipe.
+// POSIX sockets: non-blocking, waited on with poll together with an event descriptor that
+// Interrupt signals.
 
 #include "comm/serial/NetworkSocket.h"
 
@@ -7,12 +8,11 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <fcntl.h>
-#include <mutex>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -29,30 +29,19 @@ int millisecondsLeft(Clock::time_point Deadline)
 
 class PosixNetworkSocket : public NetworkSocket {
 public:
-    PosixNetworkSocket()
-    {
-        if (pipe(wake_) == 0) {
-            for (int fd : wake_) {
-                fcntl(fd, F_SETFD, FD_CLOEXEC);
-                fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
-            }
-        } else {
-            wake_[0] = wake_[1] = -1;
-        }
-    }
+    PosixNetworkSocket() : wake_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
 
     ~PosixNetworkSocket() override
     {
         Close();
-        for (int fd : wake_)
-            if (fd >= 0)
-                ::close(fd);
+        if (wake_ >= 0)
+            ::close(wake_);
     }
 
     bool Connect(const std::string& Host, uint16_t Port, int TimeoutMs) override
     {
         Close();
-        if (wake_[0] < 0)
+        if (wake_ < 0)
             return fail(EMFILE, ConnectFailure::Other);
         address_ = Host + " port " + std::to_string(Port);
         addrinfo hints{};
@@ -62,11 +51,7 @@ public:
         const int resolved = getaddrinfo(Host.c_str(), std::to_string(Port).c_str(), &hints, &found);
         if (resolved != 0) {
             const int error = resolved == EAI_SYSTEM ? errno : EHOSTUNREACH;
-            std::lock_guard<std::mutex> lock(errorMutex_);
-            lastError_ = static_cast<uint32_t>(error);
-            lastErrorText_ = gai_strerror(resolved);
-            failure_ = ConnectFailure::NameNotFound;
-            return false;
+            return failResolving(static_cast<uint32_t>(error), gai_strerror(resolved));
         }
         const auto deadline = Clock::now() + std::chrono::milliseconds(TimeoutMs);
         bool ok = false;
@@ -91,7 +76,7 @@ public:
                 continue;
             if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
                 return fail(errno);
-            pollfd fds[2] = {{fd_, POLLOUT, 0}, {wake_[0], POLLIN, 0}};
+            pollfd fds[2] = {{fd_, POLLOUT, 0}, {wake_, POLLIN, 0}};
             if (::poll(fds, 2, -1) < 0 && errno != EINTR)
                 return fail(errno);
         }
@@ -120,7 +105,7 @@ public:
             const int left = millisecondsLeft(deadline);
             if (left == 0)
                 return ReceiveStatus::Timeout;
-            pollfd fds[2] = {{fd_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
+            pollfd fds[2] = {{fd_, POLLIN, 0}, {wake_, POLLIN, 0}};
             if (::poll(fds, 2, left) < 0 && errno != EINTR) {
                 fail(errno);
                 return ReceiveStatus::Failed;
@@ -131,9 +116,9 @@ public:
     void Interrupt() override
     {
         interrupted_.store(true);
-        if (wake_[1] >= 0) {
-            const char byte = 1;
-            [[maybe_unused]] ssize_t ignored = ::write(wake_[1], &byte, 1);
+        if (wake_ >= 0) {
+            const uint64_t one = 1;
+            [[maybe_unused]] ssize_t ignored = ::write(wake_, &one, sizeof one);
         }
     }
 
@@ -143,23 +128,6 @@ public:
             ::close(fd_);
         fd_ = -1;
     }
-
-    uint32_t LastError() const override
-    {
-        std::lock_guard<std::mutex> lock(errorMutex_);
-        return lastError_;
-    }
-    std::string LastErrorText() const override
-    {
-        std::lock_guard<std::mutex> lock(errorMutex_);
-        return lastErrorText_;
-    }
-    ConnectFailure LastConnectFailure() const override
-    {
-        std::lock_guard<std::mutex> lock(errorMutex_);
-        return failure_;
-    }
-    std::string LastAddress() const override { return address_; }
 
 private:
     // A server that sends a reply in small pieces with Nagle's rule on holds each piece back until
@@ -191,7 +159,7 @@ private:
         if (::connect(fd, Address.ai_addr, Address.ai_addrlen) != 0) {
             error = errno;
             if (error == EINPROGRESS) {
-                pollfd fds[2] = {{fd, POLLOUT, 0}, {wake_[0], POLLIN, 0}};
+                pollfd fds[2] = {{fd, POLLOUT, 0}, {wake_, POLLIN, 0}};
                 const int ready = ::poll(fds, 2, millisecondsLeft(Deadline));
                 socklen_t length = sizeof error;
                 if (ready == 0)
@@ -212,23 +180,9 @@ private:
         return true;
     }
 
-    bool fail(int Error, ConnectFailure Failure = ConnectFailure::None)
-    {
-        std::lock_guard<std::mutex> lock(errorMutex_);
-        lastError_ = static_cast<uint32_t>(Error);
-        lastErrorText_ = SystemErrorText(static_cast<uint32_t>(Error));
-        failure_ = Failure;
-        return false;
-    }
-
     int fd_ = -1;
-    int wake_[2] = {-1, -1};
+    const int wake_;
     std::atomic<bool> interrupted_{false};
-    std::string address_;
-    mutable std::mutex errorMutex_;
-    uint32_t lastError_ = 0;
-    std::string lastErrorText_;
-    ConnectFailure failure_ = ConnectFailure::None;
 };
 
 } // namespace

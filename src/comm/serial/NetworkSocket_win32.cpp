@@ -10,7 +10,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <mutex>
 #include <windows.h>
 
 namespace zbserial {
@@ -134,23 +133,6 @@ public:
         socket_ = INVALID_SOCKET;
     }
 
-    uint32_t LastError() const override
-    {
-        std::lock_guard<std::mutex> lock(errorMutex_);
-        return lastError_;
-    }
-    std::string LastErrorText() const override
-    {
-        std::lock_guard<std::mutex> lock(errorMutex_);
-        return lastErrorText_;
-    }
-    ConnectFailure LastConnectFailure() const override
-    {
-        std::lock_guard<std::mutex> lock(errorMutex_);
-        return failure_;
-    }
-    std::string LastAddress() const override { return address_; }
-
 private:
     enum class WaitResult { Ready, Timeout, Interrupted, Failed };
 
@@ -217,24 +199,10 @@ private:
         return true;
     }
 
-    bool fail(DWORD Error, ConnectFailure Failure = ConnectFailure::None)
-    {
-        std::lock_guard<std::mutex> lock(errorMutex_);
-        lastError_ = Error;
-        lastErrorText_ = SystemErrorText(Error);
-        failure_ = Failure;
-        return false;
-    }
-
     SOCKET socket_ = INVALID_SOCKET;
     HANDLE wake_;
     WSAEVENT event_;
     std::atomic<bool> interrupted_{false};
-    std::string address_;
-    mutable std::mutex errorMutex_;
-    uint32_t lastError_ = 0;
-    std::string lastErrorText_;
-    ConnectFailure failure_ = ConnectFailure::None;
 };
 
 } // namespace

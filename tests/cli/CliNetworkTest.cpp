@@ -48,6 +48,12 @@ TEST_F(CliTest, IdentifyBackupAndRestoreThroughRfc2217AsOnTheLineItself)
     ASSERT_EQ(remote.exitCode, 0) << remote.err;
     EXPECT_EQ(remote.out, direct.out);
     EXPECT_EQ(remote.err, "");
+    // A port name mapped to the server in application.ini does the same.
+    WriteWholeFile(program_.File("application.ini"), "[Poorten]\r\nCOM3=" + server.Rfc2217Url() + "\r\n");
+    const ProcessResult mapped = RunBare(Through("COM3", {"identify"}));
+    ASSERT_EQ(mapped.exitCode, 0) << mapped.err;
+    EXPECT_EQ(mapped.out, direct.out);
+    std::filesystem::remove(program_.File("application.ini"));
     // A raw TCP port at the server's fixed settings (the same as ours) serves as well.
     const ProcessResult raw = RunBare(Through(server.TcpUrl(), {"identify"}));
     ASSERT_EQ(raw.exitCode, 0) << raw.err;

@@ -2,6 +2,8 @@
 
 #include "comm/ZBTypes.h"
 
+#include <initializer_list>
+
 namespace zbserial {
 namespace {
 
@@ -20,9 +22,16 @@ constexpr uint8_t BreakDetected = 0x10, FramingError = 0x08, ParityError = 0x04,
 bool weOffer(uint8_t Option) { return Option == BINARY || Option == SUPPRESS_GO_AHEAD || Option == COM_PORT; }
 bool weAccept(uint8_t Option) { return Option == BINARY || Option == SUPPRESS_GO_AHEAD; }
 
+// Byte by byte: GCC 12 at -O3 takes an insert of a short list for an overflow.
+void append(std::vector<uint8_t>& Out, std::initializer_list<uint8_t> Bytes)
+{
+    for (uint8_t b : Bytes)
+        Out.push_back(b);
+}
+
 void appendVerb(std::vector<uint8_t>& Out, uint8_t Verb, uint8_t Option)
 {
-    Out.insert(Out.end(), {IAC, Verb, Option});
+    append(Out, {IAC, Verb, Option});
 }
 
 } // namespace
@@ -138,9 +147,9 @@ void ComPortTelnet::subnegotiation()
 
 void ComPortTelnet::appendCommand(uint8_t Command, const uint8_t* Value, std::size_t Count, std::vector<uint8_t>& Out)
 {
-    Out.insert(Out.end(), {IAC, SB, COM_PORT, Command});
+    append(Out, {IAC, SB, COM_PORT, Command});
     AppendData(Value, Count, Out);
-    Out.insert(Out.end(), {IAC, SE});
+    append(Out, {IAC, SE});
 }
 
 std::vector<uint8_t> ComPortTelnet::SetLine(const LineSettings& Settings)

@@ -8,6 +8,7 @@
 
 #include "BareLineFloor.h"
 #include "SimulatorChild.h"
+#include "TimedKT750.h"
 #include "comm/KT750Protocol.h"
 #include "comm/LoopDispatcher.h"
 #include "comm/PortNames.h"
@@ -24,6 +25,7 @@ namespace {
 
 using bench::Clock;
 using bench::SilenceMs;
+using bench::TimedKT750;
 const char* const Request = "rp 7";
 
 double cpuMs()
@@ -33,21 +35,6 @@ double cpuMs()
     return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0 +
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
 }
-
-// Notes when the reply bytes reach the component.
-class TimedKT750 : public TKT750Protocol {
-public:
-    Clock::time_point firstByte, lastByte;
-    int bytes = 0;
-    void DataReceived(const TZBBuffer& Data, const TZBBuffer& Sent, bool& Flag) override
-    {
-        const auto now = Clock::now();
-        if (bytes++ == 0)
-            firstByte = now;
-        lastByte = now;
-        TKT750Protocol::DataReceived(Data, Sent, Flag);
-    }
-};
 
 // The same exchange done by hand on the bare line, as a second floor: the mean of Exchanges
 // exchanges, 0 when the line fails.

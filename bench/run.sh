@@ -40,6 +40,8 @@ bench() {
 }
 
 bench "exchange: KT750 requests against the simulator" bench_exchange bench_exchange 300
+# Through a serial device server: ser2net on the loopback bridging the simulator's pseudo-terminal.
+bench "network exchange: through ser2net (rfc2217) and on the pty directly" bench_network_exchange bench_network_exchange 200
 
 # The Windows build under Wine: time of one exchange against the Linux build's, same simulator.
 if command -v wine64 >/dev/null || command -v wine >/dev/null || [ -x /usr/lib/wine/wine64 ]; then

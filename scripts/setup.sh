@@ -16,6 +16,7 @@ packages=(
   nlohmann-json3-dev
   scdoc groff-base man-db bash-completion
   lintian appstream desktop-file-utils
+  ser2net
 )
 if [ "${1:-}" = windows ]; then
   # mingw-w64 with POSIX threads (std::thread), Wine to run what it builds, and GoogleTest's

@@ -7,7 +7,8 @@
 #  3. runs kmt40-cli.exe under Wine against the Linux km4x-sim on pseudo-terminals mapped to COM
 #     ports, and compares what it writes with what the Linux kmt40-cli writes, byte for byte:
 #     identify, read-params, backup, and restore (the requests it sends); then a line that goes away
-#     in the middle of a read must end it with status 1 and a message with the system's text.
+#     in the middle of a read must end it with status 1 and a message with the system's text;
+#     and identify through a real ser2net on the loopback (rfc2217://127.0.0.1:PORT), over Winsock.
 #
 # scripts/test.sh runs it as its last pass, after the Linux build in build/, which it reuses.
 # Wine's settings live in build-win/wine/, never in the user's own ~/.wine (scripts/windows-env.sh).
@@ -30,10 +31,10 @@ work=$win/cli-check
 sims=()
 cleanup() {
   local pid
-  for pid in "${sims[@]}"; do
+  for pid in "${sims[@]}" ${ser2net_pid:-}; do
     kill "$pid" 2>/dev/null || true
   done
-  for pid in "${sims[@]}"; do
+  for pid in "${sims[@]}" ${ser2net_pid:-}; do
     wait "$pid" 2>/dev/null || true
   done
   "$wineserver" -k 2>/dev/null || true
@@ -183,6 +184,45 @@ fi
 if ! grep -Eq 'system error [0-9]+ \(.+\)' <<<"$message"; then
   echo "   expected a message naming the system error and its text"
   failed=1
+fi
+
+# identify through a serial device server: ser2net on the loopback bridges simulator a (its runs
+# are over) to an RFC 2217 port; kmt40-cli.exe reaches it through Winsock.
+listening() { grep -q "^ *[0-9]*: 0100007F:$(printf '%04X' "$1") [0-9A-F:]* 0A " /proc/net/tcp; }
+ser2net_port=
+for _ in 1 2 3; do
+  port=$((20000 + RANDOM % 40000))
+  listening $port && continue
+  printf 'connection: &a\n  accepter: telnet(rfc2217),tcp,127.0.0.1,%s\n  connector: serialdev,%s,38400e81,local\n' \
+    $port "$PWD/$work/a.link" >$work/ser2net.yaml
+  /usr/sbin/ser2net -n -u -c $work/ser2net.yaml -P "$PWD/$work/ser2net.pid" >$work/ser2net.log 2>&1 &
+  ser2net_pid=$!
+  for _ in $(seq 100); do
+    listening $port && break
+    sleep 0.1
+  done
+  if listening $port; then
+    ser2net_port=$port
+    break
+  fi
+  kill $ser2net_pid 2>/dev/null || true
+  wait $ser2net_pid 2>/dev/null || true
+  ser2net_pid=
+done
+if [ -z "$ser2net_port" ]; then
+  echo "   ser2net did not start: $(cat $work/ser2net.log)"
+  failed=1
+else
+  status=0
+  (cd $work/windows && exec timeout 60 "$wine" "$OLDPWD/$win/bin/kmt40-cli.exe" \
+    --port rfc2217://127.0.0.1:$ser2net_port "${line[@]}" identify >network.out 2>network.err) || status=$?
+  sed -i 's/\r$//' $work/windows/network.out $work/windows/network.err
+  if [ $status = 0 ] && cmp -s $work/linux/identify.out $work/windows/network.out; then
+    echo "   identify through ser2net (rfc2217): identical to the Linux build's on the line itself"
+  else
+    echo "   identify through ser2net (rfc2217): exit $status: $(cat $work/windows/network.err)"
+    failed=1
+  fi
 fi
 
 finished=$(date +%s)

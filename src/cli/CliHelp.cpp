@@ -37,7 +37,9 @@ Commands:
 
 Options (the defaults come from application.ini beside the program):
   --port DEVICE|COMn        serial device path (/dev/ttyUSB0), or a port name COM1..COM16
-                            as mapped by the [Poorten] section of application.ini
+                            as mapped by the [Poorten] section of application.ini, or a
+                            line behind a serial device server: rfc2217://HOST:PORT (sets
+                            the line settings there) or tcp://HOST:PORT (raw)
   --baud N                  1200, 2400, 4800, 9600, 19200, 28800, 38400, 57600 or 115200
   --parity N|E|O            none, even or odd
   --databits 7|8

@@ -1,5 +1,7 @@
 #include "cli/CliSession.h"
 
+#include "comm/serial/NetworkLine.h"
+
 namespace cli {
 
 namespace {
@@ -22,6 +24,10 @@ std::optional<CliOutcome> CliSession::Connect()
     } catch (const std::exception& e) {
         return CliOutcome::Failure("cannot open " + where + ": " + e.what());
     }
+    if (setup_.lineSettingsGiven && zbserial::IsRawNetworkLineName(setup_.devicePath))
+        err_ << "note: " << setup_.devicePath
+             << " is a raw TCP connection: the line keeps the server's own settings, the line options are not "
+                "applied (rfc2217:// sets them)\n";
     const std::string select = "sc " + std::to_string(setup_.unit);
     const ExchangeResult reply = link_.Exchange(select, UnitSelectTimeoutMs);
     // The reply only confirms that the unit listens; its content is not read.

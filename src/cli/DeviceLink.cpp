@@ -2,6 +2,7 @@
 
 #include "cli/LineSetup.h"
 #include "comm/ZBPlatform.h"
+#include "comm/serial/NetworkLine.h"
 
 namespace cli {
 
@@ -93,6 +94,8 @@ std::string DescribeCommError(const TCommError& error)
         return "no reply (time-out)";
     if (error.Code == ecPortClosed)
         return "the port is closed";
+    if (error.Code == ecSystemError && zbserial::IsConnectionLostError(error.SystemError))
+        return "the network connection to the line was lost (" + SystemErrorDescription(error.SystemError) + ")";
     if (error.SystemError != 0)
         return "communication error: " + SystemErrorDescription(error.SystemError) +
                (error.CommErrors != 0 ? ", line errors " + std::to_string(error.CommErrors) : std::string());

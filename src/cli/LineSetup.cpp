@@ -54,6 +54,7 @@ LineSetup ResolveLineSetup(const CliOptions& options)
         setup.port.FrameDatabits = *options.dataBits == 7 ? Ordinal(TDataBit::db_7) : Ordinal(TDataBit::db_8);
     if (options.stopBits)
         setup.port.FrameStopbits = *options.stopBits == 2 ? Ordinal(TStopBit::sb_2) : Ordinal(TStopBit::sb_1);
+    setup.lineSettingsGiven = options.baud || options.parity || options.dataBits || options.stopBits;
     if (options.unit)
         setup.unit = *options.unit;
     if (options.fastReplyEnd)

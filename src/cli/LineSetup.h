@@ -16,6 +16,7 @@ struct LineSetup {
     int unit = 0;            // the number "sc" selects
     std::string devicePath;  // the device the port opens
     bool settingsFileRead = false;
+    bool lineSettingsGiven = false; // --baud, --parity, --databits or --stopbits was given
 };
 
 // Reads ProgramDir + "application.ini" (ProgramDir must be set) and applies the options. The

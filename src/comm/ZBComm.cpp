@@ -2,6 +2,7 @@
 
 #include "comm/PortNames.h"
 #include "comm/ZBCommThread.h"
+#include "comm/serial/NetworkLine.h"
 
 #include <algorithm>
 #include <exception>
@@ -230,10 +231,11 @@ void TZBComm::Open()
     if (Active())
         return;
     reapRetiredThreads(false);
-    std::shared_ptr<zbserial::SerialLine> line = lineFactory_ ? lineFactory_() : zbserial::CreatePlatformSerialLine();
+    const std::string device = PortDevicePath(portName_);
+    std::shared_ptr<zbserial::SerialLine> line = lineFactory_ ? lineFactory_() : zbserial::CreateSerialLineFor(device);
     if (!line)
         throw ECommHandleError("No serial line available");
-    if (!line->Open(PortDevicePath(portName_)))
+    if (!line->Open(device))
         throw ECommHandleError(line->LastErrorText());
     line_ = std::move(line);
     active_.store(true);

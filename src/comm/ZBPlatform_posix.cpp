@@ -32,6 +32,7 @@ std::string SystemErrorText(uint32_t ErrorNumber)
 
 bool IsDeviceGoneError(uint32_t ErrorNumber)
 {
-    // A hung-up tty fails reads and writes with EIO; a vanished device node gives ENXIO or ENODEV.
-    return ErrorNumber == EIO || ErrorNumber == ENXIO || ErrorNumber == ENODEV;
+    // A hung-up tty fails reads and writes with EIO; a vanished device node gives ENXIO or ENODEV;
+    // a network line whose connection broke reports ECONNRESET.
+    return ErrorNumber == EIO || ErrorNumber == ENXIO || ErrorNumber == ENODEV || ErrorNumber == ECONNRESET;
 }

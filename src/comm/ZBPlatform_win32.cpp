@@ -26,6 +26,7 @@ std::string SystemErrorText(uint32_t ErrorNumber)
 bool IsDeviceGoneError(uint32_t ErrorNumber)
 {
     // ERROR_OPERATION_ABORTED (995): the driver aborted the I/O, as it does when the device goes.
+    // WSAECONNRESET (10054): a network line whose connection broke.
     return ErrorNumber == ERROR_OPERATION_ABORTED || ErrorNumber == ERROR_DEVICE_NOT_CONNECTED ||
-           ErrorNumber == ERROR_BAD_COMMAND;
+           ErrorNumber == ERROR_BAD_COMMAND || ErrorNumber == 10054;
 }

@@ -5,6 +5,7 @@
 #include "app/Dialogs.h"
 #include "app/Windows1252Text.h"
 #include "comm/PortNames.h"
+#include "comm/serial/NetworkLine.h"
 #include "device/PanelColors.h"
 #include "device/core/ReplyValue.h"
 #include "device/core/StatusTexts.h"
@@ -41,9 +42,11 @@ void TFormMain::ZBComm1Activate(TObject*)
     for (QPushButton* button : {CmdTerminalZenden, CmdResetError, CmdActual, CmdInUit, CmdDuimwiel})
         button->setEnabled(true);
 
-    setStatusPanel(0, tx(PortDisplayName(ZBComm1.PortName())));
-    // What "COM 1" means on this machine.
-    StatusPanels[0]->setToolTip(QString::fromLocal8Bit(ZBComm1.DevicePath().c_str()));
+    // What "COM 1" means on this machine; a line reached over the network says where, in full.
+    const std::string device = ZBComm1.DevicePath();
+    setStatusPanel(0, tx(zbserial::IsNetworkLineName(device) ? PortDisplayName(ZBComm1.PortName()) + ": " + device
+                                                             : PortDisplayName(ZBComm1.PortName())));
+    StatusPanels[0]->setToolTip(QString::fromLocal8Bit(device.c_str()));
     setStatusPanel(1, tx(device::LineSettingsText(ZBComm1.Baudrate(), ZBComm1.FrameParitybit(),
                                                   ZBComm1.FrameDatabits(), ZBComm1.FrameStopbits())));
 

@@ -2,17 +2,20 @@
 // language file, the port and I/O coupling, what OK stores and opens, an unreachable port, and the
 // assignment of a device to a port name, kept in [Poorten] across a restart - also for a by-id
 // name whose adapter moves to another socket; the fast end of reply on the Extended page, kept in
-// [Serieel] across a restart.
+// [Serieel] across a restart; a network port typed into the device field, opened through a real
+// ser2net, named in the status bar and kept in [Poorten].
 #include "GuiTestMain.h"
 #include "MainWindowHarness.h"
 
 #include "app/core/IniFile.h"
 #include "comm/forms/InitSerial.h"
 #include "comm/forms/InstallSerialWindows.h"
+#include "Ser2NetServer.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QLineEdit>
 #include <QTemporaryDir>
 
 using namespace gui_test;
@@ -192,6 +195,49 @@ private slots:
         h.ClickOpenClose();
         QVERIFY(again.ZBComm1.Active());
         QTRY_VERIFY_WITH_TIMEOUT(otherSocket.requestCount() >= 4, kWaitMs);
+    }
+
+    void aTypedNetworkPortIsOpenedShownAndKept()
+    {
+        MainWindowHarness h({Unit(12)}, 12);
+        h.Dir().Copy(QStringLiteral("Taal1.ini"));
+        h.WriteSettings(12, 1);
+        testsupport::Ser2NetServer server(h.Sim().devicePath());
+        if (testsupport::Ser2NetProgram().empty())
+            QSKIP("ser2net is not installed (scripts/setup.sh installs it)");
+        QVERIFY2(server.Ready(), qPrintable(QString::fromStdString(server.Log())));
+        const QString url = QString::fromStdString(server.Rfc2217Url());
+
+        TFormMain& form = h.CreateForm();
+        InstallSerialWindows(form);
+        TFormInitSerial& w = *FormInitSerial;
+        w.SetDiscoveryRoots(FakeDevices().roots);
+        w.show();
+        choose(w.ComboPoort, 2);
+        // Typed into the device field, as a user types it; the port name then shows it.
+        w.ComboApparaat->lineEdit()->selectAll();
+        QTest::keyClicks(w.ComboApparaat->lineEdit(), url);
+        emit w.ComboApparaat->lineEdit()->editingFinished();
+        QCOMPARE(w.ComboPoort->itemText(2), QStringLiteral("COM 3 \u2014 ") + url);
+        QCOMPARE(w.ComboApparaat->currentText(), url);
+        // Another port name and back: the typed device is still there.
+        choose(w.ComboPoort, 3);
+        choose(w.ComboPoort, 2);
+        QCOMPARE(w.ComboApparaat->currentText(), url);
+        w.CmdOK->click();
+        QVERIFY(!w.isVisible());
+        QVERIFY(form.ZBComm1.Active());
+        // The status bar names the network port; the controller answers through the server.
+        QCOMPARE(form.StatusPanelText(0), QStringLiteral("COM 3: ") + url);
+        QTRY_VERIFY_WITH_TIMEOUT(h.Sim().requestCount() >= 4, kWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!form.StatusPanelText(4).isEmpty(), kWaitMs);
+
+        form.close(); // saves application.ini
+        TIniFile ini;
+        ini.LoadFromFile(h.Dir().File(QStringLiteral("application.ini")).toStdString());
+        QCOMPARE(QString::fromStdString(ini.ReadString("Poorten", "COM3", "")), url);
+        TFormMain& again = h.CreateForm();
+        QCOMPARE(QString::fromStdString(again.ZBComm1.DevicePath()), url);
     }
 };
 

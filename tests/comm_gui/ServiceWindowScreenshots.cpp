@@ -15,6 +15,7 @@
 
 #include <Simulator.h>
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -55,7 +56,8 @@ bool render(const QString& outputDir)
     TempProgramDir dir({QStringLiteral("Taal1.ini"), QStringLiteral("Parameters.txt"), QStringLiteral("ParNo.txt")});
     dir.Write(QStringLiteral("application.ini"),
               "[Serieel]\r\nbaudrate=3\r\nparity=1\r\nhardware=0\r\ntransmitdrv=0\r\nunit_no=3\r\n[Opties]\r\nTaal=1\r\n"
-              "[Poorten]\r\nCOM1=" + QByteArray::fromStdString(simulator.devicePath()) + "\r\n");
+              "[Poorten]\r\nCOM1=" + QByteArray::fromStdString(simulator.devicePath()) +
+                  "\r\nCOM3=rfc2217://10.0.0.5:4001\r\n");
     // A machine with one USB adapter, as the device list shows it.
     QTemporaryDir devices;
     QDir(devices.path()).mkpath(QStringLiteral("dev/serial/by-id"));
@@ -74,6 +76,11 @@ bool render(const QString& outputDir)
     FormInitSerial->SetDiscoveryRoots(roots);
     FormInitSerial->show();
     ok = save(*FormInitSerial, outputDir, QStringLiteral("serial-settings-en.png")) && ok;
+    // COM3 reaches its line through a serial device server on the network.
+    FormInitSerial->ComboPoort->setCurrentIndex(2);
+    emit FormInitSerial->ComboPoort->activated(2);
+    ok = save(*FormInitSerial, outputDir, QStringLiteral("serial-settings-network-en.png")) && ok;
+    FormInitSerial->ComboPoort->setCurrentIndex(0);
     FormInitSerial->PageControl1->setCurrentWidget(FormInitSerial->TabSheet2);
     ok = save(*FormInitSerial, outputDir, QStringLiteral("serial-settings-extended-en.png")) && ok;
     FormInitSerial->CmdCancel->click();

@@ -11,6 +11,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QTabWidget>
@@ -104,6 +105,10 @@ TFormInitSerial::TFormInitSerial(TZBComm* Port, QWidget* Parent) : QDialog(Paren
     ComboApparaat = list(QStringLiteral("ComboApparaat"), false, TabSheet1);
     ComboApparaat->setMinimumWidth(260);
     ComboApparaat->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    // Besides the devices found, a device can be typed: a network port (rfc2217://HOST:PORT or
+    // tcp://HOST:PORT) or a path that is not plugged in now.
+    ComboApparaat->setEditable(true);
+    ComboApparaat->setInsertPolicy(QComboBox::NoInsert);
     Combo_IO = list(QStringLiteral("Combo_IO"), true, TabSheet1);
     Combo_IO->setEnabled(false);
     ComboBaud = list(QStringLiteral("ComboBaud"), true, TabSheet1);
@@ -166,6 +171,7 @@ TFormInitSerial::TFormInitSerial(TZBComm* Port, QWidget* Parent) : QDialog(Paren
             fillDeviceList();
     });
     connect(ComboApparaat, qOverload<int>(&QComboBox::activated), this, &TFormInitSerial::ComboApparaatChange);
+    connect(ComboApparaat->lineEdit(), &QLineEdit::editingFinished, this, &TFormInitSerial::ComboApparaatTyped);
     connect(CmdOK, &QPushButton::clicked, this, &TFormInitSerial::CmdOKClick);
     connect(CmdCancel, &QPushButton::clicked, this, &TFormInitSerial::CmdCancelClick);
 }
@@ -320,8 +326,28 @@ void TFormInitSerial::ComboApparaatChange()
     showPortDevices();
 }
 
+void TFormInitSerial::ComboApparaatTyped()
+{
+    const int index = ComboPoort->currentIndex();
+    if (index < 0 || index >= 16)
+        return;
+    const QString typed = ComboApparaat->currentText().trimmed();
+    // Text that names a listed item is that item (its data is the device; empty for the default).
+    const int listed = ComboApparaat->findText(typed);
+    const std::string device = listed >= 0 ? ComboApparaat->itemData(listed).toString().toLocal8Bit().toStdString()
+                                           : typed.toLocal8Bit().toStdString();
+    std::string& pending = pending_[static_cast<std::size_t>(index)];
+    if (device == pending)
+        return;
+    pending = device == DefaultPortDevicePath(static_cast<TPort>(index)) ? std::string() : device;
+    showPortDevices();
+    fillDeviceList();
+}
+
 void TFormInitSerial::CmdOKClick()
 {
+    // What was typed last counts even when the field still has the focus.
+    ComboApparaatTyped();
     // A list without a selection leaves its setting as it is (the port never gets an ordinal that
     // names no value).
     storeSelection<TPort>(ComboPoort, 0, [&](TPort v) { port_.SetPortName(v); });

@@ -37,6 +37,8 @@ public:
     void FormActivate();
     void ComboPoortClick();
     void ComboApparaatChange();
+    // A device typed into the field (a network port, rfc2217://HOST:PORT, or a path not listed).
+    void ComboApparaatTyped();
     void CmdOKClick();
     void CmdCancelClick();
 

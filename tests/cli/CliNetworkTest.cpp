@@ -1,0 +1,169 @@
+// kmt40-cli on a line reached through a serial device server: a real ser2net on the loopback
+// bridges the simulator's pseudo-terminal to an RFC 2217 port and a raw TCP port.
+#include "CliFixture.h"
+#include "support/Ser2NetServer.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <thread>
+
+namespace clitest {
+namespace {
+
+using testsupport::Ser2NetServer;
+
+// Skips the test loudly when ser2net is missing: a test that needs it must not pass unseen.
+#define REQUIRE_SER2NET(server)                                                                       \
+    do {                                                                                           \
+        if (testsupport::Ser2NetProgram().empty())                                                 \
+            GTEST_SKIP() << "ser2net is not installed (scripts/setup.sh installs it)";             \
+        ASSERT_TRUE((server).Ready()) << "ser2net did not start:\n" << (server).Log();              \
+    } while (0)
+
+// The same line options as LineArgs, on another port.
+std::vector<std::string> Through(const std::string& port, std::vector<std::string> args)
+{
+    std::vector<std::string> all{"--port", port, "--baud", "38400", "--parity", "E", "--databits", "8", "--stopbits", "1"};
+    all.insert(all.end(), args.begin(), args.end());
+    return all;
+}
+
+int CountOf(const std::string& text, const std::string& part)
+{
+    int count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+TEST_F(CliTest, IdentifyBackupAndRestoreThroughRfc2217AsOnTheLineItself)
+{
+    Ser2NetServer server(sim().devicePath());
+    REQUIRE_SER2NET(server);
+
+    const ProcessResult direct = Run({"identify"});
+    const ProcessResult remote = RunBare(Through(server.Rfc2217Url(), {"identify"}));
+    ASSERT_EQ(remote.exitCode, 0) << remote.err;
+    EXPECT_EQ(remote.out, direct.out);
+    EXPECT_EQ(remote.err, "");
+    // A port name mapped to the server in application.ini does the same.
+    WriteWholeFile(program_.File("application.ini"), "[Poorten]\r\nCOM3=" + server.Rfc2217Url() + "\r\n");
+    const ProcessResult mapped = RunBare(Through("COM3", {"identify"}));
+    ASSERT_EQ(mapped.exitCode, 0) << mapped.err;
+    EXPECT_EQ(mapped.out, direct.out);
+    std::filesystem::remove(program_.File("application.ini"));
+    // A raw TCP port at the server's fixed settings (the same as ours) serves as well.
+    const ProcessResult raw = RunBare(Through(server.TcpUrl(), {"identify"}));
+    ASSERT_EQ(raw.exitCode, 0) << raw.err;
+    EXPECT_EQ(raw.out, direct.out);
+    // The line options it cannot apply are named once, not dropped silently.
+    EXPECT_EQ(CountOf(raw.err, "raw TCP connection"), 1) << raw.err;
+
+    sim().setParameter(0, 7, -123456);
+    sim().setSetpoint(0, 48, 2147483647);
+    ASSERT_EQ(Run({"--fast", "backup", FilePath("direct.bak")}).exitCode, 0);
+    sim().clearLog();
+    const ProcessResult backup = RunBare(Through(server.Rfc2217Url(), {"--fast", "backup", FilePath("remote.bak")}));
+    ASSERT_EQ(backup.exitCode, 0) << backup.err;
+    EXPECT_EQ(ReadWholeFile(FilePath("remote.bak")), ReadWholeFile(FilePath("direct.bak")));
+    // Every request reached the controller once: nothing repeated, nothing lost on the way.
+    EXPECT_EQ(Requests().size(), 1u + 400u + 48u);
+
+    // The restore puts the backed-up values back into a controller that has changed since.
+    sim().setParameter(0, 7, 5);
+    sim().setSetpoint(0, 48, 0);
+    const ProcessResult restore = RunBare(Through(server.Rfc2217Url(), {"--fast", "restore", FilePath("remote.bak")}));
+    ASSERT_EQ(restore.exitCode, 0) << restore.err;
+    EXPECT_EQ(sim().parameter(0, 7), -123456);
+    EXPECT_EQ(sim().setpoint(0, 48), 2147483647);
+}
+
+TEST_F(CliTest, SearchThroughRfc2217SetsEachRateAndStopBitsOnTheServer)
+{
+    // Two units on one line that understand different rates and stop bits: each answers only when
+    // the rate set through the server has reached the simulator's line.
+    km4x::SimulatorOptions options;
+    km4x::UnitConfig slow, fast;
+    slow.number = 1;
+    slow.line = km4x::LineSettings{9600, km4x::Parity::None, 8, 1};
+    slow.typeText = "KM40 slow";
+    fast.number = 3;
+    fast.line = km4x::LineSettings{19200, km4x::Parity::None, 8, 2};
+    fast.typeText = "KM41 fast";
+    options.units = {slow, fast};
+    UseSimulator(options);
+    Ser2NetServer server(sim().devicePath(), "57600n81");
+    REQUIRE_SER2NET(server);
+
+    const ProcessResult r = RunBare({"--port", server.Rfc2217Url(), "--parity", "N", "search", "--auto-stopbits",
+                                     "--last-unit", "3", "--fast"});
+
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("01,KM40 slow"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(",9600,None,1"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("03,KM41 fast"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(",19200,None,2"), std::string::npos) << r.out;
+    EXPECT_EQ(CountOf(r.out, "KM4"), 2) << r.out;
+}
+
+TEST_F(CliTest, ServerStoppedDuringABackupEndsWithOneMessageNamingTheLostConnection)
+{
+    Ser2NetServer server(sim().devicePath());
+    REQUIRE_SER2NET(server);
+
+    ProcessResult r;
+    std::thread run([&] { r = program_.Run(Through(server.Rfc2217Url(), {"backup", FilePath("lost.bak")}),
+                                           std::chrono::seconds(60)); });
+    // Stopped in the middle of the parameters.
+    const bool reading = sim().waitForRequests(30, std::chrono::seconds(60));
+    server.Stop();
+    run.join();
+
+    ASSERT_TRUE(reading);
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    const std::string message = Message(r);
+    EXPECT_NE(message.find("connection"), std::string::npos) << r.err;
+    EXPECT_NE(message.find("lost"), std::string::npos) << r.err;
+    EXPECT_EQ(message.find("time-out"), std::string::npos) << r.err;
+    EXPECT_EQ(CountOf(r.err, "kmt40-cli: "), 1) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(FilePath("lost.bak")));
+}
+
+TEST_F(CliTest, NobodyListeningIsRefusedNamingTheAddressAndASilentServerTimesOut)
+{
+    const uint16_t unused = testsupport::FreeLoopbackPort();
+    const ProcessResult refused =
+        RunBare(Through("rfc2217://127.0.0.1:" + std::to_string(unused), {"identify"}));
+    EXPECT_FALSE(refused.timedOut);
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(Message(refused).find("refused by 127.0.0.1 port " + std::to_string(unused)), std::string::npos)
+        << refused.err;
+
+    // A server that accepts and never says a word: the kernel completes the connection for the
+    // listening socket, nobody reads or answers.
+    const int silent = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(silent, 4), 0);
+    ASSERT_EQ(getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    const std::string port = std::to_string(ntohs(address.sin_port));
+    for (const std::string scheme : {"rfc2217://", "tcp://"}) {
+        const ProcessResult quiet = RunBare(Through(scheme + "127.0.0.1:" + port, {"identify"}));
+        EXPECT_EQ(quiet.exitCode, 1) << scheme;
+        EXPECT_NE(Message(quiet).find("no reply (time-out)"), std::string::npos) << quiet.err;
+    }
+    close(silent);
+
+    const ProcessResult malformed = RunBare(Through("rfc2217://127.0.0.1", {"identify"}));
+    EXPECT_EQ(malformed.exitCode, 1);
+    EXPECT_NE(Message(malformed).find("rfc2217://HOST:PORT"), std::string::npos) << malformed.err;
+}
+
+} // namespace
+} // namespace clitest

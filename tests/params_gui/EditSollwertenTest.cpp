@@ -241,6 +241,41 @@ private slots:
         w.subOpenen->trigger();
         QCOMPARE(dialogs.asked.back().text, QStringLiteral("This file is not a setpoint file."));
         QCOMPARE(SetpointValues[10], 12345);
+
+        // An entry typed but not confirmed with Enter: Par zenden sends it, as Enter takes it.
+        w.StringGrid1->setFocus();
+        w.SelectCell(1, 10);
+        f.Type(QStringLiteral("55"));
+        QVERIFY(w.Editing());
+        auto pending = modal_windows::ClickWhenEnabled(QStringLiteral("FormSchrijfParSoll"), QStringLiteral("CmdOK"), kWaitMs);
+        w.subParZenden->trigger();
+        QVERIFY(pending->acted && !pending->expired);
+        QCOMPARE(SetpointValues[10], 5500);
+        QCOMPARE(f.h.sim.setpoint(0, 10).value_or(0), 5500);
+        QVERIFY(!w.Editing());
+        // Printing takes it over too.
+        w.StringGrid1->setFocus();
+        w.SelectCell(1, 12);
+        f.Type(QStringLiteral("3"));
+        w.subAfdrukken->trigger();
+        QCOMPARE(SetpointValues[12], 300);
+        // One that cannot be read is refused as Enter refuses it: nothing is sent, and closing
+        // does not go ahead over it; the old value is back, so closing again does.
+        w.StringGrid1->setFocus();
+        w.SelectCell(1, 13);
+        f.Type(QStringLiteral("1-2"));
+        f.h.sim.clearLog();
+        w.subParZenden->trigger();
+        QCOMPARE(w.Panel1->text(), QStringLiteral("Invalid entry!"));
+        QVERIFY(f.h.Requests().empty());
+        QCOMPARE(f.EditorText(), QStringLiteral("-0,13"));
+        f.Type(QStringLiteral("1-2"));
+        w.close();
+        QVERIFY(w.isVisible());
+        QCOMPARE(SetpointValues[13], -13);
+        w.close();
+        QVERIFY(!w.isVisible());
+        QCOMPARE(SetpointValues[13], -13);
     }
 };
 

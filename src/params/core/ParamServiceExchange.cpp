@@ -20,12 +20,16 @@ TParamServiceExchange::TParamServiceExchange(TZBComm* Port)
     KT750ZendServiceParameter.OnCommError = error;
     KT750ServiceBerPar.OnCommError = error;
     // A port that closes under an outstanding request drops it without a reply.
-    auto closed = [this](TObject*) {
+    KT750ZendServiceParameter.OnDeactivate = [this](TObject*) {
+        if (!busy_)
+            return;
+        WriteOutcomeUnknown();
+        Done(TPanelText::Of(CommErrorText), true);
+    };
+    KT750ServiceBerPar.OnDeactivate = [this](TObject*) {
         if (busy_)
             Done(TPanelText::Of(CommErrorText), true);
     };
-    KT750ZendServiceParameter.OnDeactivate = closed;
-    KT750ServiceBerPar.OnDeactivate = closed;
     SetZBComm(Port);
 }
 
@@ -90,8 +94,16 @@ void TParamServiceExchange::KT750ZendServiceParameterCommResult(TObject*, TMemor
         ParametersSentNotLoaded = true;
         Done(TPanelText::Of(WrittenText), false);
     } else {
+        WriteOutcomeUnknown();
         Done(TPanelText::Of(CommErrorText), true);
     }
+}
+
+void TParamServiceExchange::WriteOutcomeUnknown()
+{
+    // The request went out; the controller may have stored the value without our hearing it, so
+    // the close check must still warn that it is not computed.
+    ParametersSentNotLoaded = true;
 }
 
 void TParamServiceExchange::KT750ServiceBerParCommResult(TObject*, TMemoryStream& Result)
@@ -106,10 +118,12 @@ void TParamServiceExchange::KT750ServiceBerParCommResult(TObject*, TMemoryStream
         Done(TPanelText::Of(ComputeFailedBeforeText, reply.Report, ComputeFailedAfterText), true);
 }
 
-void TParamServiceExchange::KT750ZendServiceParameterCommError(TObject*, TCommError& CommError, TMemoryStream&)
+void TParamServiceExchange::KT750ZendServiceParameterCommError(TObject* Sender, TCommError& CommError, TMemoryStream&)
 {
     if (!busy_)
         return;
+    if (Sender == &KT750ZendServiceParameter)
+        WriteOutcomeUnknown();
     // Any failure other than a time-out is a communication error: the line must not go on
     // saying the value is being sent.
     Done(TPanelText::Of(CommError.Code == ecTimeout ? TimeoutText : CommErrorText), true);

@@ -205,7 +205,8 @@ private slots:
             QStringLiteral("FormEditParam"), [](QWidget*) { return true; },
             [&](QWidget* editor) {
                 FormEditParam->subErrorNummers->trigger();
-                active = QTest::qWaitForWindowActive(&help);
+                active = QTest::qWaitForWindowActive(&help) &&
+                         QTest::qWaitFor([&help] { return help.RichEdit1->hasFocus(); });
                 help.RichEdit1->verticalScrollBar()->setValue(0);
                 QTest::keyClick(help.windowHandle(), Qt::Key_PageDown);
                 scrolledTo = help.RichEdit1->verticalScrollBar()->value();

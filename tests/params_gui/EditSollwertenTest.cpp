@@ -243,7 +243,12 @@ private slots:
         QCOMPARE(SetpointValues[10], 12345);
 
         // An entry typed but not confirmed with Enter: Par zenden sends it, as Enter takes it.
-        w.StringGrid1->setFocus();
+        auto focusGrid = [&w] {
+            w.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&w));
+            w.StringGrid1->setFocus();
+        };
+        focusGrid();
         w.SelectCell(1, 10);
         f.Type(QStringLiteral("55"));
         QVERIFY(w.Editing());
@@ -254,14 +259,14 @@ private slots:
         QCOMPARE(f.h.sim.setpoint(0, 10).value_or(0), 5500);
         QVERIFY(!w.Editing());
         // Printing takes it over too.
-        w.StringGrid1->setFocus();
+        focusGrid();
         w.SelectCell(1, 12);
         f.Type(QStringLiteral("3"));
         w.subAfdrukken->trigger();
         QCOMPARE(SetpointValues[12], 300);
         // One that cannot be read is refused as Enter refuses it: nothing is sent, and closing
         // does not go ahead over it; the old value is back, so closing again does.
-        w.StringGrid1->setFocus();
+        focusGrid();
         w.SelectCell(1, 13);
         f.Type(QStringLiteral("1-2"));
         f.h.sim.clearLog();

@@ -20,16 +20,15 @@ TParamServiceExchange::TParamServiceExchange(TZBComm* Port)
     KT750ZendServiceParameter.OnCommError = error;
     KT750ServiceBerPar.OnCommError = error;
     // A port that closes under an outstanding request drops it without a reply.
-    KT750ZendServiceParameter.OnDeactivate = [this](TObject*) {
+    auto closed = [this](TObject*) {
         if (!busy_)
             return;
-        WriteOutcomeUnknown();
+        if (outstanding_ == &KT750ZendServiceParameter)
+            WriteOutcomeUnknown();
         Done(TPanelText::Of(CommErrorText), true);
     };
-    KT750ServiceBerPar.OnDeactivate = [this](TObject*) {
-        if (busy_)
-            Done(TPanelText::Of(CommErrorText), true);
-    };
+    KT750ZendServiceParameter.OnDeactivate = closed;
+    KT750ServiceBerPar.OnDeactivate = closed;
     SetZBComm(Port);
 }
 
@@ -60,6 +59,7 @@ bool TParamServiceExchange::Send(TKT750Protocol& Component, const std::string& R
         return false;
     }
     busy_ = true;
+    outstanding_ = &Component;
     status_ = TPanelText::Of(BusyText);
     red_ = false;
     Component.SetASCIIProtocol(Request);
@@ -80,6 +80,7 @@ void TParamServiceExchange::SetStatus(const TPanelText& Status, bool Red)
 void TParamServiceExchange::Done(const TPanelText& Status, bool Red)
 {
     busy_ = false;
+    outstanding_ = nullptr;
     SetStatus(Status, Red);
 }
 
@@ -118,11 +119,11 @@ void TParamServiceExchange::KT750ServiceBerParCommResult(TObject*, TMemoryStream
         Done(TPanelText::Of(ComputeFailedBeforeText, reply.Report, ComputeFailedAfterText), true);
 }
 
-void TParamServiceExchange::KT750ZendServiceParameterCommError(TObject* Sender, TCommError& CommError, TMemoryStream&)
+void TParamServiceExchange::KT750ZendServiceParameterCommError(TObject*, TCommError& CommError, TMemoryStream&)
 {
     if (!busy_)
         return;
-    if (Sender == &KT750ZendServiceParameter)
+    if (outstanding_ == &KT750ZendServiceParameter)
         WriteOutcomeUnknown();
     // Any failure other than a time-out is a communication error: the line must not go on
     // saying the value is being sent.

@@ -68,6 +68,7 @@ private:
     void WriteOutcomeUnknown();
 
     bool busy_ = false;
+    const TKT750Protocol* outstanding_ = nullptr; // the component whose request is out
     TPanelText status_;
     bool red_ = false;
 };

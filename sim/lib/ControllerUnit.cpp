@@ -78,6 +78,8 @@ std::string ControllerUnit::answerRead(const Command& command, Clock::time_point
     if (c == "rt" || c == "rh" || c == "rx") {
         if (!noArgs)
             return BadArgumentReply;
+        if (c == "rx" && !m_config.knowsSerialText)
+            return UnknownCommandReply;
         return Join(c, c == "rt" ? m_config.typeText : c == "rh" ? m_config.versionText : m_config.serialText);
     }
     if (c == "r0" || c == "r1" || c == "r2" || c == "r3" || c == "r8") {

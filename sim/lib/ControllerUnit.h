@@ -36,6 +36,7 @@ struct UnitConfig {
     std::string typeText = "KM40 V2.31";       // "rt"
     std::string versionText = "SW 2.31 2021-03-15"; // "rh"
     std::string serialText;                   // "rx"; empty: "SN 0047" followed by the unit number
+    bool knowsSerialText = true;              // older firmware answers "rx" with "er 1"
 };
 
 class ControllerUnit {

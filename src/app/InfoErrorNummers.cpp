@@ -1,5 +1,6 @@
 #include "app/InfoErrorNummers.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QFileInfo>
 #include <QShowEvent>
@@ -24,6 +25,7 @@ std::string ErrorHelpFileName(int LanguageIndex)
 
 TFormInfoErrorNummers::TFormInfoErrorNummers(QWidget* Parent)
     : QDialog(Parent, Qt::Window)
+    , home_(Parent)
 {
     setObjectName(QStringLiteral("FormInfoErrorNummers"));
     setWindowTitle(QStringLiteral("Error nummers"));
@@ -50,6 +52,19 @@ TFormInfoErrorNummers::~TFormInfoErrorNummers()
 
 void TFormInfoErrorNummers::ShowHelp()
 {
+    // A window shown modally (the parameter editor) blocks every window that is not its own. The
+    // help becomes the modal window's while it is open, so it can be scrolled, read and closed
+    // beside it; otherwise it belongs to the window it was created for.
+    QWidget* owner = QApplication::activeModalWidget();
+    if (!owner)
+        owner = home_;
+    if (owner && owner != this && parentWidget() != owner) {
+        const QRect frame = geometry();
+        const bool wasVisible = isVisible();
+        setParent(owner, windowFlags()); // hides the window
+        if (wasVisible)
+            setGeometry(frame);
+    }
     show();
     raise();
     activateWindow();

@@ -6,6 +6,8 @@
 
 #include <QDialog>
 
+#include <QPointer>
+
 #include <string>
 
 class QTextBrowser;
@@ -16,7 +18,8 @@ public:
     explicit TFormInfoErrorNummers(QWidget* Parent = nullptr);
     ~TFormInfoErrorNummers() override;
 
-    // Shows the window without blocking the main window, or brings it to the front.
+    // Shows the window without blocking the main window, or brings it to the front; opened from a
+    // modal window, it takes input while that window is open.
     void ShowHelp();
     void FormActivate();
 
@@ -27,6 +30,7 @@ protected:
     void showEvent(QShowEvent* Event) override;
 
 private:
+    QPointer<QWidget> home_; // the window it belongs to when no modal window is open
     // A page that failed to load is reported once, not at every activation.
     std::string failedPage_;
 };

@@ -97,7 +97,7 @@ void TFormOpties::FormActivate()
         CmdOK->setText(Text("CmdOK", "OK"));
         CmdCancel->setText(Text("CmdCancel", "Cancel"));
         ComboTaal->clear();
-        for (const std::string& item : SplitCommaText(LanguageFile.ReadString(Section, "TaalItems", "\"NE\",\"EN\",\"D\"")))
+        for (const std::string& item : SplitCommaText(LanguageFile.ReadString(Section, "TaalItems", "\"0\",\"1\",\"2\"")))
             ComboTaal->addItem(Latin1(item));
     }
     QString name = LabelTaal->text();

@@ -3,12 +3,15 @@
 #include "comm/PortNames.h"
 #include "comm/ZBPlatform.h"
 
+#include <exception>
 #include <stdexcept>
 
 namespace {
 
 // Replies longer than this are no answer of a unit.
 constexpr std::size_t MaxReplyLength = 100;
+
+constexpr const char* IdentificationCommands[] = {"rt", "rh", "rx"};
 
 bool echoes(const std::vector<uint8_t>& Reply, const char* Command)
 {
@@ -38,10 +41,13 @@ TDeviceSearch::TDeviceSearch(TZBComm& Port) : port_(Port)
         component->SetZBComm(&Port);
         component->SetProtocolFoot(TSequenceChar::scCR);
         component->SetTimeoutTime(0);
-        component->OnCommError = [this](TObject*, TCommError& error, TMemoryStream&) {
-            KT750ApparaatZoekenCommError(error);
-        };
     }
+    KT750ApparaatZoeken.OnCommError = [this](TObject*, TCommError& error, TMemoryStream&) {
+        KT750ApparaatZoekenCommError(error);
+    };
+    ASCIILeesTypeInfo.OnCommError = [this](TObject*, TCommError& error, TMemoryStream&) {
+        ASCIILeesTypeInfoCommError(error);
+    };
     KT750ApparaatZoeken.OnCommResult = [this](TObject*, TMemoryStream& result) {
         KT750ApparaatZoekenCommResult(result);
     };
@@ -58,10 +64,19 @@ void TDeviceSearch::SaveSettings()
 void TDeviceSearch::RestoreSettings()
 {
     state_ = TState::Idle;
-    port_.Close();
+    // The settings go back even when closing fails (the port counts as closed then), so the
+    // search's last settings never end up in application.ini; the failure is passed on after.
+    std::exception_ptr closeFailure;
+    try {
+        port_.Close();
+    } catch (...) {
+        closeFailure = std::current_exception();
+    }
     port_.SetBaudrate(savedBaudrate_);
     port_.SetFrameParitybit(savedParity_);
     port_.SetFrameStopbits(savedStopbits_);
+    if (closeFailure)
+        std::rethrow_exception(closeFailure);
 }
 
 void TDeviceSearch::SetOptions(const TOptions& Options)
@@ -172,8 +187,8 @@ void TDeviceSearch::KT750ApparaatZoekenCommResult(TMemoryStream& Result)
                        std::string(reply.begin(), reply.end() - 2) == expected;
     if (match) {
         identification_.clear();
-        sendIdentification("rt");
         identificationStep_ = 0;
+        sendIdentification(IdentificationCommands[0]);
     } else if (stopRequested_) {
         stopped();
     } else {
@@ -191,56 +206,57 @@ void TDeviceSearch::ASCIILeesTypeInfoCommResult(TMemoryStream& Result)
 {
     if (state_ != TState::Searching)
         return;
-    static constexpr const char* Commands[] = {"rt", "rh", "rx"};
-    // A unit whose identification does not echo its command is no unit we can talk to.
-    if (!echoes(Result.Bytes(), Commands[identificationStep_])) {
-        if (stopRequested_)
-            stopped();
-        else
-            nextStep();
+    // A refused or garbled reply (older firmware answers "er 1" to "rx") leaves its text empty: the
+    // unit answered its select, so it is listed all the same.
+    const std::vector<uint8_t>& reply = Result.Bytes();
+    identified(echoes(reply, IdentificationCommands[identificationStep_]) ? IdentificationReplyText(reply)
+                                                                           : std::string());
+}
+
+void TDeviceSearch::ASCIILeesTypeInfoCommError(TCommError& CommError)
+{
+    if (state_ != TState::Searching)
+        return;
+    if (lostLine(CommError))
+        return;
+    identified(std::string()); // no reply to this one: its text stays empty
+}
+
+void TDeviceSearch::identified(const std::string& Text)
+{
+    identification_ += identificationStep_ == 0 ? Text : "   " + Text;
+    // A stop requested meanwhile waits for the end of the identification: the unit is listed, and
+    // the pause on a find is where the search stops.
+    if (identificationStep_ < 2) {
+        sendIdentification(IdentificationCommands[++identificationStep_]);
         return;
     }
-    const std::string text = IdentificationReplyText(Result.Bytes());
-    switch (identificationStep_) {
-    case 0:
-        identification_ = text;
-        sendIdentification("rh");
-        identificationStep_ = 1;
-        break;
-    case 1:
-        identification_ += "   " + text;
-        if (stopRequested_) {
-            stopped();
-        } else {
-            sendIdentification("rx");
-            identificationStep_ = 2;
-        }
-        break;
-    default: {
-        identification_ += "   " + text;
-        TFoundDevice device;
-        device.Unit = unit_;
-        device.Identification = identification_;
-        device.Baudrate = port_.Baudrate();
-        device.Parity = port_.FrameParitybit();
-        device.Stopbits = port_.FrameStopbits();
-        found_.push_back(device);
-        state_ = TState::Found;
-        if (OnFound)
-            OnFound(device);
-        break;
-    }
-    }
+    TFoundDevice device;
+    device.Unit = unit_;
+    device.Identification = identification_;
+    device.Baudrate = port_.Baudrate();
+    device.Parity = port_.FrameParitybit();
+    device.Stopbits = port_.FrameStopbits();
+    found_.push_back(device);
+    state_ = TState::Found;
+    if (OnFound)
+        OnFound(device);
+}
+
+bool TDeviceSearch::lostLine(const TCommError& CommError)
+{
+    if (CommError.Code != ecSystemError || !IsDeviceGoneError(CommError.SystemError))
+        return false;
+    lineLost(SystemErrorDescription(CommError.SystemError));
+    return true;
 }
 
 void TDeviceSearch::KT750ApparaatZoekenCommError(TCommError& CommError)
 {
     if (state_ != TState::Searching)
         return;
-    if (CommError.Code == ecSystemError && IsDeviceGoneError(CommError.SystemError)) {
-        lineLost(SystemErrorDescription(CommError.SystemError));
+    if (lostLine(CommError))
         return;
-    }
     if (stopRequested_)
         stopped();
     else

@@ -1,12 +1,14 @@
 #pragma once
 // The device search: steps through unit numbers 0..31 at every baud rate from 9600 to 57600 bit/s,
 // optionally through the parities and stop-bit counts too, sends "sc n" to each combination and
-// identifies every unit that echoes it ("rt", "rh", "rx"). It drives the port directly: the
+// identifies every unit that echoes it ("rt", "rh", "rx"; a refused identification reply gives an
+// empty text, the unit is listed all the same). It drives the port directly: the
 // settings change on the open line between probes. The search window and kmt40-cli both run it.
 //
 // One request is outstanding at a time; each reply or error makes the next step. The search pauses
 // on every find (Continue goes on with the next combination), stops after a reply once a stop was
-// requested, and ends after the last baud rate.
+// requested (an identification under way is finished first and its unit listed: the pause on that
+// find is the stop), and ends after the last baud rate.
 
 #include "comm/FoundDevice.h"
 #include "comm/KT750Protocol.h"
@@ -33,7 +35,8 @@ public:
 
     // Remembers the port's baud rate, parity and stop bits (the window does so when it opens).
     void SaveSettings();
-    // Closes the port and puts the remembered settings back.
+    // Closes the port and puts the remembered settings back, also when closing fails (whose
+    // exception is passed on afterwards).
     void RestoreSettings();
 
     void SetOptions(const TOptions& Options);
@@ -67,8 +70,8 @@ public:
     void INC_ApparaatZoeken();
     void KT750ApparaatZoekenCommResult(TMemoryStream& Result);
     void ASCIILeesTypeInfoCommResult(TMemoryStream& Result);
-    // Shared by both components.
     void KT750ApparaatZoekenCommError(TCommError& CommError);
+    void ASCIILeesTypeInfoCommError(TCommError& CommError);
 
     TKT750Protocol KT750ApparaatZoeken; // "sc n"
     TKT750Protocol ASCIILeesTypeInfo;   // "rt", "rh", "rx"
@@ -79,6 +82,10 @@ private:
     void stopped();
     void lineLost(const std::string& Reason);
     void sendIdentification(const char* Command);
+    // One identification reply's text (empty when refused or missing); after "rx" the unit is listed.
+    void identified(const std::string& Text);
+    // A device-gone error ends the search; true when it did.
+    bool lostLine(const TCommError& CommError);
     // Runs a step from an event handler: a failing port ends the search instead of escaping.
     void nextStep();
 

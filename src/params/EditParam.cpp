@@ -302,7 +302,8 @@ void TFormEditParam::FormActivate()
     StringGrid1->setAccessibleName(windowTitle());
     LoadTree();
     SetTransferItemsEnabled(port_ && port_->Active());
-    ParametersSentNotLoaded = false;
+    // ParametersSentNotLoaded stays as it is: a value sent in an earlier session and not computed
+    // since is still not computed.
 }
 
 void TFormEditParam::RefreshComparison()
@@ -381,8 +382,8 @@ void TFormEditParam::LoadTree()
     TreeView1->clear();
     const std::string fileName = TreeFileName(LanguageIndex);
     TMenuTree tree = LoadMenuTree(ProgramDir + fileName);
-    const bool missing = tree.ErrorKind == "EFileOpenError";
-    if (!tree.Ok() && !missing)
+    // A file that exists but cannot be read is reported; only a missing one falls back silently.
+    if (!tree.Ok() && !tree.Missing)
         AppDialogs().ShowError(this, Latin1(tree.ErrorKind + " error raised, with message : " + tree.ErrorMessage));
     if (tree.Nodes.empty()) {
         // No menu to select: offer every menu of the menu map under their numbers instead.

@@ -1,6 +1,7 @@
 #include "params/EditSollwerten.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -261,20 +262,50 @@ void TFormEditSollwerten::StringGrid1Escape()
     Panel1->clear();
 }
 
+bool TFormEditSollwerten::StoreEntry(int Setpoint, const QString& Text)
+{
+    const int32_t value = ParseSetpointEntry(Text.toLatin1().toStdString(), PositionDecimals());
+    if (value == ParseFormatError || value == ParseRangeError) {
+        ShowSetpoint(Setpoint);
+        Panel1->setText(Latin1(msgSollwertOngeldig_));
+        return false;
+    }
+    Panel1->clear();
+    SetpointValues[static_cast<std::size_t>(Setpoint)] = value;
+    ShowSetpoint(Setpoint);
+    return true;
+}
+
+bool TFormEditSollwerten::TakeOverPendingEntry()
+{
+    const QLineEdit* editor = CellEditor();
+    if (!editor)
+        return true;
+    const int setpoint = CurrentSetpoint();
+    // An edit opened but left as it was changes nothing, even for a stored value outside what
+    // can be typed.
+    const bool unchanged = editor->text() == Cell(CurrentColumn(), CurrentRow());
+    if (!unchanged && !StoreEntry(setpoint, editor->text()))
+        return false;
+    StringGrid1->CloseCellEditor();
+    return true;
+}
+
+void TFormEditSollwerten::closeEvent(QCloseEvent* Event)
+{
+    if (!TakeOverPendingEntry()) {
+        Event->ignore();
+        return;
+    }
+    QDialog::closeEvent(Event);
+}
+
 void TFormEditSollwerten::StringGrid1Enter()
 {
     const int setpoint = CurrentSetpoint();
     const QLineEdit* editor = CellEditor();
-    const QString text = editor ? editor->text() : Cell(CurrentColumn(), CurrentRow());
-    const int32_t value = ParseSetpointEntry(text.toLatin1().toStdString(), PositionDecimals());
-    if (value == ParseFormatError || value == ParseRangeError) {
-        ShowSetpoint(setpoint);
-        Panel1->setText(Latin1(msgSollwertOngeldig_));
+    if (!StoreEntry(setpoint, editor ? editor->text() : Cell(CurrentColumn(), CurrentRow())))
         return;
-    }
-    Panel1->clear();
-    SetpointValues[static_cast<std::size_t>(setpoint)] = value;
-    ShowSetpoint(setpoint);
     if (CurrentRow() < SetpointsPerColumn) {
         StringGrid1->CloseCellEditor();
         SelectCell(CurrentColumn(), CurrentRow() + 1);
@@ -290,11 +321,15 @@ void TFormEditSollwerten::subOpenenClick()
 
 void TFormEditSollwerten::subOpslaanAlsClick()
 {
+    if (!TakeOverPendingEntry())
+        return;
     SaveSetpointFileCommand(this, AppDialogs());
 }
 
 void TFormEditSollwerten::subAfdrukkenClick()
 {
+    if (!TakeOverPendingEntry())
+        return;
     const bool print = SetpointSource != TSetpointSource::None ||
                        (LanguageLoaded && AskWarning(this, "Afdrukken", "AfdrukMsg_") == QMessageBox::Yes);
     if (print && FormMain && FormMain->Windows.SetpointPrintout)
@@ -320,6 +355,8 @@ void TFormEditSollwerten::subParOntvangenClick()
 
 void TFormEditSollwerten::subParZendenClick()
 {
+    if (!TakeOverPendingEntry())
+        return;
     const bool send = SetpointSource != TSetpointSource::None ||
                       (LanguageLoaded && AskWarning(this, Section, "ZendMsg_") == QMessageBox::Yes);
     if (send && FormSchrijfParSoll) {

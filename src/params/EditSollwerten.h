@@ -64,11 +64,20 @@ public:
     TSetpointGrid* StringGrid1 = nullptr;
     QLabel* Panel1 = nullptr;
 
+    // An entry typed but not yet confirmed with Enter, before a command uses the values: taken over
+    // as Enter would take it (the edit ends), or refused with the refusal text, which returns false
+    // so the command does nothing.
+    bool TakeOverPendingEntry();
+
 protected:
     void showEvent(QShowEvent* Event) override;
+    void closeEvent(QCloseEvent* Event) override;
 
 private:
     void BuildMenu();
+    // Stores Text as the setpoint when it is a valid entry; otherwise shows the stored value again
+    // with the refusal text. True when stored.
+    bool StoreEntry(int Setpoint, const QString& Text);
     void ApplyTexts();
     // The setpoint the current cell shows (1..48).
     int CurrentSetpoint() const;

@@ -227,6 +227,10 @@ bool TFormParamService::TestIngave()
     exchange_.SetStatus({}, false);
     int32_t value = 0;
     if (optionParameter_) {
+        // A value outside the option list opens with nothing selected; unless the user picks an
+        // entry, the value stays what it was (never -1).
+        if (ComboParData->currentIndex() < 0)
+            return true;
         value = ComboParData->currentIndex();
     } else {
         const TEntryValue entry = CheckEntry(MaskEditParData->text().toLatin1().toStdString(), limits_);
@@ -256,6 +260,12 @@ void TFormParamService::CmdZendenClick()
 {
     if (!TestIngave())
         return;
+    if (optionParameter_ && ComboParData->currentIndex() < 0) {
+        // No entry picked: there is no option to send.
+        exchange_.SetStatus(TPanelText::Of(TParamServiceExchange::OutOfRangeText), true);
+        ComboParData->setFocus();
+        return;
+    }
     exchange_.SendValue(number_, ParameterValues[static_cast<std::size_t>(number_)]);
 }
 

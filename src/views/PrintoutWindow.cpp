@@ -111,11 +111,12 @@ void TPrintoutWindow::showEvent(QShowEvent* Event)
 void TPrintoutWindow::FormActivate()
 {
     pageWord_.clear();
+    // The fields always start from the settings: OK stores them back, so fields left empty would
+    // wipe the stored company, type and serial number.
+    EditFirma->setText(Latin1(ProgramSettings.Firma));
+    EditType->setText(Latin1(ProgramSettings.Type));
+    EditSn->setText(Latin1(ProgramSettings.Sn));
     if (!LanguageLoaded) {
-        // Without texts nothing is taken from the settings: the fields start empty.
-        EditFirma->clear();
-        EditType->clear();
-        EditSn->clear();
         ApplyPrintoutTexts();
         return;
     }
@@ -126,9 +127,6 @@ void TPrintoutWindow::FormActivate()
     CmdOK->setText(Text("CmdOK", "OK"));
     CmdCancel->setText(Text("CmdCancel", "Annuleren"));
     CmdPdf->setText(Text("CmdPdf", "PDF..."));
-    EditFirma->setText(Latin1(ProgramSettings.Firma));
-    EditType->setText(Latin1(ProgramSettings.Type));
-    EditSn->setText(Latin1(ProgramSettings.Sn));
     pageWord_ = LanguageFile.ReadString(Section, "TekstPagina", "P");
     ApplyPrintoutTexts();
 }

@@ -1,5 +1,6 @@
 // The help pages' rich-text reader: what it keeps of a page, and damaged input.
 #include "app/core/RtfReader.h"
+#include "Utf8Check.h"
 
 #include <gtest/gtest.h>
 
@@ -74,6 +75,34 @@ TEST(RtfReader, DamagedInputEndsInAnErrorOrTheTextReadSoFar)
     ASSERT_TRUE(bin.Ok);
     EXPECT_EQ(AllText(bin.Document), "axb\n"); // the four bytes after \\bin4 are skipped unread
     EXPECT_TRUE(ParseRtf("{\\rtf1 }}}}}\\u-4000000000 \\fs99999999999 \\cf-3 x").Ok);
+}
+
+TEST(RtfReader, CharactersOutsideTheBasicPlaneAreOneUtf8Sequence)
+{
+    const std::string smiley = "\xf0\x9f\x98\x8a"; // U+1F60A
+    const std::string replacement = "\xef\xbf\xbd";
+    const struct {
+        const char* Rtf;
+        std::string Text;
+    } cases[] = {
+        {"{\\rtf1 \\u-10179?\\u-8694?}", smiley + "\n"},
+        {"{\\rtf1 a\\uc2 \\u-10179??\\u-8694??b}", "a" + smiley + "b\n"}, // \\ucN skips across the pair
+        {"{\\rtf1 \\uc0 \\u55357\\u56842 .}", smiley + ".\n"},
+        {"{\\rtf1 \\u-10179?x}", replacement + "x\n"},                  // a high half alone
+        {"{\\rtf1 \\u-8694?x}", replacement + "x\n"},                   // a low half alone
+        {"{\\rtf1 \\u-10179?\\u-10179?\\u-8694?}", replacement + smiley + "\n"},
+        {"{\\rtf1 \\u-10179?\\par x\\u-10179?}", replacement + "\nx" + replacement + "\n"},
+        {"{\\rtf1 {\\u-10179?}\\u-8694?}", replacement + replacement + "\n"}, // split by a group
+    };
+    for (const auto& c : cases) {
+        const TRtfResult r = ParseRtf(c.Rtf);
+        ASSERT_TRUE(r.Ok) << c.Rtf;
+        EXPECT_EQ(AllText(r.Document), c.Text) << c.Rtf;
+        for (const TRtfParagraph& paragraph : r.Document.Paragraphs)
+            for (const TRtfRun& run : paragraph.Runs)
+                EXPECT_TRUE(IsValidUtf8(run.Text)) << c.Rtf;
+    }
+    EXPECT_FALSE(IsValidUtf8("\xed\xa0\xbd")); // the old output for a half: the check would see it
 }
 
 TEST(RtfReader, TheShippedHelpPagesRead)

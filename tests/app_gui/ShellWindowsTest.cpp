@@ -3,6 +3,7 @@
 // desktop, and the help pages of each language.
 
 #include "FakeDialogs.h"
+#include "ModalWindows.h"
 #include "TempProgramDir.h"
 #include "app/About.h"
 #include "app/InfoErrorNummers.h"
@@ -22,6 +23,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTest>
 #include <QTextBlock>
@@ -124,6 +126,15 @@ private slots:
         options.ComboTaal->setCurrentIndex(0);
         QTest::mouseClick(options.CmdCancel, Qt::LeftButton);
         QCOMPARE(LanguageIndex, 2);
+
+        // A language file without a list of languages: the entries are the language numbers.
+        LanguageFile.LoadFromText("[Opties]\r\nCaption=Options\r\n");
+        options.show();
+        QCOMPARE(options.ComboTaal->count(), 3);
+        QCOMPARE(options.ComboTaal->itemText(0), QStringLiteral("0"));
+        QCOMPARE(options.ComboTaal->itemText(2), QStringLiteral("2"));
+        QCOMPARE(options.ComboTaal->currentIndex(), 2);
+        QTest::mouseClick(options.CmdCancel, Qt::LeftButton);
     }
 
     void aboutShowsTheVersionOnceAndOpensTheAddress()
@@ -180,6 +191,41 @@ private slots:
         QCOMPARE(f.dialogs.count(FakeDialogs::Kind::Error), 1);
         QVERIFY(f.dialogs.asked.back().text.startsWith(QStringLiteral("ERtfFormatError error raised, with message : ")));
         QVERIFY(HelpText().startsWith(QStringLiteral("KM40/KM41 foutnummers")));
+        help.close();
+    }
+
+    void errorHelpOpenedFromTheModalParameterEditorTakesInput()
+    {
+        Fixture f;
+        TFormInfoErrorNummers& help = *FormInfoErrorNummers;
+        bool active = false;
+        int scrolledTo = -1;
+        bool closedBesideTheEditor = false;
+        auto fromEditor = modal_windows::When(
+            QStringLiteral("FormEditParam"), [](QWidget*) { return true; },
+            [&](QWidget* editor) {
+                FormEditParam->subErrorNummers->trigger();
+                active = QTest::qWaitForWindowActive(&help) &&
+                         QTest::qWaitFor([&help] { return help.RichEdit1->hasFocus(); });
+                help.RichEdit1->verticalScrollBar()->setValue(0);
+                QTest::keyClick(help.windowHandle(), Qt::Key_PageDown);
+                scrolledTo = help.RichEdit1->verticalScrollBar()->value();
+                QTest::keyClick(help.windowHandle(), Qt::Key_Escape);
+                closedBesideTheEditor = !help.isVisible() && editor->isVisible();
+                editor->close();
+            },
+            120000);
+        f.main->Par11->trigger();
+        QVERIFY(fromEditor->acted && !fromEditor->expired);
+        QVERIFY(active);
+        QVERIFY2(scrolledTo > 0, "the help window took no key while the editor was open");
+        QVERIFY(closedBesideTheEditor);
+        QVERIFY(HelpText().startsWith(QStringLiteral("KM40/KM41 error numbers")));
+
+        // From the main window it is the main window's again.
+        f.main->Errno1->trigger();
+        QVERIFY(help.isVisible());
+        QCOMPARE(help.parentWidget(), f.main.get());
         help.close();
     }
 };

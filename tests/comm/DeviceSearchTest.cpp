@@ -8,6 +8,7 @@
 #include "comm/ZBPlatform.h"
 
 #include <cerrno>
+#include <functional>
 #include <map>
 
 using namespace commtest;
@@ -37,6 +38,8 @@ struct FakeBus {
     std::map<int, Unit> units;
     std::vector<Probe> probes;
     int selected = -1;
+    // Called in the line's thread with each request text before the selected unit answers it.
+    std::function<void(const std::string&)> beforeReply;
 
     void install(zbserial::FakeSerialLine& line)
     {
@@ -54,6 +57,8 @@ struct FakeBus {
             if (unit == units.end() || unit->second.baud != probe.baud || unit->second.parity != probe.parity ||
                 unit->second.stopbits != probe.stopbits)
                 return;
+            if (beforeReply)
+                beforeReply(text);
             auto reply = unit->second.replies.find(text);
             if (reply != unit->second.replies.end())
                 l.Feed(reply->second);
@@ -126,7 +131,7 @@ TEST(DeviceSearch, BothAutoOptionsProbeEachUnitSixWaysAndEveryBaudRateOnce)
     EXPECT_EQ(run.search.State(), TDeviceSearch::TState::Finished);
 }
 
-TEST(DeviceSearch, AsComKeepsTheSavedFrameOver160ProbesAndListsOnlySoundUnits)
+TEST(DeviceSearch, AsComKeepsTheSavedFrameOver160ProbesAndListsEveryUnitThatAnswersItsSelect)
 {
     TDeviceSearch::TOptions options; // 9600 start, parity and stop bits "als COM"
     FakePort* fake = nullptr;
@@ -140,7 +145,11 @@ TEST(DeviceSearch, AsComKeepsTheSavedFrameOver160ProbesAndListsOnlySoundUnits)
     run.bus.addUnit(7, 9600, 'E', 1, "sc 8\r\n");           // wrong echo
     run.bus.addUnit(8, 9600, 'E', 1, "\x01\xff" "garbage"); // garbage
     run.bus.addUnit(9, 9600, 'E', 1, "sc 9" + std::string(120, '0') + "\r\n"); // over-long
-    run.bus.units[10] = {28800, 'E', 1, {{"sc 10", "sc 10\r\n"}, {"rt", "xx KM40\r\n"}}}; // wrong identification echo
+    // Listed with what it could tell: a wrong identification echo and silence give empty texts,
+    // older firmware refuses "rx".
+    run.bus.units[10] = {28800, 'E', 1, {{"sc 10", "sc 10\r\n"}, {"rt", "xx KM40\r\n"}}};
+    run.bus.addUnit(11, 38400, 'E', 1);
+    run.bus.units[11].replies["rx"] = "er 1\r\n";
     run.runToEnd();
 
     EXPECT_EQ(run.bus.probes.size(), 160u);
@@ -148,15 +157,69 @@ TEST(DeviceSearch, AsComKeepsTheSavedFrameOver160ProbesAndListsOnlySoundUnits)
         EXPECT_EQ(p.parity, 'E');
         EXPECT_EQ(p.stopbits, 1);
     }
-    ASSERT_EQ(run.search.Found().size(), 2u);
+    ASSERT_EQ(run.search.Found().size(), 4u);
     EXPECT_EQ(FoundDeviceCsvLine(FoundDeviceTexts(run.search.Found()[0])), "05,KM40   SW 2.31   SN 5,19200,Even,1\n");
-    EXPECT_EQ(FoundDeviceCsvLine(FoundDeviceTexts(run.search.Found()[1])), "31,KM40   SW 2.31   SN 31,57600,Even,1\n");
+    EXPECT_EQ(FoundDeviceCsvLine(FoundDeviceTexts(run.search.Found()[1])), "10,      ,28800,Even,1\n");
+    EXPECT_EQ(FoundDeviceCsvLine(FoundDeviceTexts(run.search.Found()[2])), "11,KM40   SW 2.31   ,38400,Even,1\n");
+    EXPECT_EQ(FoundDeviceCsvLine(FoundDeviceTexts(run.search.Found()[3])), "31,KM40   SW 2.31   SN 31,57600,Even,1\n");
     EXPECT_EQ(run.finished, 1);
     EXPECT_TRUE(fake->port.Active());
     // Cancel: port closed, the settings of the start back.
     run.search.RestoreSettings();
     EXPECT_FALSE(fake->port.Active());
     EXPECT_EQ(fake->port.Baudrate(), TBaudrate::br9600);
+}
+
+TEST(DeviceSearch, StopDuringAnIdentificationListsThatUnitFirstAndContinueGoesOnAfterIt)
+{
+    TDeviceSearch::TOptions options;
+    options.HighestUnit = 3;
+    SearchRun run(options);
+    run.bus.addUnit(1, 9600, 'E', 1);
+    run.fake.port.SetFrameParitybit(TParityBit::Even);
+    std::vector<int> foundUnits;
+    run.search.OnFound = [&](const TFoundDevice& device) { foundUnits.push_back(device.Unit); };
+    // Stop is pressed while "rt" is outstanding: the handler of that reply sees it requested.
+    run.bus.beforeReply = [&](const std::string& text) {
+        if (text == "rt")
+            run.fake.ui.post([&] { run.search.RequestStop(); });
+    };
+    run.search.SaveSettings();
+    run.search.Start();
+    ASSERT_TRUE(run.fake.until([&] { return run.search.State() != TDeviceSearch::TState::Searching; }));
+    EXPECT_EQ(run.search.State(), TDeviceSearch::TState::Found);
+    EXPECT_EQ(foundUnits, std::vector<int>{1});
+    ASSERT_EQ(run.search.Found().size(), 1u);
+    EXPECT_EQ(run.search.Found()[0].Identification, "KM40   SW 2.31   SN 1");
+    EXPECT_EQ(run.bus.probes.size(), 2u);
+    run.search.Continue();
+    ASSERT_TRUE(run.fake.until([&] { return run.finished > 0; }));
+    EXPECT_EQ(run.bus.probes[2].frame, "sc 2");
+}
+
+TEST(DeviceSearch, CancelPutsTheSettingsBackWhenClosingFails)
+{
+    TDeviceSearch::TOptions options;
+    options.AutoParity = true;
+    options.AutoStopbits = true;
+    options.StartBaudrate = TBaudrate::br19200;
+    SearchRun run(options);
+    run.fake.port.SetBaudrate(TBaudrate::br9600);
+    run.fake.port.SetFrameParitybit(TParityBit::Even);
+    run.fake.port.SetFrameStopbits(TStopBit::sb_2);
+    run.search.SaveSettings();
+    run.search.Start();
+    run.search.RequestStop();
+    ASSERT_TRUE(run.fake.until([&] { return run.search.State() == TDeviceSearch::TState::Stopped; }));
+    ASSERT_EQ(run.fake.port.Baudrate(), TBaudrate::br19200);
+    ASSERT_EQ(run.fake.port.FrameParitybit(), TParityBit::None);
+    ASSERT_EQ(run.fake.port.FrameStopbits(), TStopBit::sb_1);
+    run.fake.line->Fail(zbserial::FakeSerialLine::Op::Close, EIO);
+    EXPECT_THROW(run.search.RestoreSettings(), ECommHandleError);
+    EXPECT_FALSE(run.fake.port.Active());
+    EXPECT_EQ(run.fake.port.Baudrate(), TBaudrate::br9600);
+    EXPECT_EQ(run.fake.port.FrameParitybit(), TParityBit::Even);
+    EXPECT_EQ(run.fake.port.FrameStopbits(), TStopBit::sb_2);
 }
 
 TEST(DeviceSearch, StopTakesEffectAtTheNextReplyAndContinueGoesOnFromThere)

@@ -27,6 +27,14 @@ km4x::UnitConfig UnitAt(int number, int baud, int stopbits)
     return unit;
 }
 
+// Older firmware: "rx" is answered "er 1".
+km4x::UnitConfig UnitWithoutSerialText(int number, int baud, int stopbits)
+{
+    km4x::UnitConfig unit = UnitAt(number, baud, stopbits);
+    unit.knowsSerialText = false;
+    return unit;
+}
+
 const QString Ident3 = QStringLiteral("KM40 V2.31   SW 2.31 2021-03-15   SN 004703");
 
 QStringList Row(const TFormApparaatZoeken& w, int row)
@@ -54,7 +62,7 @@ private slots:
     void init()
     {
         h = std::make_unique<MainWindowHarness>(
-            std::vector<km4x::UnitConfig>{UnitAt(3, 9600, 1), UnitAt(5, 19200, 2), UnitAt(6, 38400, 1)}, 12, false);
+            std::vector<km4x::UnitConfig>{UnitAt(3, 9600, 1), UnitAt(5, 19200, 2), UnitWithoutSerialText(6, 38400, 1)}, 12, false);
         h->Dir().Copy(QStringLiteral("Taal1.ini"));
         h->WriteSettings(12, 1);
         TFormMain& form = h->CreateForm();
@@ -103,7 +111,9 @@ private slots:
         QCOMPARE(device::Background(w->Panel_stopbits_2), device::PolledColor);
         w->CmdVerder->click();
         waitForPanel(QStringLiteral("Device found!"));
-        QCOMPARE(Row(*w, 2).mid(0, 1), QStringList{QStringLiteral("06")});
+        // It refused "rx" and is listed all the same, that text empty (the CLI lists it too, below).
+        QCOMPARE(Row(*w, 2).mid(0, 2),
+                 (QStringList{QStringLiteral("06"), QStringLiteral("KM40 V2.31   SW 2.31 2021-03-15   ")}));
         w->CmdVerder->click();
         waitForPanel(QStringLiteral("Search finished."));
         QVERIFY(!w->CmdStop->isEnabled() && !w->CmdVerder->isEnabled());
@@ -121,6 +131,7 @@ private slots:
         QVERIFY2(saved.startsWith("unit,identification,baud,parity,stopbits\n03," + Ident3.toLatin1() + ",9600,Even,1\n"),
                  saved.constData());
         QCOMPARE(saved.count('\n'), 4);
+        QVERIFY2(saved.endsWith("\n06,KM40 V2.31   SW 2.31 2021-03-15   ,38400,Even,1\n"), saved.constData());
 
         // Cancel: the port closes with the settings it had when the window opened.
         w->CmdCancel->click();
@@ -167,6 +178,23 @@ private slots:
         QCOMPARE(form.ZBComm1.Baudrate(), TBaudrate::br19200);
         QCOMPARE(form.ZBComm1.FrameStopbits(), TStopBit::sb_2);
         QCOMPARE(form.ZBComm1.FrameParitybit(), TParityBit::Even);
+    }
+
+    void cancelPutsTheParityBackToo()
+    {
+        TFormMain& form = h->Form();
+        w->RB_parity_auto->click();
+        w->ComboBaudRate->setCurrentIndex(2); // 28800
+        w->CmdStartZoeken->click();
+        w->CmdStop->click();
+        waitForPanel(QStringLiteral("Stopped."));
+        QCOMPARE(form.ZBComm1.FrameParitybit(), TParityBit::None);
+        QCOMPARE(form.ZBComm1.Baudrate(), TBaudrate::br28800);
+        w->CmdCancel->click();
+        QVERIFY(!form.ZBComm1.Active());
+        QCOMPARE(form.ZBComm1.FrameParitybit(), TParityBit::Even);
+        QCOMPARE(form.ZBComm1.Baudrate(), TBaudrate::br9600);
+        QCOMPARE(form.ZBComm1.FrameStopbits(), TStopBit::sb_1);
     }
 
     void everyFindIsKeptBeyondTheDesignRows()

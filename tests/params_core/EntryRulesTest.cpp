@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 namespace {
 
 // Types Keys into a field as the dialog does, the caret at the end and nothing selected unless a
@@ -86,6 +88,22 @@ TEST(ParamEntry, TextsTheFilterCannotProduceAreRefusedNotMisread)
     EXPECT_EQ(CheckEntry("1-2", limits).Check, TEntryCheck::OutOfRange);
     EXPECT_EQ(CheckEntry("1a", limits).Check, TEntryCheck::OutOfRange);
     EXPECT_EQ(CheckEntry("1,5", TEntryLimits{0, 0, 99, 2}).Check, TEntryCheck::OutOfRange);
+}
+
+TEST(ParamEntry, DecimalsOfADamagedParameter203AreAnyNumberAndCostNothing)
+{
+    // Filling up 2147483647 decimals would take 2 GB; the check knows the length beforehand.
+    for (const int32_t decimals : {9, 1000, 2000000000, INT32_MAX}) {
+        const TEntryLimits limits{decimals, INT32_MIN, INT32_MAX, 8};
+        EXPECT_EQ(CheckEntry("1", limits).Check, TEntryCheck::TooManyDigits) << decimals;
+        EXPECT_EQ(CheckEntry("", limits).Check, TEntryCheck::TooManyDigits) << decimals;
+        EXPECT_EQ(CheckEntry("-0,5", limits).Check, TEntryCheck::TooManyDigits) << decimals;
+    }
+    // Negative decimals count as none.
+    EXPECT_EQ(CheckEntry("1234", TEntryLimits{INT32_MIN, 0, 9999, 4}).Value, 1234);
+    EXPECT_EQ(CheckEntry("1,5", TEntryLimits{-2, 0, 9999, 4}).Check, TEntryCheck::OutOfRange);
+    // Eight digits in all is still taken.
+    EXPECT_EQ(CheckEntry("1", TEntryLimits{7, 0, INT32_MAX, 8}).Value, 10000000);
 }
 
 TEST(SetpointEntry, KeysAndEnter)

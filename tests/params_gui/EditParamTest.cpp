@@ -199,6 +199,10 @@ private slots:
         QVERIFY(asked.text.startsWith(QStringLiteral("Parameter values have been sent to the \r\n")));
         for (const QString& line : asked.text.split(QStringLiteral("\r\n")))
             QVERIFY2(line.size() <= 42, qPrintable(line));
+        // Opened again, the editor still knows the value is not computed.
+        editor.hide();
+        Activate(editor);
+        QVERIFY(ParametersSentNotLoaded);
 
         // After the loader computed the set, closing asks nothing.
         auto loaded = modal_windows::When(
@@ -421,6 +425,19 @@ private slots:
         h.dir.Write(QStringLiteral("Tree1.txt"), "\r\n\r\n");
         reopen();
         QVERIFY(editor.TreeNode(9, 24));
+
+        // One that exists but cannot be read (reading this file fails, even for root): the error
+        // box, then the menus by number.
+        QVERIFY(QFile::remove(h.dir.File(QStringLiteral("Tree1.txt"))));
+        QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), h.dir.File(QStringLiteral("Tree1.txt"))));
+        reopen();
+        QCOMPARE(h.dialogs.count(FakeDialogs::Kind::Error), 1);
+        QCOMPARE(h.dialogs.asked.back().text,
+                 QStringLiteral("EFOpenError error raised, with message : Cannot open file \"") +
+                     h.dir.File(QStringLiteral("Tree1.txt")) + QStringLiteral("\""));
+        QVERIFY(editor.TreeNode(9, 24));
+        QVERIFY(QFile::remove(h.dir.File(QStringLiteral("Tree1.txt"))));
+        h.dialogs.asked.clear();
 
         // Too deep: the error is shown and the nodes before it stay.
         h.dir.Write(QStringLiteral("Tree1.txt"), "Root\r\n\tOne\r\n\tTwo\r\n\t\t\tToo deep\r\n\tNever\r\n");

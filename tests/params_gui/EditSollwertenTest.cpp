@@ -241,6 +241,50 @@ private slots:
         w.subOpenen->trigger();
         QCOMPARE(dialogs.asked.back().text, QStringLiteral("This file is not a setpoint file."));
         QCOMPARE(SetpointValues[10], 12345);
+
+        // An entry typed but not confirmed with Enter: Par zenden takes it over, as Enter would,
+        // before it hands the values to the write window (here the warning's No stops it there).
+        auto focusGrid = [&w] {
+            w.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&w));
+            w.StringGrid1->setFocus();
+        };
+        focusGrid();
+        w.SelectCell(1, 10);
+        f.Type(QStringLiteral("55"));
+        QVERIFY(w.Editing());
+        SetpointSource = TSetpointSource::None;
+        dialogs.messageAnswers.push_back(QMessageBox::No);
+        const std::size_t questions = dialogs.asked.size();
+        w.subParZenden->trigger();
+        QCOMPARE(dialogs.asked.size(), questions + 1);
+        QCOMPARE(SetpointValues[10], 5500);
+        QCOMPARE(w.Cell(1, 10), QStringLiteral("55,00"));
+        QVERIFY(!w.Editing());
+        SetpointSource = TSetpointSource::File;
+        // Printing takes it over too.
+        focusGrid();
+        w.SelectCell(1, 12);
+        f.Type(QStringLiteral("3"));
+        w.subAfdrukken->trigger();
+        QCOMPARE(SetpointValues[12], 300);
+        // One that cannot be read is refused as Enter refuses it: nothing is sent, and closing
+        // does not go ahead over it; the old value is back, so closing again does.
+        focusGrid();
+        w.SelectCell(1, 13);
+        f.Type(QStringLiteral("1-2"));
+        f.h.sim.clearLog();
+        w.subParZenden->trigger();
+        QCOMPARE(w.Panel1->text(), QStringLiteral("Invalid entry!"));
+        QVERIFY(f.h.Requests().empty());
+        QCOMPARE(f.EditorText(), QStringLiteral("-0,13"));
+        f.Type(QStringLiteral("1-2"));
+        w.close();
+        QVERIFY(w.isVisible());
+        QCOMPARE(SetpointValues[13], -13);
+        w.close();
+        QVERIFY(!w.isVisible());
+        QCOMPARE(SetpointValues[13], -13);
     }
 };
 

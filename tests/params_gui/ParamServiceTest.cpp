@@ -192,11 +192,21 @@ private slots:
         QCOMPARE(d.ComboParData->count(), 4);
         QCOMPARE(d.ComboParData->itemText(2), QStringLiteral("2 - c"));
         QCOMPARE(d.ComboParData->currentIndex(), -1);
+        // Nothing picked: Send sends nothing, OK keeps the value as it was (never -1).
+        f.h.sim.clearLog();
+        QTest::mouseClick(d.CmdZenden, Qt::LeftButton);
+        QCOMPARE(d.StatusText(), QStringLiteral("T2"));
+        QVERIFY(IsRed(d.PanelService));
+        QVERIFY(!d.Busy());
+        QTest::mouseClick(d.CmdOK, Qt::LeftButton);
+        QVERIFY(!d.isVisible());
+        QCOMPARE(ParameterValues[33], 7);
+        QVERIFY(f.h.Requests().empty());
+        f.Open(33);
         QTest::mouseClick(d.CmdDefault, Qt::LeftButton);
         QCOMPARE(d.ComboParData->currentIndex(), 2);
-        d.ComboParData->setCurrentIndex(-1);
         QTest::mouseClick(d.CmdOK, Qt::LeftButton);
-        QCOMPARE(ParameterValues[33], -1);
+        QCOMPARE(ParameterValues[33], 2);
     }
 
     void writeAndComputeAgainstTheController()
@@ -236,19 +246,24 @@ private slots:
         QVERIFY(!ParametersSentNotLoaded);
         f.h.sim.refuseParameter(0, 30, false);
 
-        // A reply that does not repeat "wp" confirms nothing.
+        // A reply that does not repeat "wp" confirms nothing, but the controller may have stored
+        // the value: it counts as sent and not computed.
         f.h.sim.setFault(0, km4x::Fault::WrongEchoOnce, true);
         QTest::mouseClick(d.CmdZenden, Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(d.StatusText(), QStringLiteral("T5"), kWaitMs);
-        QVERIFY(!ParametersSentNotLoaded);
+        QVERIFY(ParametersSentNotLoaded);
         QVERIFY(AllButtonsEnabled(d));
+        ParametersSentNotLoaded = false;
 
-        // A silent controller: the time-out text, and the buttons are usable again.
+        // A silent controller: the time-out text, the buttons are usable again, and the value it
+        // may have stored counts as sent.
         f.h.sim.setFault(0, km4x::Fault::Silent, true);
         QTest::mouseClick(d.CmdZenden, Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(d.StatusText(), QStringLiteral("T0"), kWaitMs);
         QVERIFY(IsRed(d.PanelService));
         QVERIFY(AllButtonsEnabled(d));
+        QVERIFY(ParametersSentNotLoaded);
+        ParametersSentNotLoaded = false;
 
         // The port closed while "bp" is outstanding: a communication error, nothing hangs, and
         // sending is offered no more.
@@ -257,6 +272,7 @@ private slots:
         f.h.port.Close();
         QTRY_VERIFY_WITH_TIMEOUT(!d.Busy(), kWaitMs);
         QCOMPARE(d.StatusText(), QStringLiteral("T5"));
+        QVERIFY(!ParametersSentNotLoaded); // "bp" writes no value
         QVERIFY(d.CmdOK->isEnabled() && d.CmdCancel->isEnabled());
         QVERIFY(!d.CmdZenden->isEnabled() && !d.CmdBerPar->isEnabled());
         d.reject();

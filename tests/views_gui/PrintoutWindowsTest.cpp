@@ -120,11 +120,24 @@ private slots:
     void setpointsAndNoLanguageFile()
     {
         Fixture f(false);
+        ProgramSettings.Firma = "ACME";
+        ProgramSettings.Type = "Press 4";
         ProgramSettings.Sn = "kept";
         SetpointValues[7] = -1500;
         TFormAfdrukkenSoll window;
         window.show();
-        QCOMPARE(window.EditSn->text(), QString()); // without texts the fields start empty
+        // Without texts the fields still start from the settings, so OK (here with the print
+        // dialog cancelled) stores back what was there, not empty texts.
+        QCOMPARE(window.EditFirma->text(), QStringLiteral("ACME"));
+        QCOMPARE(window.EditType->text(), QStringLiteral("Press 4"));
+        QCOMPARE(window.EditSn->text(), QStringLiteral("kept"));
+        QTest::mouseClick(window.CmdOK, Qt::LeftButton);
+        QCOMPARE(f.dialogs.count(FakeDialogs::Kind::Print), 1);
+        QVERIFY(!window.isVisible());
+        QCOMPARE(ProgramSettings.Firma, std::string("ACME"));
+        QCOMPARE(ProgramSettings.Type, std::string("Press 4"));
+        QCOMPARE(ProgramSettings.Sn, std::string("kept"));
+        window.show();
         TRecordingCanvas canvas;
         window.Print(canvas);
         const std::vector<std::string> texts = Texts(canvas);

@@ -8,6 +8,8 @@
 
 namespace {
 
+constexpr uint32_t ReplacementCharacter = 0xFFFD;
+
 struct TState {
     bool Bold = false;
     bool Italic = false;
@@ -92,6 +94,7 @@ public:
             const char c = rtf_[pos_];
             if (c == '{') {
                 ++pos_;
+                FinishSurrogate();
                 if (stack_.size() >= static_cast<std::size_t>(MaxRtfNesting))
                     return Error("ERtfFormatError", "The file nests groups more than " +
                                                         std::to_string(MaxRtfNesting) + " deep.");
@@ -101,6 +104,7 @@ public:
             }
             if (c == '}') {
                 ++pos_;
+                FinishSurrogate();
                 if (stack_.empty())
                     break;
                 FinishColor();
@@ -127,6 +131,7 @@ public:
             }
             Text(Windows1252ToUnicode(static_cast<unsigned char>(c)));
         }
+        FinishSurrogate();
         // An unterminated file keeps the text read so far.
         if (doc_.Paragraphs.back().Runs.empty())
             doc_.Paragraphs.pop_back();
@@ -146,6 +151,7 @@ private:
 
     void Text(uint32_t Code)
     {
+        FinishSurrogate();
         if (state_.Skip || state_.ColorTable)
             return;
         std::vector<TRtfRun>& runs = doc_.Paragraphs.back().Runs;
@@ -166,6 +172,7 @@ private:
 
     void Paragraph()
     {
+        FinishSurrogate();
         if (state_.Skip || state_.ColorTable)
             return;
         doc_.Paragraphs.emplace_back();
@@ -278,7 +285,7 @@ private:
             if (code < 0)
                 code += 65536;
             if (code >= 0 && code <= 0x10FFFF)
-                Text(static_cast<uint32_t>(code));
+                Utf16Unit(static_cast<uint32_t>(code));
             skipChars_ = state_.SkipAfterUnicode;
             SkipFallback();
             return;
@@ -323,6 +330,33 @@ private:
             Text(0x201D);
     }
 
+    // A character outside the basic plane comes as two \\u words, a high and a low surrogate; they
+    // become one character. A half without its partner (a damaged file) becomes U+FFFD, so the
+    // text stays valid UTF-8.
+    void Utf16Unit(uint32_t Code)
+    {
+        const bool high = Code >= 0xD800 && Code <= 0xDBFF;
+        const bool low = Code >= 0xDC00 && Code <= 0xDFFF;
+        if (low && highSurrogate_) {
+            const uint32_t joined = 0x10000 + ((*highSurrogate_ - 0xD800) << 10) + (Code - 0xDC00);
+            highSurrogate_.reset();
+            Text(joined);
+        } else if (high) {
+            FinishSurrogate();
+            highSurrogate_ = Code;
+        } else {
+            Text(low ? ReplacementCharacter : Code);
+        }
+    }
+
+    void FinishSurrogate()
+    {
+        if (!highSurrogate_)
+            return;
+        highSurrogate_.reset();
+        Text(ReplacementCharacter);
+    }
+
     // The characters that stand for a \uN character in readers that do not know it.
     void SkipFallback()
     {
@@ -351,6 +385,7 @@ private:
     TRtfDocument doc_;
     std::optional<TRtfColor> color_;
     int skipChars_ = 0;
+    std::optional<uint32_t> highSurrogate_;
     bool startOfGroup_ = false;
 };
 

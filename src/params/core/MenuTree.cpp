@@ -96,8 +96,9 @@ TMenuTree LoadMenuTree(const std::string& path)
     const TReadResult read = ReadFileCapped(path, MaxTreeFileBytes, contents);
     if (read == TReadResult::Missing || read == TReadResult::Unreadable) {
         TMenuTree tree;
-        tree.ErrorKind = "EFileOpenError";
+        tree.ErrorKind = "EFOpenError";
         tree.ErrorMessage = "Cannot open file \"" + path + "\"";
+        tree.Missing = read == TReadResult::Missing;
         return tree;
     }
     return ParseMenuTree(contents);

@@ -23,6 +23,7 @@ struct TMenuTree {
     // A file that cannot be read or a line too deep stops the load; the nodes read before stay.
     std::string ErrorKind;    // "" when the whole file loaded
     std::string ErrorMessage;
+    bool Missing = false; // there is no such file: the editor falls back without an error box
     bool Ok() const { return ErrorKind.empty(); }
 };
 
@@ -31,5 +32,6 @@ std::string TreeFileName(int languageIndex);
 
 // Blank lines are skipped. Node levels nest as described above.
 TMenuTree ParseMenuTree(std::string_view text);
-// ParseMenuTree of the file's bytes; a missing or unreadable file gives no nodes and an error.
+// ParseMenuTree of the file's bytes; a missing or unreadable file gives no nodes and an error
+// (Missing tells the two apart).
 TMenuTree LoadMenuTree(const std::string& path);

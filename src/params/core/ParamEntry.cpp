@@ -4,6 +4,8 @@
 
 namespace {
 
+constexpr std::size_t MaxEntryDigits = 8;
+
 bool IsDigit(char c)
 {
     return c >= '0' && c <= '9';
@@ -100,26 +102,25 @@ TEntryValue CheckEntry(std::string_view Text, const TEntryLimits& Limits)
         negative = true;
     }
     const int32_t decimals = std::max<int32_t>(Limits.Decimals, 0);
-    std::size_t comma = t.find(',');
-    if (comma != std::string::npos && (decimals == 0 || t.size() - comma - 1 > static_cast<std::size_t>(decimals)))
+    const std::size_t comma = t.find(',');
+    const std::size_t typedDecimals = comma == std::string::npos ? 0 : t.size() - comma - 1;
+    if (comma != std::string::npos && (decimals == 0 || typedDecimals > static_cast<std::size_t>(decimals)))
         return result;
-    if (decimals > 0 && comma == std::string::npos) {
-        t += ',';
-        comma = t.size() - 1;
-    }
-    if (comma != std::string::npos) {
-        t.append(static_cast<std::size_t>(decimals) - (t.size() - comma - 1), '0');
-        t.erase(comma, 1);
-    }
-    if (t.size() > 8) {
+    // Decided on the length the filled-up text would have, before building it: the decimals of a
+    // damaged parameter 203 or 248 can be any 32-bit number.
+    const std::size_t integerDigits = comma == std::string::npos ? t.size() : comma;
+    if (integerDigits + static_cast<std::size_t>(decimals) > MaxEntryDigits) {
         result.Check = TEntryCheck::TooManyDigits;
         return result;
     }
+    if (comma != std::string::npos)
+        t.erase(comma, 1);
+    t.append(static_cast<std::size_t>(decimals) - typedDecimals, '0');
     if (!std::all_of(t.begin(), t.end(), IsDigit))
         return result;
     int32_t value = 0;
     for (char c : t)
-        value = value * 10 + (c - '0'); // at most eight digits: no overflow
+        value = value * 10 + (c - '0'); // at most MaxEntryDigits digits: no overflow
     if (negative)
         value = -value;
     if (value < Limits.Min || value > Limits.Max)

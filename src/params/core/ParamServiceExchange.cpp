@@ -21,8 +21,11 @@ TParamServiceExchange::TParamServiceExchange(TZBComm* Port)
     KT750ServiceBerPar.OnCommError = error;
     // A port that closes under an outstanding request drops it without a reply.
     auto closed = [this](TObject*) {
-        if (busy_)
-            Done(TPanelText::Of(CommErrorText), true);
+        if (!busy_)
+            return;
+        if (outstanding_ == &KT750ZendServiceParameter)
+            WriteOutcomeUnknown();
+        Done(TPanelText::Of(CommErrorText), true);
     };
     KT750ZendServiceParameter.OnDeactivate = closed;
     KT750ServiceBerPar.OnDeactivate = closed;
@@ -56,6 +59,7 @@ bool TParamServiceExchange::Send(TKT750Protocol& Component, const std::string& R
         return false;
     }
     busy_ = true;
+    outstanding_ = &Component;
     status_ = TPanelText::Of(BusyText);
     red_ = false;
     Component.SetASCIIProtocol(Request);
@@ -76,6 +80,7 @@ void TParamServiceExchange::SetStatus(const TPanelText& Status, bool Red)
 void TParamServiceExchange::Done(const TPanelText& Status, bool Red)
 {
     busy_ = false;
+    outstanding_ = nullptr;
     SetStatus(Status, Red);
 }
 
@@ -90,8 +95,16 @@ void TParamServiceExchange::KT750ZendServiceParameterCommResult(TObject*, TMemor
         ParametersSentNotLoaded = true;
         Done(TPanelText::Of(WrittenText), false);
     } else {
+        WriteOutcomeUnknown();
         Done(TPanelText::Of(CommErrorText), true);
     }
+}
+
+void TParamServiceExchange::WriteOutcomeUnknown()
+{
+    // The request went out; the controller may have stored the value without our hearing it, so
+    // the close check must still warn that it is not computed.
+    ParametersSentNotLoaded = true;
 }
 
 void TParamServiceExchange::KT750ServiceBerParCommResult(TObject*, TMemoryStream& Result)
@@ -110,6 +123,8 @@ void TParamServiceExchange::KT750ZendServiceParameterCommError(TObject*, TCommEr
 {
     if (!busy_)
         return;
+    if (outstanding_ == &KT750ZendServiceParameter)
+        WriteOutcomeUnknown();
     // Any failure other than a time-out is a communication error: the line must not go on
     // saying the value is being sent.
     Done(TPanelText::Of(CommError.Code == ecTimeout ? TimeoutText : CommErrorText), true);

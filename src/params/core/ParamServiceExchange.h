@@ -6,7 +6,9 @@
 //
 // A write reply that begins with "er 7" is the controller's refusal; one that repeats "wp" is
 // the confirmation. Anything else confirms nothing and is shown as a communication error, so a
-// garbled reply is never taken for a written value.
+// garbled reply is never taken for a written value. Whenever a write's outcome is unknown (no
+// reply, a garbled one, the port closed under it) ParametersSentNotLoaded is set all the same:
+// the controller may hold the value.
 
 #include <cstdint>
 #include <functional>
@@ -63,8 +65,10 @@ public:
 private:
     bool Send(TKT750Protocol& Component, const std::string& Request, int BusyText);
     void Done(const TPanelText& Status, bool Red);
+    void WriteOutcomeUnknown();
 
     bool busy_ = false;
+    const TKT750Protocol* outstanding_ = nullptr; // the component whose request is out
     TPanelText status_;
     bool red_ = false;
 };

@@ -6,20 +6,25 @@
 #include "params/core/SetpointEntry.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, std::size_t Size)
 {
-    if (Size < 4)
+    if (Size < 7)
         return 0;
     TEntryLimits limits;
-    limits.Decimals = Data[0] % 4;
-    limits.Min = (Data[1] & 1) ? -static_cast<int32_t>(Data[2]) * 1000 : 0;
-    limits.Max = static_cast<int32_t>(Data[3]) * 100000;
-    limits.IntegerDigits = 1 + Data[2] % 9;
+    // Decimals come from parameters 203 and 248, which a damaged file or a device can set to any
+    // 32-bit number; the first byte's high bit picks a small count, the usual case, half the time.
+    uint32_t decimals = 0;
+    std::memcpy(&decimals, Data, sizeof decimals);
+    limits.Decimals = (Data[0] & 0x80) ? static_cast<int32_t>(Data[1] % 8) : static_cast<int32_t>(decimals);
+    limits.Min = (Data[4] & 1) ? -static_cast<int32_t>(Data[5]) * 1000 : 0;
+    limits.Max = static_cast<int32_t>(Data[6]) * 100000;
+    limits.IntegerDigits = 1 + Data[5] % 9;
     TEntryField field;
     std::string cell;
-    for (std::size_t i = 4; i < Size; ++i) {
+    for (std::size_t i = 7; i < Size; ++i) {
         const char key = static_cast<char>(Data[i] & 0x7F);
         const bool select = (Data[i] & 0x80) != 0;
         field.SelectionLength = select ? static_cast<int>(field.Text.size()) - field.Cursor : 0;

@@ -19,6 +19,10 @@ public:
 
     // Opens the port and selects the unit with "sc n". The failure, when it fails.
     std::optional<CliOutcome> Connect();
+    // Opens the port only (the line commands select each unit themselves).
+    std::optional<CliOutcome> OpenLine();
+    // The device and settings, for messages: "/dev/ttyUSB0 (38400,E,8,1)".
+    std::string Where() const;
 
     const LineSetup& Setup() const { return setup_; }
     DeviceLink& Link() { return link_; }

@@ -203,14 +203,10 @@ CliOutcome RunLineBackup(CliSession& Session, const CliOptions& Options)
 
     std::vector<TLineTarget> targets;
     if (Options.searchUnits) {
-        const auto failed = SearchUnits(Session, Options, [] {}, [&](const TFoundDevice& device) {
-            TLineTarget target;
-            target.Unit = device.Unit;
-            target.Line = TUnitLine{device.Baudrate, Session.Link().Port().FrameDatabits(), device.Parity, device.Stopbits};
-            // A unit found again at other settings is backed up once, at the first.
-            if (std::none_of(targets.begin(), targets.end(), [&](const TLineTarget& t) { return t.Unit == device.Unit; }))
-                targets.push_back(target);
-        });
+        std::vector<TFoundDevice> found;
+        const auto failed =
+            SearchUnits(Session, Options, [] {}, [&](const TFoundDevice& device) { found.push_back(device); });
+        targets = LineTargetsOfFound(found, Session.Link().Port().FrameDatabits());
         if (failed)
             return *failed;
     } else {

@@ -182,8 +182,12 @@ void TFormLijnBackup::showProgress()
         done += state == TLineUnitState::Done || state == TLineUnitState::Failed ? 1 : 0;
     }
     ProgressBarLijn->setValue(done);
-    ProgressBarUnit->setValue(line_.ValuesDone());
     const int current = line_.Current();
+    // After the run the unit bar stays where the last unit ended.
+    if (current >= 0)
+        ProgressBarUnit->setValue(line_.ValuesDone());
+    else if (!line_.Units().empty() && line_.Units().back().State == TLineUnitState::Done)
+        ProgressBarUnit->setValue(ProgressBarUnit->maximum());
     if (current >= 0 && !line_.Cancelled()) {
         StringGridUnits->selectRow(current);
         setStatus(texts_[0] + QStringLiteral(" %1/%2 (%3)").arg(current + 1).arg(line_.Units().size())

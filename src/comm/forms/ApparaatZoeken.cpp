@@ -483,16 +483,7 @@ void TFormApparaatZoeken::CmdBackupAllClick()
     if (folder.isEmpty())
         return;
     ProgramSettings.OpenCloseDialoogPath = LocalPath(folder);
-    std::vector<TLineTarget> targets;
-    for (const TFoundDevice& device : search_.Found()) {
-        // Each unit at the settings it answered at; one that answered at several, once.
-        if (std::any_of(targets.begin(), targets.end(), [&](const TLineTarget& t) { return t.Unit == device.Unit; }))
-            continue;
-        TLineTarget target;
-        target.Unit = device.Unit;
-        target.Line = TUnitLine{device.Baudrate, port_.FrameDatabits(), device.Parity, device.Stopbits};
-        targets.push_back(target);
-    }
+    std::vector<TLineTarget> targets = LineTargetsOfFound(search_.Found(), port_.FrameDatabits());
     try {
         if (!port_.Active())
             port_.Open();

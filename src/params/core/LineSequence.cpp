@@ -1,5 +1,6 @@
 #include "params/core/LineSequence.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -33,6 +34,20 @@ std::span<const int32_t, SetpointCount> SetpointsOf(const TSetpointValues& Table
 }
 
 } // namespace
+
+std::vector<TLineTarget> LineTargetsOfFound(const std::vector<TFoundDevice>& Found, TDataBit Databits)
+{
+    std::vector<TLineTarget> targets;
+    for (const TFoundDevice& device : Found) {
+        if (std::any_of(targets.begin(), targets.end(), [&](const TLineTarget& t) { return t.Unit == device.Unit; }))
+            continue;
+        TLineTarget target;
+        target.Unit = device.Unit;
+        target.Line = TUnitLine{device.Baudrate, Databits, device.Parity, device.Stopbits};
+        targets.push_back(target);
+    }
+    return targets;
+}
 
 TLineSequence::TLineSequence(TZBComm& Port) : port_(Port), read_(&Port), write_(&Port)
 {
@@ -166,7 +181,12 @@ void TLineSequence::SelectReply(const std::vector<uint8_t>& Reply)
     }
     TLineRow& row = Result().Row;
     // The identification texts are taken as the device search takes them; a refused one is empty.
-    auto text = [&](const char* Letters) { return ReplyEchoes(Reply, Letters) ? IdentificationReplyText(Reply) : std::string(); };
+    auto text = [&](const char* Letters) {
+        std::string identification = ReplyEchoes(Reply, Letters) ? IdentificationReplyText(Reply) : std::string();
+        // A line break inside a garbled reply must not break the manifest's row.
+        std::replace_if(identification.begin(), identification.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+        return identification;
+    };
     switch (step_) {
     case TStep::Select: {
         const std::string expected = "sc " + std::to_string(Target().Unit);

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/core/Global_var.h"
+#include "comm/FoundDevice.h"
 #include "comm/KT750Protocol.h"
 #include "comm/ZBComm.h"
 #include "params/core/LineManifest.h"
@@ -37,6 +38,10 @@ struct TLineTarget {
     TSetpointValues Setpoints{}; // index 1..48
     bool Replacement = false;    // restore: new hardware, its serial may differ from the row's
 };
+
+// The units a device search found, each at the settings it answered at (data bits as given, since
+// the search does not vary them); a unit found at several settings once, at the first.
+std::vector<TLineTarget> LineTargetsOfFound(const std::vector<TFoundDevice>& Found, TDataBit Databits);
 
 enum class TLineUnitState { Waiting, Running, Done, Failed };
 

@@ -6,9 +6,8 @@
 #include "GuiTestMain.h"
 #include "MainWindowHarness.h"
 #include "ModalWindows.h"
+#include "SearchWindowHarness.h"
 
-#include "comm/forms/ApparaatZoeken.h"
-#include "comm/forms/InstallSerialWindows.h"
 #include "params/LijnBackup.h"
 #include "params/core/LineManifest.h"
 
@@ -93,18 +92,9 @@ private slots:
         for (int number : LineUnits)
             units.push_back(LineUnit(number));
         h = std::make_unique<MainWindowHarness>(units, 1, false);
-        h->Dir().Copy(QStringLiteral("Taal1.ini"));
-        h->WriteSettings(1, 1);
-        TFormMain& form = h->CreateForm();
+        w = &ShowSearchWindow(*h, 1, 12);
         // The fast end of reply, to keep the transfers short; the reply end is not the subject.
-        form.ZBComm1.SetFastReplyEnd(true);
-        InstallSerialWindows(form);
-        w = FormApparaatZoeken;
-        TDeviceSearch::TOptions options;
-        options.HighestUnit = 12;
-        options.ProbeTimeoutMs = 40;
-        w->Search().SetOptions(options);
-        w->show();
+        h->Form().ZBComm1.SetFastReplyEnd(true);
     }
 
     void cleanup()

@@ -4,17 +4,24 @@ std::string CsvField(const std::string& Text)
 {
     if (Text.find_first_of(",\"\r\n") == std::string::npos)
         return Text;
-    std::string quoted = "\"";
-    for (char c : Text)
-        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + "\"";
+    std::string quoted(1, '"');
+    for (char c : Text) {
+        if (c == '"')
+            quoted.push_back('"');
+        quoted.push_back(c);
+    }
+    quoted.push_back('"');
+    return quoted;
 }
 
 std::string CsvLine(const std::vector<std::string>& Fields)
 {
     std::string line;
-    for (std::size_t i = 0; i < Fields.size(); ++i)
-        line += (i ? "," : "") + CsvField(Fields[i]);
+    for (std::size_t i = 0; i < Fields.size(); ++i) {
+        if (i)
+            line.push_back(',');
+        line.append(CsvField(Fields[i]));
+    }
     return line;
 }
 

@@ -83,10 +83,13 @@ void TLineSequence::Start(TLineJob Job, std::string Dir, std::vector<TLineTarget
     cancelRequested_ = false;
     lineLost_ = false;
     manifestError_.clear();
-    if (targets_.empty())
+    if (targets_.empty()) {
         Finish();
-    else
-        StartUnit();
+        return;
+    }
+    // At once, so that even a run ended before its first unit leaves a manifest that says so.
+    WriteManifest();
+    StartUnit();
 }
 
 void TLineSequence::Cancel()
@@ -138,8 +141,10 @@ void TLineSequence::StartUnit()
     result.State = TLineUnitState::Running;
     result.Row.Status.clear();
     try {
-        if (const auto& line = Target().Line) {
-            // The settings may change on the open port between requests.
+        const auto& line = Target().Line;
+        // The settings may change on the open port between requests; only a change is applied, so a
+        // line whose units share its settings is not set up again for every unit.
+        if (line && *line != TUnitLine{port_.Baudrate(), port_.FrameDatabits(), port_.FrameParitybit(), port_.FrameStopbits()}) {
             port_.SetBaudrate(line->Baudrate);
             port_.SetFrameDatabits(line->Databits);
             port_.SetFrameParitybit(line->Parity);

@@ -25,6 +25,14 @@ public:
     std::string Where() const;
 
     const LineSetup& Setup() const { return setup_; }
+    // Opens the port at these settings (ordinals, as application.ini holds them) instead.
+    void UseLineSettings(int Baudrate, int Databits, int Parity, int Stopbits)
+    {
+        setup_.port.Baudrate = Baudrate;
+        setup_.port.FrameDatabits = Databits;
+        setup_.port.FrameParitybit = Parity;
+        setup_.port.FrameStopbits = Stopbits;
+    }
     DeviceLink& Link() { return link_; }
     std::ostream& Out() { return out_; }
     std::ostream& Err() { return err_; }

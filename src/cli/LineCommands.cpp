@@ -182,6 +182,20 @@ std::optional<CliOutcome> LoadLine(const std::string& Dir, const std::optional<s
     return std::nullopt;
 }
 
+// When every unit answered at the same settings, the port opens at them, so it is never set up
+// again between units (some serial drivers refuse to change an open port).
+void OpenAtSharedSettings(CliSession& Session, const std::vector<TLineTarget>& Targets)
+{
+    if (Targets.empty() || !Targets.front().Line)
+        return;
+    const TUnitLine shared = *Targets.front().Line;
+    for (const TLineTarget& target : Targets)
+        if (target.Line != shared)
+            return;
+    Session.UseLineSettings(Ordinal(shared.Baudrate), Ordinal(shared.Databits), Ordinal(shared.Parity),
+                            Ordinal(shared.Stopbits));
+}
+
 void ReportUnsaved(CliSession& Session, const std::vector<TLineRow>& Unsaved)
 {
     for (const TLineRow& row : Unsaved)
@@ -247,6 +261,7 @@ CliOutcome RunLineVerify(CliSession& Session, const CliOptions& Options)
     // Names, decimals and option texts of the differences come from the catalogue, if there.
     ParameterDef_lezen();
     ReportUnsaved(Session, loaded.Unsaved);
+    OpenAtSharedSettings(Session, loaded.Targets);
     if (auto failed = Session.OpenLine())
         return *failed;
     TLineSequence line(Session.Link().Port());
@@ -283,6 +298,7 @@ CliOutcome RunLineRestore(CliSession& Session, const CliOptions& Options)
         target->Replacement = true;
     }
     ReportUnsaved(Session, loaded.Unsaved);
+    OpenAtSharedSettings(Session, loaded.Targets);
     if (auto failed = Session.OpenLine())
         return *failed;
     TLineSequence line(Session.Link().Port());

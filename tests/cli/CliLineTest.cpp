@@ -273,6 +273,29 @@ TEST_F(CliLineTest, AnUnpluggedLineOrCtrlCEndsWithAManifestOfWhatWasSaved)
     EXPECT_FALSE(fs::exists(fs::path(Dir("stopped")) / BackupName(7)));
 }
 
+TEST_F(CliLineTest, UnitsFoundAtTheirOwnSettingsAreVerifiedAtThem)
+{
+    km4x::SimulatorOptions options = FourUnits();
+    options.units.resize(2);
+    options.units[1].line.baud = 19200; // unit 4
+    UseSimulator(options);
+
+    const ProcessResult backup = RunFast({"line-backup", Dir("mixed"), "--search", "--last-unit", "4"});
+    ASSERT_EQ(backup.exitCode, 0) << backup.err;
+    const std::vector<TLineRow> rows = Manifest(Dir("mixed"));
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(UnitLineText(*rows[0].Line), "38400,E,8,1");
+    EXPECT_EQ(UnitLineText(*rows[1].Line), "19200,E,8,1");
+
+    sim().clearLog();
+    const ProcessResult verify = RunFast({"line-verify", Dir("mixed")});
+    EXPECT_EQ(verify.exitCode, 0) << verify.err;
+    const std::vector<km4x::RequestRecord> log = sim().requestLog();
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back().text, "rs 48");
+    EXPECT_EQ(log.back().line.baud, 19200);
+}
+
 TEST_F(CliLineTest, AnEditedManifestOrChangedBackupIsRefusedBeforeAnythingIsSent)
 {
     const ProcessResult backup = RunFast({"line-backup", Dir("line"), "--units", "1,4"});
@@ -323,6 +346,10 @@ TEST_F(CliLineTest, AnEditedManifestOrChangedBackupIsRefusedBeforeAnythingIsSent
         const ProcessResult r = Run(wrong);
         EXPECT_EQ(r.exitCode, 2) << wrong[0] << " " << r.err;
     }
+    const ProcessResult help = RunBare({"--help"});
+    for (const char* word : {"line-backup DIR", "line-verify DIR", "line-restore DIR", "--units LIST", "--search",
+                             "--replace LIST", "line.csv"})
+        EXPECT_NE(help.out.find(word), std::string::npos) << word;
     EXPECT_EQ(sim().requestCount(), 0u);
 }
 

@@ -46,6 +46,7 @@ std::vector<TLineTarget> LineTargetsOfFound(const std::vector<TFoundDevice>& Fou
         target.Line = TUnitLine{device.Baudrate, Databits, device.Parity, device.Stopbits};
         targets.push_back(target);
     }
+    std::sort(targets.begin(), targets.end(), [](const TLineTarget& a, const TLineTarget& b) { return a.Unit < b.Unit; });
     return targets;
 }
 

@@ -40,7 +40,8 @@ struct TLineTarget {
 };
 
 // The units a device search found, each at the settings it answered at (data bits as given, since
-// the search does not vary them); a unit found at several settings once, at the first.
+// the search does not vary them), in the order of their unit numbers; a unit found at several
+// settings once, at the first.
 std::vector<TLineTarget> LineTargetsOfFound(const std::vector<TFoundDevice>& Found, TDataBit Databits);
 
 enum class TLineUnitState { Waiting, Running, Done, Failed };

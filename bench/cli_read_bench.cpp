@@ -14,6 +14,7 @@
 //   bench_cli_read [runs]
 
 #include "BareLineFloor.h"
+#include "CliChild.h"
 #include "Simulator.h"
 #include "cli/ProgramDirectory.h"
 
@@ -21,17 +22,12 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <spawn.h>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -70,47 +66,14 @@ Floors MeasureFloors(const std::string& path)
     return floors;
 }
 
-struct CliRun {
-    double wallMs = -1; // negative: the run failed
-    double cpuMs = 0;   // user + system time of the tool
-};
-
-double Ms(const timeval& t)
-{
-    return t.tv_sec * 1000.0 + t.tv_usec / 1000.0;
-}
-
 // Runs kmt40-cli once.
-CliRun RunCli(const std::string& program, const std::string& path, const std::string& backup, bool fast)
+bench::CliRun RunCli(const std::string& program, const std::string& path, const std::string& backup, bool fast)
 {
-    std::vector<std::string> args{program, "--port", path, "--baud", "38400", "--parity", "E", "--databits", "8",
+    std::vector<std::string> args{"--port", path, "--baud", "38400", "--parity", "E", "--databits", "8",
                                   "--stopbits", "1", "--unit", "0", "backup", backup};
     if (fast)
         args.push_back("--fast");
-    std::vector<char*> argv;
-    for (std::string& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const auto start = Clock::now();
-    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    CliRun run;
-    if (spawned != 0)
-        return run;
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    const double wall = bench::Ms(Clock::now() - start);
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
-        run.wallMs = wall;
-        run.cpuMs = Ms(usage.ru_utime) + Ms(usage.ru_stime);
-    }
-    return run;
+    return bench::RunCliChild(program, args);
 }
 
 std::string ReadFile(const std::string& path)
@@ -141,10 +104,12 @@ int main(int argc, char** argv)
     for (int run = 1; run <= runs; ++run) {
         const Floors floors = MeasureFloors(sim.devicePath());
         sim.clearLog();
-        const CliRun specified = floors.lineMs > 0 ? RunCli(program, sim.devicePath(), backup, false) : CliRun{};
+        const bench::CliRun specified =
+            floors.lineMs > 0 ? RunCli(program, sim.devicePath(), backup, false) : bench::CliRun{};
         const std::size_t specifiedRequests = sim.requestCount();
         sim.clearLog();
-        const CliRun fast = specified.wallMs > 0 ? RunCli(program, sim.devicePath(), fastBackup, true) : CliRun{};
+        const bench::CliRun fast =
+            specified.wallMs > 0 ? RunCli(program, sim.devicePath(), fastBackup, true) : bench::CliRun{};
         if (floors.lineMs <= 0 || specified.wallMs < 0 || fast.wallMs < 0 ||
             specifiedRequests != static_cast<std::size_t>(exchanges) ||
             sim.requestCount() != static_cast<std::size_t>(exchanges)) {

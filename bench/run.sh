@@ -68,3 +68,5 @@ bench "search: 160 probes over an empty line" bench_search bench_search 20
 # kmt40-cli: a whole read (backup, 448 values) against the simulator, as a ratio to 448 single-exchange
 # floors; with --fast as a ratio to a plain line reader, with the speed-up and CPU per exchange.
 bench "cli: full read of 448 values through kmt40-cli, with and without --fast" bench_cli_read bench_cli_read 2
+# kmt40-cli line-backup of four units against four single backups of the same units, both --fast.
+bench "line: line-backup of four units against four single backups" bench_line_backup bench_line_backup 3

@@ -7,4 +7,5 @@ file(GLOB KMT40CORE_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/src/views/core/*.cpp)
 add_library(kmt40core STATIC ${KMT40CORE_SOURCES} ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
 target_include_directories(kmt40core PUBLIC ${CMAKE_SOURCE_DIR}/src)
-target_link_libraries(kmt40core PUBLIC zbcomm Threads::Threads)
+include(${CMAKE_SOURCE_DIR}/cmake/gcrypt.cmake)
+target_link_libraries(kmt40core PUBLIC zbcomm Threads::Threads PRIVATE kmt40_gcrypt)

@@ -17,11 +17,13 @@ packages=(
   scdoc groff-base man-db bash-completion
   lintian appstream desktop-file-utils
   ser2net
+  libgcrypt20-dev
 )
 if [ "${1:-}" = windows ]; then
   # mingw-w64 with POSIX threads (std::thread), Wine to run what it builds, and GoogleTest's
-  # sources, which the cross-build compiles for itself.
-  packages+=(g++-mingw-w64-x86-64-posix wine64 googletest)
+  # sources, which the cross-build compiles for itself; libgcrypt (the line manifest's SHA-256) built
+  # for Windows.
+  packages+=(g++-mingw-w64-x86-64-posix wine64 googletest libgcrypt-mingw-w64-dev)
 fi
 
 missing=()

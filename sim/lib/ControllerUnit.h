@@ -45,6 +45,8 @@ public:
 
     const UnitConfig& config() const { return m_config; }
     void setLine(const LineSettings& line) { m_config.line = line; }
+    // Another controller in the same place: "rx" answers this from now on.
+    void setSerialText(const std::string& text) { m_config.serialText = text; }
 
     // The reply text (without CR LF) to a command addressed to this unit. "sc" is answered here
     // too; which unit is selected is decided by the line.

@@ -518,6 +518,11 @@ bool Simulator::setErrorNumber(int unit, int32_t value)
     return withUnit(unit, [value](ControllerUnit& u) { u.errorNumber = value; });
 }
 
+bool Simulator::setSerialText(int unit, const std::string& text)
+{
+    return withUnit(unit, [&text](ControllerUnit& u) { u.setSerialText(text); });
+}
+
 bool Simulator::setComputeFailure(int unit, std::optional<int32_t> number)
 {
     return withUnit(unit, [number](ControllerUnit& u) { u.computeFailure = number; });

@@ -76,6 +76,8 @@ public:
     bool setSetpoint(int unit, int n, int32_t value);
     std::optional<int32_t> errorNumber(int unit) const;
     bool setErrorNumber(int unit, int32_t value);
+    // "rx" of the unit answers this from now on (a controller replaced by another).
+    bool setSerialText(int unit, const std::string& text);
     // "bp" then answers this number (nullopt: the real check again).
     bool setComputeFailure(int unit, std::optional<int32_t> number);
 

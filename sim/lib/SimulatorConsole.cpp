@@ -135,6 +135,7 @@ std::string ConsoleHelp()
            "  setpoint N VALUE [UNIT]             set setpoint N (1..48)\n"
            "  inputs BITS [UNIT] / outputs BITS [UNIT] / data IN OUT [UNIT] / thumb 1..4 VALUE [UNIT]\n"
            "  select UNIT                         make UNIT the selected unit\n"
+           "  serial UNIT TEXT                    \"rx\" of UNIT answers TEXT (a replaced controller)\n"
            "  line UNIT BAUD[,P[,D[,S]]]          change a unit's line settings (e.g. 19200,N,8,2)\n"
            "  delay MS / slow MS / long BYTES / noiselen BYTES   timing and fault sizes\n"
            "  pacing on|off                       send reply bytes at the wire speed\n"
@@ -191,6 +192,15 @@ ConsoleReply RunConsoleCommand(Simulator& sim, const std::string& line)
     if (c == "param" || c == "setpoint" || c == "error" || c == "inputs" || c == "outputs" || c == "data"
         || c == "thumb")
         return ValueCommand(sim, w);
+    if (c == "serial") {
+        const auto unit = Int(w, 1);
+        if (!unit || w.size() < 3)
+            return Fail("usage: serial UNIT TEXT");
+        std::string text = w[2];
+        for (size_t i = 3; i < w.size(); ++i)
+            text += " " + w[i];
+        return sim.setSerialText(*unit, text) ? Done() : Fail("no such unit");
+    }
     if (c == "select") {
         const auto unit = Int(w, 1);
         if (!unit)

@@ -28,6 +28,9 @@ public:
     virtual QString GetSaveFileName(QWidget* parent, const QString& caption, const QString& directory,
                                     const QString& filter) = 0;
 
+    // A folder to choose (or make); empty when cancelled.
+    virtual QString GetExistingDirectory(QWidget* parent, const QString& caption, const QString& directory) = 0;
+
     // The print dialog for an existing printer; true when the user chose to print.
     virtual bool ExecPrintDialog(QWidget* parent, QPrinter* printer) = 0;
 };

@@ -71,6 +71,7 @@ public:
     // Object names of the windows during whose activity the main window keeps quiet
     // (no "rf", no identification): the device search, read and write windows.
     static constexpr const char* DeviceSearchWindowName = "FormApparaatZoeken";
+    static constexpr const char* LineBackupWindowName = "FormLijnBackup";
     static constexpr const char* ReadWindowName = "FormLeesParSoll";
     static constexpr const char* WriteWindowName = "FormSchrijfParSoll";
 

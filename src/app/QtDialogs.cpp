@@ -67,6 +67,11 @@ QString QtDialogs::GetSaveFileName(QWidget* parent, const QString& caption, cons
     return QFileDialog::getSaveFileName(parent, caption, directory, filter);
 }
 
+QString QtDialogs::GetExistingDirectory(QWidget* parent, const QString& caption, const QString& directory)
+{
+    return QFileDialog::getExistingDirectory(parent, caption, directory);
+}
+
 bool QtDialogs::ExecPrintDialog(QWidget* parent, QPrinter* printer)
 {
     QPrintDialog dialog(printer, parent);

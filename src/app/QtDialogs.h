@@ -12,5 +12,6 @@ public:
                             const QString& filter) override;
     QString GetSaveFileName(QWidget* parent, const QString& caption, const QString& directory,
                             const QString& filter) override;
+    QString GetExistingDirectory(QWidget* parent, const QString& caption, const QString& directory) override;
     bool ExecPrintDialog(QWidget* parent, QPrinter* printer) override;
 };

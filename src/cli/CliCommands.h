@@ -5,6 +5,11 @@
 #include "cli/CliOptions.h"
 #include "cli/CliOutcome.h"
 
+#include <functional>
+#include <optional>
+
+struct TFoundDevice;
+
 namespace cli {
 
 class CliSession;
@@ -33,5 +38,15 @@ CliOutcome RunVerify(CliSession& Session, const std::string& File, bool Json);
 // The device search over the line; prints the CSV of the units found as they are found (with
 // --json: one document of them at the end).
 CliOutcome RunSearch(CliSession& Session, const CliOptions& Options);
+// The search itself, with the search options of Options: OnStarted once the port is open, OnFound
+// for every unit as it is found. Nothing when it ran to its end.
+std::optional<CliOutcome> SearchUnits(CliSession& Session, const CliOptions& Options, const std::function<void()>& OnStarted,
+                                      const std::function<void(const TFoundDevice&)>& OnFound);
+
+// The whole line: every unit's backup and the manifest DIR/line.csv; the units compared with their
+// backups; the backups written back into the units they came from.
+CliOutcome RunLineBackup(CliSession& Session, const CliOptions& Options);
+CliOutcome RunLineVerify(CliSession& Session, const CliOptions& Options);
+CliOutcome RunLineRestore(CliSession& Session, const CliOptions& Options);
 
 } // namespace cli

@@ -7,7 +7,7 @@ std::string HelpText()
     return R"(Usage: kmt40-cli [OPTIONS] COMMAND [ARGUMENT]
 
 Reads, writes and backs up a KM40/KM41 controller over a serial line, without windows.
-Every command but search first selects the unit with "sc N".
+Every command but search and the line commands first selects the unit with "sc N".
 
 Commands:
   identify                  print the controller's three identification texts
@@ -34,6 +34,21 @@ Commands:
     --auto-parity           try None, Odd and Even (default: the parity of the settings)
     --auto-stopbits         try 1 and 2 stop bits (default: those of the settings)
     --last-unit N           search unit numbers 0..N only (default 31)
+  line-backup DIR           back up every unit of the line into DIR: one file per unit,
+                            DIR/<unit>-<serial>.bak (as backup writes it), and the manifest
+                            DIR/line.csv (unit, type, version, serial, file, bytes, SHA-256,
+                            time, status, line settings); a unit that fails is marked with
+                            where it stopped and the others go on; Ctrl-C keeps what is done
+    --units LIST            these units (1,3,5-8); default: every unit 0..31 that answers
+                            "sc N" at the line settings
+    --search                find the units with the search first (its options above apply)
+  line-verify DIR           check every file of DIR/line.csv against its SHA-256, then each
+                            unit's type, serial, parameters and setpoints against its file;
+                            one line per difference, "unit 05: S003<TAB>12,50 -> 13,00"
+  line-restore DIR          write each unit's file back into that unit, then "bp"; a unit
+                            whose serial is not the manifest's is refused
+    --units LIST            these units of the manifest only
+    --replace LIST          these units are replacement hardware: their serial may differ
 
 Options (the defaults come from application.ini beside the program):
   --port DEVICE|COMn        serial device path (/dev/ttyUSB0), or a port name COM1..COM16
@@ -62,6 +77,8 @@ Progress goes to standard error: a bar on a terminal, plain lines otherwise.
 Exit status: 0 success; 1 device or file error, with one line on standard error that
 names the parameter or setpoint concerned; 2 wrong usage. diff and verify: 0 when the sets
 are equal, 1 when they differ. search: 0 when at least one unit answered, 1 when none did.
+line-backup and line-restore: 0 when every unit was done, 1 when one was not; line-verify:
+0 when the whole line matches its backup.
 )";
 }
 

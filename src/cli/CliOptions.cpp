@@ -11,7 +11,7 @@ namespace cli {
 
 namespace {
 
-enum class ArgumentKind { None, File, TwoFiles, Text };
+enum class ArgumentKind { None, File, TwoFiles, Text, Directory };
 
 struct CommandSpec {
     const char* name;
@@ -24,7 +24,7 @@ struct CommandSpec {
     bool json;
 };
 
-constexpr std::array<CommandSpec, 12> Commands{{
+constexpr std::array<CommandSpec, 15> Commands{{
     {"identify", CliCommand::Identify, ArgumentKind::None, nullptr, true},
     {"read-params", CliCommand::ReadParams, ArgumentKind::File, ".app", false},
     {"read-setpoints", CliCommand::ReadSetpoints, ArgumentKind::File, ".aps", false},
@@ -37,6 +37,9 @@ constexpr std::array<CommandSpec, 12> Commands{{
     {"diff", CliCommand::Diff, ArgumentKind::TwoFiles, nullptr, true},
     {"verify", CliCommand::Verify, ArgumentKind::File, nullptr, true},
     {"search", CliCommand::Search, ArgumentKind::None, nullptr, true},
+    {"line-backup", CliCommand::LineBackup, ArgumentKind::Directory, nullptr, false},
+    {"line-verify", CliCommand::LineVerify, ArgumentKind::Directory, nullptr, false},
+    {"line-restore", CliCommand::LineRestore, ArgumentKind::Directory, nullptr, false},
 }};
 
 const CommandSpec* FindCommand(const std::string& name)
@@ -119,6 +122,16 @@ std::string TakeOption(const std::string& name, const std::string& value, CliOpt
         o.unit = *unit;
         return {};
     }
+    if (name == "--units" || name == "--replace") {
+        const auto units = ParseUnitList(value);
+        if (!units)
+            return name + " needs unit numbers 0..31 such as 1,3,5-8, not \"" + value + "\"";
+        if (name == "--units")
+            o.units = *units;
+        else
+            o.replace = *units;
+        return {};
+    }
     if (name == "--from") {
         constexpr int SearchRates[] = {9600, 19200, 28800, 38400, 57600};
         const auto baud = ParseWhole(value);
@@ -143,10 +156,35 @@ bool TakesValue(const std::string& name)
 {
     return name == "--port" || name == "--baud" || name == "--parity" || name == "--databits" ||
            name == "--stopbits" || name == "--unit" || name == "--from" ||
-           name == "--last-unit";
+           name == "--last-unit" || name == "--units" || name == "--replace";
 }
 
 } // namespace
+
+std::optional<std::vector<int>> ParseUnitList(const std::string& text)
+{
+    std::array<bool, UnitNoMax + 1> chosen{};
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = text.find(',', start);
+        const std::string item = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        const std::size_t dash = item.find('-');
+        const auto first = ParseWhole(item.substr(0, dash));
+        const auto last = dash == std::string::npos ? first : ParseWhole(item.substr(dash + 1));
+        if (!first || !last || *first < 0 || *last > UnitNoMax || *first > *last)
+            return std::nullopt;
+        for (int unit = *first; unit <= *last; ++unit)
+            chosen[static_cast<std::size_t>(unit)] = true;
+        if (comma == std::string::npos)
+            break;
+        start = comma + 1;
+    }
+    std::vector<int> units;
+    for (int unit = 0; unit <= UnitNoMax; ++unit)
+        if (chosen[static_cast<std::size_t>(unit)])
+            units.push_back(unit);
+    return units;
+}
 
 std::optional<int> ComPortIndex(const std::string& port)
 {
@@ -193,6 +231,10 @@ CliParseResult ParseCliOptions(const std::vector<std::string>& args)
             o.fastReplyEnd = true;
             continue;
         }
+        if (arg == "--search") {
+            o.searchUnits = true;
+            continue;
+        }
         if (arg == "--auto-parity" || arg == "--auto-stopbits") {
             (arg == "--auto-parity" ? o.autoParity : o.autoStopbits) = true;
             continue;
@@ -229,8 +271,26 @@ CliParseResult ParseCliOptions(const std::vector<std::string>& args)
         return result;
     }
     o.command = spec->command;
-    if (o.command != CliCommand::Search && (o.searchFrom || o.searchLastUnit || o.autoParity || o.autoStopbits)) {
-        result.error = "--from, --last-unit, --auto-parity and --auto-stopbits belong to the search command";
+    const bool searching = o.command == CliCommand::Search || (o.command == CliCommand::LineBackup && o.searchUnits);
+    if (!searching && (o.searchFrom || o.searchLastUnit || o.autoParity || o.autoStopbits)) {
+        result.error = "--from, --last-unit, --auto-parity and --auto-stopbits belong to the search command "
+                       "(and to line-backup --search)";
+        return result;
+    }
+    if (o.searchUnits && o.command != CliCommand::LineBackup) {
+        result.error = "--search belongs to line-backup";
+        return result;
+    }
+    if (o.searchUnits && o.units) {
+        result.error = "line-backup takes --units or --search, not both";
+        return result;
+    }
+    if (o.units && o.command != CliCommand::LineBackup && o.command != CliCommand::LineRestore) {
+        result.error = "--units belongs to line-backup and line-restore";
+        return result;
+    }
+    if (!o.replace.empty() && o.command != CliCommand::LineRestore) {
+        result.error = "--replace belongs to line-restore";
         return result;
     }
     if (o.json && !spec->json) {
@@ -252,6 +312,12 @@ CliParseResult ParseCliOptions(const std::vector<std::string>& args)
         } else {
             o.file = words[1];
         }
+        break;
+    case ArgumentKind::Directory:
+        if (given != 1 || words[1].empty())
+            result.error = std::string(spec->name) + " needs exactly one DIR";
+        else
+            o.file = words[1];
         break;
     case ArgumentKind::TwoFiles:
         if (given != 2 || words[1].empty() || words[2].empty()) {

@@ -21,6 +21,9 @@ enum class CliCommand {
     Diff,
     Verify,
     Search,
+    LineBackup,
+    LineVerify,
+    LineRestore,
 };
 
 struct CliOptions {
@@ -37,6 +40,12 @@ struct CliOptions {
     std::optional<int> searchLastUnit;  // unit numbers 0..N only (default 31)
     bool autoParity = false;
     bool autoStopbits = false;
+    // The line commands: the units to work on (--units 1,3,5-8), whether line-backup finds them with
+    // the device search (its options above then apply), and the units restore may put on new
+    // hardware (--replace).
+    std::optional<std::vector<int>> units;
+    bool searchUnits = false;
+    std::vector<int> replace;
     // A reply ends at its CR LF instead of 50 ms of silence (also when application.ini says so).
     bool fastReplyEnd = false;
 
@@ -46,7 +55,7 @@ struct CliOptions {
     bool help = false;
     bool version = false;
     CliCommand command = CliCommand::Identify;
-    std::string file;        // the FILE of the file commands (diff: the first)
+    std::string file;        // the FILE of the file commands (diff: the first), the DIR of the line commands
     std::string secondFile;  // diff: the second FILE
     std::string text;  // the TEXT of "send" (several words are joined by single blanks)
 };
@@ -61,6 +70,10 @@ struct CliParseResult {
 // args excludes the program name. Options may stand before or after the command; "--" ends them,
 // so a "send" text may start with "-". Options take their value as "--baud 9600" or "--baud=9600".
 CliParseResult ParseCliOptions(const std::vector<std::string>& args);
+
+// "1,3,5-8" -> 1 3 5 6 7 8 (each unit number 0..31, in rising order, each once); nullopt when the
+// text is no such list.
+std::optional<std::vector<int>> ParseUnitList(const std::string& text);
 
 // The port index (0 = COM1 .. 15 = COM16) when port is a port name such as "COM3" or "com3";
 // nullopt for a device path.

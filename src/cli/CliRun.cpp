@@ -37,6 +37,12 @@ CliOutcome RunCommand(CliSession& session, const CliOptions& options)
         return RunVerify(session, options.file, options.json);
     case CliCommand::Search:
         return RunSearch(session, options);
+    case CliCommand::LineBackup:
+        return RunLineBackup(session, options);
+    case CliCommand::LineVerify:
+        return RunLineVerify(session, options);
+    case CliCommand::LineRestore:
+        return RunLineRestore(session, options);
     }
     return {ExitUsage, "unknown command"};
 }

@@ -14,20 +14,32 @@ CliSession::CliSession(LoopDispatcher& loop, LineSetup setup, std::ostream& out,
 {
 }
 
-std::optional<CliOutcome> CliSession::Connect()
+std::string CliSession::Where() const
 {
     // The line as used, so a wrong default is easy to spot in the message.
-    const std::string where = setup_.devicePath + " (" + LineSettingsText(setup_.port) +
-                              (setup_.settingsFileRead ? ")" : ", no application.ini beside the program)");
+    return setup_.devicePath + " (" + LineSettingsText(setup_.port) +
+           (setup_.settingsFileRead ? ")" : ", no application.ini beside the program)");
+}
+
+std::optional<CliOutcome> CliSession::OpenLine()
+{
     try {
         link_.Open(setup_);
     } catch (const std::exception& e) {
-        return CliOutcome::Failure("cannot open " + where + ": " + e.what());
+        return CliOutcome::Failure("cannot open " + Where() + ": " + e.what());
     }
     if (setup_.lineSettingsGiven && zbserial::IsRawNetworkLineName(setup_.devicePath))
         err_ << "note: " << setup_.devicePath
              << " is a raw TCP connection: the line keeps the server's own settings, the line options are not "
                 "applied (rfc2217:// sets them)\n";
+    return std::nullopt;
+}
+
+std::optional<CliOutcome> CliSession::Connect()
+{
+    if (auto failed = OpenLine())
+        return failed;
+    const std::string where = Where();
     const std::string select = "sc " + std::to_string(setup_.unit);
     const ExchangeResult reply = link_.Exchange(select, UnitSelectTimeoutMs);
     // The reply only confirms that the unit listens; its content is not read.

@@ -19,8 +19,20 @@ public:
 
     // Opens the port and selects the unit with "sc n". The failure, when it fails.
     std::optional<CliOutcome> Connect();
+    // Opens the port only (the line commands select each unit themselves).
+    std::optional<CliOutcome> OpenLine();
+    // The device and settings, for messages: "/dev/ttyUSB0 (38400,E,8,1)".
+    std::string Where() const;
 
     const LineSetup& Setup() const { return setup_; }
+    // Opens the port at these settings (ordinals, as application.ini holds them) instead.
+    void UseLineSettings(int Baudrate, int Databits, int Parity, int Stopbits)
+    {
+        setup_.port.Baudrate = Baudrate;
+        setup_.port.FrameDatabits = Databits;
+        setup_.port.FrameParitybit = Parity;
+        setup_.port.FrameStopbits = Stopbits;
+    }
     DeviceLink& Link() { return link_; }
     std::ostream& Out() { return out_; }
     std::ostream& Err() { return err_; }

@@ -26,7 +26,8 @@ TBaudrate searchBaudrate(int Rate)
 }
 } // namespace
 
-CliOutcome RunSearch(CliSession& Session, const CliOptions& Options)
+std::optional<CliOutcome> SearchUnits(CliSession& Session, const CliOptions& Options, const std::function<void()>& OnStarted,
+                                      const std::function<void(const TFoundDevice&)>& OnFound)
 {
     DeviceLink& link = Session.Link();
     TZBComm& port = link.Port();
@@ -47,8 +48,7 @@ CliOutcome RunSearch(CliSession& Session, const CliOptions& Options)
     bool over = false;
     search.OnProbe = [&] { Session.Progress().Step(search.ProbeCount()); };
     search.OnFound = [&](const TFoundDevice& device) {
-        if (!Options.json)
-            Session.Out() << FoundDeviceCsvLine(FoundDeviceTexts(device)) << std::flush;
+        OnFound(device);
         // No one to choose: the search goes straight on.
         link.Loop().post([&] { search.Continue(); });
     };
@@ -66,20 +66,38 @@ CliOutcome RunSearch(CliSession& Session, const CliOptions& Options)
         Session.Progress().End();
         return CliOutcome::Failure("cannot open " + Session.Setup().devicePath + ": " + e.what());
     }
-    if (!Options.json)
-        Session.Out() << FoundDevicesCsvHeader() << std::flush;
+    OnStarted();
     const bool finished = link.RunUntil([&] { return over; }, [&] { return static_cast<long>(search.ProbeCount()); },
                                         SearchStallMs);
     Session.Progress().End();
-    link.Close();
-    // What was found also when the line failed later, as the CSV lines printed so far show it.
-    if (Options.json)
-        PrintJson(Session.Out(), FoundDevicesJson(search.Found()));
     if (!lineLost.empty())
         return CliOutcome::Failure(lineLost);
     if (!finished)
         return CliOutcome::Failure("the line stopped answering during the search on " + Session.Setup().devicePath);
-    if (search.Found().empty())
+    return std::nullopt;
+}
+
+CliOutcome RunSearch(CliSession& Session, const CliOptions& Options)
+{
+    std::vector<TFoundDevice> found;
+    const auto failed = SearchUnits(
+        Session, Options,
+        [&] {
+            if (!Options.json)
+                Session.Out() << FoundDevicesCsvHeader() << std::flush;
+        },
+        [&](const TFoundDevice& device) {
+            found.push_back(device);
+            if (!Options.json)
+                Session.Out() << FoundDeviceCsvLine(FoundDeviceTexts(device)) << std::flush;
+        });
+    Session.Link().Close();
+    // What was found also when the line failed later, as the CSV lines printed so far show it.
+    if (Options.json)
+        PrintJson(Session.Out(), FoundDevicesJson(found));
+    if (failed)
+        return *failed;
+    if (found.empty())
         return CliOutcome::Failure("no unit answered on " + Session.Setup().devicePath);
     return CliOutcome::Success();
 }

@@ -20,7 +20,8 @@ QString tx(const std::string& text)
 void TFormMain::Timer1Timer()
 {
     // The long transfers of these windows must not be interleaved with error polls.
-    if (isActiveWindow(DeviceSearchWindowName) || isActiveWindow(ReadWindowName) || isActiveWindow(WriteWindowName))
+    if (isActiveWindow(DeviceSearchWindowName) || isActiveWindow(ReadWindowName) || isActiveWindow(WriteWindowName) ||
+        isActiveWindow(LineBackupWindowName))
         return;
     if (!ZBComm1.Active())
         return;

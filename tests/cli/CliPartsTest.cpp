@@ -57,6 +57,28 @@ TEST(CliOptionsTest, SendTextKeepsNegativeNumbersAndEverythingAfterDoubleDash)
     EXPECT_EQ(dashed.options.unit, 2);
 }
 
+TEST(CliOptionsTest, LineCommandsTakeUnitListsAndTheSearchOptions)
+{
+    EXPECT_EQ(ParseUnitList("12,1,3,5-8,3"), (std::vector<int>{1, 3, 5, 6, 7, 8, 12}));
+    EXPECT_EQ(ParseUnitList("0-31")->size(), 32u);
+    for (const char* wrong : {"", ",", "1,", "3-1", "32", "-1", "1-", "a", "1;2", "1 2"})
+        EXPECT_FALSE(ParseUnitList(wrong)) << wrong;
+
+    CliParseResult r = ParseCliOptions({"line-backup", "dir", "--search", "--auto-parity", "--last-unit", "9"});
+    ASSERT_TRUE(r.ok()) << r.error;
+    EXPECT_EQ(r.options.command, CliCommand::LineBackup);
+    EXPECT_EQ(r.options.file, "dir");
+    EXPECT_TRUE(r.options.searchUnits && r.options.autoParity);
+    r = ParseCliOptions({"line-restore", "dir", "--units", "1,4", "--replace=4"});
+    ASSERT_TRUE(r.ok()) << r.error;
+    EXPECT_EQ(r.options.units, (std::vector<int>{1, 4}));
+    EXPECT_EQ(r.options.replace, std::vector<int>{4});
+    // The search options without --search, --replace outside a restore, a second DIR.
+    EXPECT_FALSE(ParseCliOptions({"line-backup", "dir", "--auto-parity"}).ok());
+    EXPECT_FALSE(ParseCliOptions({"line-verify", "dir", "--replace", "4"}).ok());
+    EXPECT_FALSE(ParseCliOptions({"line-verify", "dir", "other"}).ok());
+}
+
 TEST(CliOptionsTest, PortNamesAndDevicePaths)
 {
     EXPECT_EQ(ComPortIndex("COM1"), 0);

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <random>
 #include <spawn.h>
@@ -71,8 +72,10 @@ public:
     const fs::path& Dir() const { return dir_; }
     fs::path File(const std::string& name) const { return dir_ / name; }
 
-    // Runs the program with args; stdin is /dev/null.
-    ProcessResult Run(const std::vector<std::string>& args, std::chrono::seconds limit = std::chrono::seconds(180)) const
+    // Runs the program with args; stdin is /dev/null. OnStarted gets the child's process id as soon
+    // as it runs (to signal it); it runs on the calling thread, before the wait.
+    ProcessResult Run(const std::vector<std::string>& args, std::chrono::seconds limit = std::chrono::seconds(180),
+                      const std::function<void(pid_t)>& OnStarted = {}) const
     {
         const fs::path outFile = dir_ / "stdout.txt";
         const fs::path errFile = dir_ / "stderr.txt";
@@ -97,6 +100,8 @@ public:
             ADD_FAILURE() << "cannot start " << program_ << ": " << spawned;
             return result;
         }
+        if (OnStarted)
+            OnStarted(pid);
         const auto deadline = std::chrono::steady_clock::now() + limit;
         int status = 0;
         for (;;) {

@@ -4,6 +4,7 @@
 // line and a port that cannot be opened.
 #include "GuiTestMain.h"
 #include "MainWindowHarness.h"
+#include "SearchWindowHarness.h"
 
 #include "comm/forms/ApparaatZoeken.h"
 #include "comm/forms/InstallSerialWindows.h"
@@ -63,16 +64,7 @@ private slots:
     {
         h = std::make_unique<MainWindowHarness>(
             std::vector<km4x::UnitConfig>{UnitAt(3, 9600, 1), UnitAt(5, 19200, 2), UnitWithoutSerialText(6, 38400, 1)}, 12, false);
-        h->Dir().Copy(QStringLiteral("Taal1.ini"));
-        h->WriteSettings(12, 1);
-        TFormMain& form = h->CreateForm();
-        InstallSerialWindows(form);
-        w = FormApparaatZoeken;
-        TDeviceSearch::TOptions options;
-        options.HighestUnit = 7;
-        options.ProbeTimeoutMs = 40;
-        w->Search().SetOptions(options);
-        w->show();
+        w = &ShowSearchWindow(*h, 12, 7);
     }
 
     void cleanup()

@@ -1,5 +1,5 @@
 // Renders the serial settings window, the device search window (after a search that found two
-// units), the library's setup dialog and the calibration window, each against the simulator, into
+// units) and its line backup of them, the library's setup dialog and the calibration window, each against the simulator, into
 // PNG files in the given directory.
 // Run under Xvfb: xvfb-run -a build/bin/service_window_screenshots docs/screenshots
 #include "ScreenshotMain.h"
@@ -11,6 +11,7 @@
 #include "comm/forms/InitSerial.h"
 #include "comm/forms/InstallSerialWindows.h"
 #include "comm/forms/ZBSetupForm.h"
+#include "params/LijnBackup.h"
 #include "views/Calibratie.h"
 
 #include <Simulator.h>
@@ -98,6 +99,17 @@ bool render(const QString& outputDir)
     ok = WaitFor([&] { return search.FoundRows().size() == 2 && search.CmdVerder->isEnabled(); }) && ok;
     search.StringGrid1->setCurrentCell(1, 0);
     ok = save(search, outputDir, QStringLiteral("device-search-en.png")) && ok;
+
+    // "Back up all..." of the two units found (each at its own baud rate), as it ends.
+    QTemporaryDir backupFolder;
+    form.ZBComm1.SetFastReplyEnd(true);
+    TFormLijnBackup backup(form.ZBComm1, backupFolder.path(), LineTargetsOfFound(search.Search().Found(), form.ZBComm1.FrameDatabits()),
+                           &search);
+    backup.show();
+    ok = WaitFor([&] { return backup.CmdOK->isEnabled(); }, 60000) && ok;
+    ok = save(backup, outputDir, QStringLiteral("line-backup-en.png")) && ok;
+    backup.close();
+    form.ZBComm1.SetFastReplyEnd(false);
     search.CmdCancel->click();
 
     TZBSetupCommForm setup(1);

@@ -17,7 +17,7 @@
 
 class FakeDialogs final : public Dialogs {
 public:
-    enum class Kind { Message, Error, OpenFile, SaveFile, Print };
+    enum class Kind { Message, Error, OpenFile, SaveFile, Print, Directory };
 
     struct Asked {
         Kind kind;
@@ -34,6 +34,7 @@ public:
     std::deque<QString> openFileAnswers;
     std::deque<QString> saveFileAnswers;
     std::deque<bool> printAnswers;
+    std::deque<QString> directoryAnswers;
 
     QMessageBox::StandardButton MessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
                                            const QString& text, QMessageBox::StandardButtons buttons,
@@ -64,6 +65,12 @@ public:
     {
         asked.push_back({Kind::SaveFile, QMessageBox::NoIcon, caption, filter, directory, {}, parent});
         return saveFileAnswers.empty() ? QString() : pop(saveFileAnswers);
+    }
+
+    QString GetExistingDirectory(QWidget* parent, const QString& caption, const QString& directory) override
+    {
+        asked.push_back({Kind::Directory, QMessageBox::NoIcon, caption, {}, directory, {}, parent});
+        return directoryAnswers.empty() ? QString() : pop(directoryAnswers);
     }
 
     bool ExecPrintDialog(QWidget* parent, QPrinter*) override

@@ -5,6 +5,7 @@
 #include "app/core/TextFileIO.h"
 #include "device/PanelColors.h"
 #include "params/FileDialogs.h"
+#include "params/LijnBackup.h"
 #include "params/Latin1Text.h"
 
 #include <QComboBox>
@@ -158,12 +159,13 @@ TFormApparaatZoeken::TFormApparaatZoeken(TZBComm* Port, QWidget* Parent)
     CmdCancel = button(QStringLiteral("Cancel"), QStringLiteral("CmdCancel"), this);
     designCsvCaption_ = QStringLiteral("CSV opslaan...");
     CmdSaveCsv = button(designCsvCaption_, QStringLiteral("CmdSaveCsv"), this);
+    CmdBackupAll = button(QStringLiteral("Alles backuppen..."), QStringLiteral("CmdBackupAll"), this);
 
     auto* buttons = new QVBoxLayout;
     for (QPushButton* b : {CmdStartZoeken, CmdStop, CmdVerder})
         buttons->addWidget(b);
     buttons->addStretch();
-    for (QPushButton* b : {CmdSaveCsv, CmdOK, CmdCancel})
+    for (QPushButton* b : {CmdBackupAll, CmdSaveCsv, CmdOK, CmdCancel})
         buttons->addWidget(b);
 
     auto* top = new QHBoxLayout;
@@ -199,6 +201,7 @@ TFormApparaatZoeken::TFormApparaatZoeken(TZBComm* Port, QWidget* Parent)
     connect(CmdOK, &QPushButton::clicked, this, &TFormApparaatZoeken::CmdOKClick);
     connect(CmdCancel, &QPushButton::clicked, this, &TFormApparaatZoeken::CmdCancelClick);
     connect(CmdSaveCsv, &QPushButton::clicked, this, &TFormApparaatZoeken::CmdSaveCsvClick);
+    connect(CmdBackupAll, &QPushButton::clicked, this, &TFormApparaatZoeken::CmdBackupAllClick);
     connect(StringGrid1, &QTableWidget::cellDoubleClicked, this, [this] { CmdOKClick(); });
 
     search_.OnProbe = [this] { showProbe(); };
@@ -250,6 +253,7 @@ void TFormApparaatZoeken::applyTexts()
     CmdStop->setText(text("CmdStop", "Stop"));
     CmdCancel->setText(text("CmdCancel", "Cancel"));
     CmdSaveCsv->setText(text("CmdSaveCsv", "CSV opslaan..."));
+    CmdBackupAll->setText(text("CmdBackupAll", "Alles backuppen..."));
     LabelStartenMet->setText(text("LabelStartenMet", "Start met:"));
     QStringList headers;
     for (int column = 0; column < 5; ++column) {
@@ -304,6 +308,7 @@ void TFormApparaatZoeken::setSearchControls(bool Idle)
                                                              RB_stopbits_com, RB_stopbits_auto, CmdStartZoeken})
         control->setEnabled(Idle);
     CmdSaveCsv->setEnabled(Idle && nextRow_ > 0);
+    CmdBackupAll->setEnabled(Idle && nextRow_ > 0);
 }
 
 void TFormApparaatZoeken::ClearStringGrid()
@@ -312,6 +317,7 @@ void TFormApparaatZoeken::ClearStringGrid()
     StringGrid1->setRowCount(DesignDataRows);
     nextRow_ = 0;
     CmdSaveCsv->setEnabled(false);
+    CmdBackupAll->setEnabled(false);
 }
 
 void TFormApparaatZoeken::ClearPanels()
@@ -468,4 +474,23 @@ void TFormApparaatZoeken::CmdSaveCsvClick()
     std::string error;
     if (!WriteFileAtomically(LocalPath(path), FoundDevicesCsv(FoundRows()), error))
         AppDialogs().ShowError(this, QString::fromLocal8Bit(error.c_str()));
+}
+
+void TFormApparaatZoeken::CmdBackupAllClick()
+{
+    const QString folder = AppDialogs().GetExistingDirectory(this, CmdBackupAll->text().remove(QStringLiteral("...")),
+                                                             DisplayPath(ProgramSettings.OpenCloseDialoogPath));
+    if (folder.isEmpty())
+        return;
+    ProgramSettings.OpenCloseDialoogPath = LocalPath(folder);
+    std::vector<TLineTarget> targets = LineTargetsOfFound(search_.Found(), port_.FrameDatabits());
+    try {
+        if (!port_.Active())
+            port_.Open();
+    } catch (const std::exception& e) {
+        AppDialogs().ShowError(this, QString::fromLocal8Bit(e.what()));
+        return;
+    }
+    TFormLijnBackup backup(port_, folder, std::move(targets), this);
+    backup.exec();
 }

@@ -38,6 +38,8 @@ public:
     void CmdOKClick();
     void CmdCancelClick();
     void CmdSaveCsvClick();
+    // Backs up every listed unit into a folder the user chooses (TFormLijnBackup).
+    void CmdBackupAllClick();
     void SelecteerApparaat(int Row);
     void ClearStringGrid();
     void ClearPanels();
@@ -70,6 +72,7 @@ public:
     QPushButton* CmdStop = nullptr;
     QPushButton* CmdCancel = nullptr;
     QPushButton* CmdSaveCsv = nullptr;
+    QPushButton* CmdBackupAll = nullptr;
 
 protected:
     void showEvent(QShowEvent* Event) override;

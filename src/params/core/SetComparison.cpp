@@ -4,6 +4,7 @@
 #include <cctype>
 #include <span>
 
+#include "app/core/CsvText.h"
 #include "app/core/Functies.h"
 #include "params/core/BackupFile.h"
 #include "params/core/ParameterCatalogue.h"
@@ -33,16 +34,6 @@ std::string Lower(std::string Text)
 {
     std::transform(Text.begin(), Text.end(), Text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return Text;
-}
-
-std::string CsvField(const std::string& Text)
-{
-    if (Text.find_first_of(",\"\r\n") == std::string::npos)
-        return Text;
-    std::string quoted = "\"";
-    for (char c : Text)
-        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + "\"";
 }
 
 } // namespace

@@ -1,0 +1,445 @@
+#include "params/core/LineSequence.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
+#include "app/core/TextFileIO.h"
+#include "comm/DeviceSearch.h"
+#include "comm/ZBPlatform.h"
+#include "params/core/BackupFile.h"
+#include "params/core/SaveFile.h"
+#include "params/core/Sha256.h"
+#include "params/core/TransferComponent.h"
+#include "params/core/TransferReplies.h"
+
+namespace {
+
+// Status of a unit the run did not come to (also what a manifest written mid-run says of it).
+constexpr char NotReachedStatus[] = "not reached";
+
+bool Ended(TTransferOutcome Outcome)
+{
+    return Outcome != TTransferOutcome::Idle && Outcome != TTransferOutcome::Running;
+}
+
+bool DeviceGone(const TCommError& Error)
+{
+    return Error.Code == ecPortClosed || (Error.Code == ecSystemError && IsDeviceGoneError(Error.SystemError));
+}
+
+std::span<const int32_t, SetpointCount> SetpointsOf(const TSetpointValues& Table)
+{
+    return std::span<const int32_t, SetpointCount>(Table.data() + 1, SetpointCount);
+}
+
+} // namespace
+
+std::vector<TLineTarget> LineTargetsOfFound(const std::vector<TFoundDevice>& Found, TDataBit Databits)
+{
+    std::vector<TLineTarget> targets;
+    for (const TFoundDevice& device : Found) {
+        if (std::any_of(targets.begin(), targets.end(), [&](const TLineTarget& t) { return t.Unit == device.Unit; }))
+            continue;
+        TLineTarget target;
+        target.Unit = device.Unit;
+        target.Line = TUnitLine{device.Baudrate, Databits, device.Parity, device.Stopbits};
+        targets.push_back(target);
+    }
+    std::sort(targets.begin(), targets.end(), [](const TLineTarget& a, const TLineTarget& b) { return a.Unit < b.Unit; });
+    return targets;
+}
+
+TLineSequence::TLineSequence(TZBComm& Port) : port_(Port), read_(&Port), write_(&Port)
+{
+    ConfigureTransferComponent(KT750LijnSelect, 0);
+    KT750LijnSelect.SetZBComm(&Port);
+    KT750LijnSelect.OnCommResult = [this](TObject*, TMemoryStream& Result) { SelectReply(Result.Bytes()); };
+    KT750LijnSelect.OnCommError = [this](TObject*, TCommError& Error, TMemoryStream&) { SelectError(Error); };
+    // Closing the port ends the request without a reply or error of its own.
+    KT750LijnSelect.OnDeactivate = [this](TObject*) {
+        TCommError gone;
+        gone.Code = ecPortClosed;
+        SelectError(gone);
+    };
+    for (TTransferSequence* sequence : {static_cast<TTransferSequence*>(&read_), static_cast<TTransferSequence*>(&write_)}) {
+        sequence->OnChanged = [this, sequence] { TransferChanged(*sequence); };
+        sequence->OnClose = [this, sequence](TTransferResult) { TransferClosed(*sequence); };
+    }
+}
+
+void TLineSequence::Start(TLineJob Job, std::string Dir, std::vector<TLineTarget> Targets)
+{
+    job_ = Job;
+    dir_ = std::move(Dir);
+    targets_ = std::move(Targets);
+    results_.assign(targets_.size(), TLineUnitResult{});
+    for (std::size_t i = 0; i < targets_.size(); ++i) {
+        results_[i].Row.Unit = targets_[i].Unit;
+        results_[i].Row.Status = NotReachedStatus;
+    }
+    current_ = 0;
+    step_ = TStep::Idle;
+    running_ = true;
+    cancelRequested_ = false;
+    lineLost_ = false;
+    manifestError_.clear();
+    if (targets_.empty()) {
+        Finish();
+        return;
+    }
+    // At once, so that even a run ended before its first unit leaves a manifest that says so.
+    WriteManifest();
+    StartUnit();
+}
+
+void TLineSequence::Cancel()
+{
+    if (!running_ || cancelRequested_)
+        return;
+    cancelRequested_ = true;
+    Changed();
+    if (step_ == TStep::Transfer) {
+        // The single run closes once its outstanding request has ended (TransferClosed).
+        (job_ == TLineJob::Restore ? static_cast<TTransferSequence&>(write_) : read_).Cancel();
+    } else if (!port_.Active()) {
+        // No reply or error will come on a closed port.
+        UnitFailed("interrupted at " + Where());
+        NextUnit();
+    }
+}
+
+int TLineSequence::ValuesDone() const
+{
+    if (current_ < 0)
+        return 0;
+    if (step_ != TStep::Transfer)
+        return results_[static_cast<std::size_t>(current_)].State == TLineUnitState::Done ? ValuesPerUnit : 0;
+    const TTransferView& view = job_ == TLineJob::Restore ? write_.View() : read_.View();
+    if (view.Computing || view.Outcome == TTransferOutcome::Finished)
+        return ValuesPerUnit;
+    return view.Parameters ? view.CurrentNumber : ParameterCount + view.CurrentNumber - 1;
+}
+
+std::string TLineSequence::ManifestPath() const
+{
+    return (std::filesystem::path(dir_) / LineManifestName).string();
+}
+
+bool TLineSequence::AllOk() const
+{
+    if (lineLost_ || cancelRequested_ || !manifestError_.empty())
+        return false;
+    for (const TLineUnitResult& result : results_)
+        if (job_ == TLineJob::Verify ? !result.Matches() : result.State != TLineUnitState::Done)
+            return false;
+    return true;
+}
+
+void TLineSequence::StartUnit()
+{
+    TLineUnitResult& result = Result();
+    result.State = TLineUnitState::Running;
+    result.Row.Status.clear();
+    try {
+        const auto& line = Target().Line;
+        // The settings may change on the open port between requests; only a change is applied, so a
+        // line whose units share its settings is not set up again for every unit.
+        if (line && *line != TUnitLine{port_.Baudrate(), port_.FrameDatabits(), port_.FrameParitybit(), port_.FrameStopbits()}) {
+            port_.SetBaudrate(line->Baudrate);
+            port_.SetFrameDatabits(line->Databits);
+            port_.SetFrameParitybit(line->Parity);
+            port_.SetFrameStopbits(line->Stopbits);
+        }
+    } catch (const std::exception& e) {
+        lineLost_ = true;
+        UnitFailed(std::string("line lost (") + e.what() + ")");
+        NextUnit();
+        return;
+    }
+    result.Row.Line = TUnitLine{port_.Baudrate(), port_.FrameDatabits(), port_.FrameParitybit(), port_.FrameStopbits()};
+    SendStep(TStep::Select, "sc " + std::to_string(Target().Unit));
+}
+
+void TLineSequence::SendStep(TStep Step, const std::string& Text)
+{
+    step_ = Step;
+    if (!port_.Active()) {
+        // The port drops a request made while it is closed without any event.
+        lineLost_ = true;
+        UnitFailed("line lost at " + Where());
+        NextUnit();
+        return;
+    }
+    KT750LijnSelect.SetASCIIProtocol(Text);
+    KT750LijnSelect.SendRequest();
+    Changed();
+}
+
+void TLineSequence::SelectReply(const std::vector<uint8_t>& Reply)
+{
+    if (!running_ || step_ == TStep::Idle || step_ == TStep::Transfer)
+        return;
+    if (cancelRequested_) {
+        UnitFailed("interrupted at " + Where());
+        NextUnit();
+        return;
+    }
+    TLineRow& row = Result().Row;
+    // The identification texts are taken as the device search takes them; a refused one is empty.
+    auto text = [&](const char* Letters) {
+        std::string identification = ReplyEchoes(Reply, Letters) ? IdentificationReplyText(Reply) : std::string();
+        // A line break inside a garbled reply must not break the manifest's row.
+        std::replace_if(identification.begin(), identification.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+        return identification;
+    };
+    switch (step_) {
+    case TStep::Select: {
+        const std::string expected = "sc " + std::to_string(Target().Unit);
+        if (Reply.size() < 2 || std::string(Reply.begin(), Reply.end() - 2) != expected) {
+            UnitFailed("wrong reply to " + expected);
+            NextUnit();
+            return;
+        }
+        SendStep(TStep::Type, "rt");
+        break;
+    }
+    case TStep::Type:
+        row.Type = text("rt");
+        SendStep(TStep::Version, "rh");
+        break;
+    case TStep::Version:
+        row.Version = text("rh");
+        SendStep(TStep::Serial, "rx");
+        break;
+    case TStep::Serial:
+        row.Serial = text("rx");
+        IdentityKnown();
+        break;
+    case TStep::Idle:
+    case TStep::Transfer:
+        break;
+    }
+}
+
+void TLineSequence::SelectError(const TCommError& Error)
+{
+    if (!running_ || step_ == TStep::Idle || step_ == TStep::Transfer || Error.IsZero())
+        return;
+    if (DeviceGone(Error)) {
+        lineLost_ = true;
+        UnitFailed("line lost at " + Where());
+    } else if (cancelRequested_) {
+        UnitFailed("interrupted at " + Where());
+    } else if (Error.Code == ecTimeout) {
+        UnitFailed(step_ == TStep::Select ? std::string("no reply") : "time-out at " + Where());
+    } else {
+        UnitFailed("communication error at " + Where());
+    }
+    NextUnit();
+}
+
+void TLineSequence::IdentityKnown()
+{
+    const TLineTarget& target = Target();
+    TLineUnitResult& result = Result();
+    step_ = TStep::Transfer;
+    if (job_ == TLineJob::Verify) {
+        if (result.Row.Type != target.Row.Type)
+            result.IdentityDifferences.push_back("type: " + target.Row.Type + " -> " + result.Row.Type);
+        if (result.Row.Serial != target.Row.Serial)
+            result.IdentityDifferences.push_back("serial: " + target.Row.Serial + " -> " + result.Row.Serial);
+    }
+    if (job_ == TLineJob::Restore) {
+        if (result.Row.Serial != target.Row.Serial && !target.Replacement) {
+            UnitFailed("refused: serial \"" + result.Row.Serial + "\" is not \"" + target.Row.Serial +
+                       "\" of the manifest");
+            NextUnit();
+            return;
+        }
+        write_.SetMode(TTransferMode::Device);
+        write_.SetParameters(target.Parameters);
+        write_.SetSetpoints(target.Setpoints);
+        write_.Start();
+        return;
+    }
+    read_.SetMode(TTransferMode::Device);
+    read_.Start();
+}
+
+void TLineSequence::TransferChanged(const TTransferSequence& Sequence)
+{
+    if (!running_ || step_ != TStep::Transfer)
+        return;
+    if (Ended(Sequence.View().Outcome) && !Sequence.View().AbortRequested)
+        TransferEnded(Sequence.View());
+    else
+        Changed();
+}
+
+void TLineSequence::TransferClosed(const TTransferSequence&)
+{
+    // Only a Cancel closes the single run while it belongs to this one.
+    if (!running_ || step_ != TStep::Transfer)
+        return;
+    UnitFailed("interrupted at " + Where());
+    NextUnit();
+}
+
+void TLineSequence::TransferEnded(const TTransferView& View)
+{
+    const std::string where = Where();
+    switch (View.Outcome) {
+    case TTransferOutcome::Finished:
+        if (job_ == TLineJob::Backup) {
+            SaveBackup();
+        } else {
+            if (job_ == TLineJob::Verify) {
+                const TLineTarget& target = Target();
+                const auto differences = CompareValueSets(TValueSet{target.Parameters, target.Setpoints},
+                                                          TValueSet{read_.ReadParameters(), read_.ReadSetpoints()});
+                Result().ValueDifferences = differences.value_or(std::vector<TValueDifference>{});
+            }
+            UnitDone();
+        }
+        break;
+    case TTransferOutcome::ComputeFailed:
+        UnitFailed("computation failed (bp " + View.Reply + ")");
+        break;
+    case TTransferOutcome::Timeout:
+        UnitFailed("time-out at " + where);
+        break;
+    case TTransferOutcome::PortClosed:
+        lineLost_ = true;
+        UnitFailed("line lost at " + where);
+        break;
+    case TTransferOutcome::CommError:
+    case TTransferOutcome::OtherError:
+        lineLost_ = lineLost_ || DeviceGone(View.Error);
+        UnitFailed((lineLost_ ? "line lost at " : "communication error at ") + where);
+        break;
+    case TTransferOutcome::WrongReply:
+        UnitFailed("wrong reply at " + where);
+        break;
+    case TTransferOutcome::Refused:
+        UnitFailed("refused at " + where + " (er 7)");
+        break;
+    case TTransferOutcome::Idle:
+    case TTransferOutcome::Running:
+        return;
+    }
+    NextUnit();
+}
+
+void TLineSequence::SaveBackup()
+{
+    TLineRow& row = Result().Row;
+    const std::vector<uint8_t> bytes = FormatBackup(read_.ReadParameters(), SetpointsOf(read_.ReadSetpoints()));
+    const std::string_view view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    const std::string name = LineBackupFileName(row.Unit, row.Serial);
+    const TFileResult saved = SaveFileReplacing((std::filesystem::path(dir_) / name).string(), view);
+    if (!saved.Ok()) {
+        UnitFailed("save failed: " + saved.Detail);
+        return;
+    }
+    row.File = name;
+    row.Bytes = bytes.size();
+    row.Sha256 = Sha256Hex(view);
+    row.Time = UtcTimeStamp();
+    UnitDone();
+}
+
+void TLineSequence::UnitFailed(const std::string& Status)
+{
+    TLineUnitResult& result = Result();
+    result.State = TLineUnitState::Failed;
+    result.Row.Status = Status;
+}
+
+void TLineSequence::UnitDone()
+{
+    TLineUnitResult& result = Result();
+    result.State = TLineUnitState::Done;
+    result.Row.Status = LineStatusOk;
+}
+
+void TLineSequence::NextUnit()
+{
+    step_ = TStep::Idle;
+    if (lineLost_ || cancelRequested_) {
+        MarkRemaining(lineLost_ ? "line lost" : "not started (cancelled)");
+        Finish();
+        return;
+    }
+    if (current_ + 1 >= static_cast<int>(targets_.size())) {
+        Finish();
+        return;
+    }
+    WriteManifest();
+    ++current_;
+    StartUnit();
+}
+
+void TLineSequence::MarkRemaining(const std::string& Status)
+{
+    for (std::size_t i = static_cast<std::size_t>(current_) + 1; i < results_.size(); ++i) {
+        results_[i].State = TLineUnitState::Failed;
+        results_[i].Row.Status = Status;
+    }
+}
+
+void TLineSequence::Finish()
+{
+    step_ = TStep::Idle;
+    running_ = false;
+    WriteManifest();
+    current_ = -1;
+    Changed();
+    if (OnFinished)
+        OnFinished();
+}
+
+void TLineSequence::WriteManifest()
+{
+    if (job_ != TLineJob::Backup)
+        return;
+    std::vector<TLineRow> rows;
+    for (const TLineUnitResult& result : results_)
+        rows.push_back(result.Row);
+    std::string error;
+    if (!WriteFileAtomically(ManifestPath(), FormatLineManifest(rows), error))
+        manifestError_ = error;
+    else
+        manifestError_.clear();
+}
+
+void TLineSequence::Changed()
+{
+    if (OnChanged)
+        OnChanged();
+}
+
+std::string TLineSequence::Where() const
+{
+    switch (step_) {
+    case TStep::Select:
+        return "sc";
+    case TStep::Type:
+        return "rt";
+    case TStep::Version:
+        return "rh";
+    case TStep::Serial:
+        return "rx";
+    case TStep::Transfer: {
+        const TTransferView& view = job_ == TLineJob::Restore ? write_.View() : read_.View();
+        if (view.Computing)
+            return "bp";
+        char item[8];
+        std::snprintf(item, sizeof item, "%c%03d", view.Parameters ? 'P' : 'S', view.CurrentNumber);
+        return item;
+    }
+    case TStep::Idle:
+        break;
+    }
+    return {};
+}

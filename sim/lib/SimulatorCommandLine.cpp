@@ -60,7 +60,7 @@ std::string SimulatorUsage()
            "  --seed N               seed of the noise bytes\n"
            "  --help                 this text\n"
            "\n"
-           "Faults: silent, slow, echo-once, echo-always, garbage, long, noise.\n"
+           "Faults: silent, slow, echo-once, echo-always, garbage, long, noise, refuse.\n"
            "\n"
            + ConsoleHelp();
 }

@@ -16,6 +16,8 @@
 #include <QPushButton>
 #include <QSpinBox>
 
+#include <tuple>
+
 namespace {
 
 constexpr int kWaitMs = 10000;
@@ -54,6 +56,16 @@ struct CalibrationLine {
     }
 };
 
+// The window shown on a simulated controller, with scripted answers to its questions.
+struct OpenWindow {
+    FakeDialogs dialogs;
+    FakeDialogs::Installed use{dialogs};
+    CalibrationLine line;
+    TFormCalibratie window{&line.port};
+    OpenWindow() { window.show(); }
+    std::tuple<FakeDialogs&, CalibrationLine&, TFormCalibratie&> parts() { return {dialogs, line, window}; }
+};
+
 void enterCalibrationWithVoltage(TFormCalibratie& w)
 {
     QTRY_VERIFY_WITH_TIMEOUT(w.Session().ReadBackComplete(), kWaitMs);
@@ -77,11 +89,8 @@ class CalibratieWindowTest : public QObject {
 private slots:
     void repliesUnlockTheGroupsAndUnsavedValuesAskBeforeClosing()
     {
-        FakeDialogs dialogs;
-        FakeDialogs::Installed use(dialogs);
-        CalibrationLine line;
-        TFormCalibratie w(&line.port);
-        w.show();
+        OpenWindow open;
+        auto [dialogs, line, w] = open.parts();
         // The read-back fills the four boxes; a gain beyond the entry range shows as read, and the
         // status line says so.
         QTRY_VERIFY_WITH_TIMEOUT(w.Session().ReadBackComplete(), kWaitMs);
@@ -179,11 +188,8 @@ private slots:
 
     void commandsGoOutInTurnAndOnlyAcknowledgedValuesCountAsSaved()
     {
-        FakeDialogs dialogs;
-        FakeDialogs::Installed use(dialogs);
-        CalibrationLine line;
-        TFormCalibratie w(&line.port);
-        w.show();
+        OpenWindow open;
+        auto [dialogs, line, w] = open.parts();
         enterCalibrationWithVoltage(w);
 
         // Two changes of one box and one of another within one exchange, then EEPROM as soon as it
@@ -260,11 +266,8 @@ private slots:
 
     void aRefusedReadBackLeavesTheUnreadBoxesEmptyAndOutOfUse()
     {
-        FakeDialogs dialogs;
-        FakeDialogs::Installed use(dialogs);
-        CalibrationLine line;
-        TFormCalibratie w(&line.port);
-        w.show();
+        OpenWindow open;
+        auto [dialogs, line, w] = open.parts();
         QTRY_VERIFY_WITH_TIMEOUT(w.Session().ReadBackComplete(), kWaitMs);
         w.close();
 

@@ -151,6 +151,8 @@ private slots:
         // Twice the button: the chain starts again at thumbwheel 1.
         QTest::mouseClick(form.CmdDuimwiel, Qt::LeftButton);
         QCOMPARE(form.Panel_DW[0]->text(), QString());
+        QTest::qWait(100); // the exchange under way when the chain stopped ends
+        h.Sim().clearLog();
         QTest::mouseClick(form.CmdDuimwiel, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(!h.Requests().empty(), kWaitMs);
         QCOMPARE(h.Requests().front(), std::string("rd 1"));
@@ -202,12 +204,12 @@ private slots:
         h.Sim().setFault(12, km4x::Fault::WrongEchoAlways, true, "ru");
         QTRY_COMPARE_WITH_TIMEOUT(device::Background(form.TbUitgang[8]), neutral, kWaitMs);
         QCOMPARE(device::Background(form.TbUitgang[0]), neutral);
+        h.Sim().clearFaults();
+        QTRY_COMPARE_WITH_TIMEOUT(device::Background(form.TbUitgang[8]), device::LampOnColor, kWaitMs);
+        h.Sim().setFault(12, km4x::Fault::Silent, true, "ru");
+        QTRY_COMPARE_WITH_TIMEOUT(device::Background(form.TbUitgang[8]), neutral, kWaitMs);
         h.Sim().setFault(12, km4x::Fault::WrongEchoAlways, true, "ra");
         QTRY_COMPARE_WITH_TIMEOUT(form.PanelData_IO_in->text(), QStringLiteral("?"), kWaitMs);
-        h.Sim().clearFaults();
-        h.Sim().setFault(12, km4x::Fault::Silent, true, "ru");
-        QTRY_COMPARE_WITH_TIMEOUT(device::Background(form.TbUitgang[8]), device::LampOnColor, kWaitMs);
-        QTRY_COMPARE_WITH_TIMEOUT(device::Background(form.TbUitgang[8]), neutral, kWaitMs);
         h.Sim().clearFaults();
         QTRY_COMPARE_WITH_TIMEOUT(device::Background(form.TbUitgang[8]), device::LampOnColor, kWaitMs);
         QTRY_COMPARE_WITH_TIMEOUT(form.PanelData_IO_in->text(), QStringLiteral("4660"), kWaitMs);

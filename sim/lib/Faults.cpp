@@ -14,6 +14,7 @@ constexpr std::array<std::pair<Fault, const char*>, FaultKinds> kNames = {{
     {Fault::Garbage, "garbage"},
     {Fault::OverLong, "long"},
     {Fault::Noise, "noise"},
+    {Fault::Refuse, "refuse"},
 }};
 
 // Echo letters a client must not accept: the two letters swapped ("pr" for "rp").

@@ -22,11 +22,12 @@ enum class Fault {
     Garbage,         // the answer after the echo is non-numeric, partly binary bytes
     OverLong,        // the answer after the echo is over-long (overLongLength bytes)
     Noise,           // random bytes on the line before each reply
+    Refuse,          // answers "er 1" (unknown command, as older firmware does) and carries nothing out
 };
-constexpr size_t FaultKinds = 7;
+constexpr size_t FaultKinds = 8;
 
 // Name used on the command line and console ("silent", "slow", "echo-once", "echo-always",
-// "garbage", "long", "noise").
+// "garbage", "long", "noise", "refuse").
 const char* FaultName(Fault fault);
 std::optional<Fault> FaultFromName(const std::string& name);
 
@@ -47,6 +48,8 @@ public:
     // "wp n v" for these parameter numbers is refused with "er 7".
     void refuseParameter(int n, bool refuse);
     bool refusesWrite(const Command& command) const;
+    // The Refuse fault hits replies to these letters.
+    bool refusesCommand(const std::string& letters) const { return hits(Fault::Refuse, letters); }
 
     // A reply on its way out: the bytes (CR LF included) and the extra delay before them.
     struct Outgoing {

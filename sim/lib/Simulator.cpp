@@ -292,8 +292,9 @@ void Simulator::Impl::handleRequest(std::string text, Clock::time_point now)
         UnitEntry* unit = command ? route(command, record.line) : nullptr;
         if (unit) {
             record.unit = unit->unit.config().number;
-            const std::string reply = unit->faults.refusesWrite(*command) ? std::string(RefusedReply)
-                                                                          : unit->unit.answer(*command, now);
+            const std::string reply = unit->faults.refusesWrite(*command)                ? std::string(RefusedReply)
+                                      : unit->faults.refusesCommand(command->letters) ? std::string(UnknownCommandReply)
+                                                                                      : unit->unit.answer(*command, now);
             const FaultSet::Outgoing out = unit->faults.apply(command->letters, reply, faultSettings, random);
             if (!out.silent) {
                 const LineSettings& settings = unit->unit.config().line;

@@ -61,7 +61,7 @@ std::string SimulatorUsage()
            "  --help                 this text\n"
            "  --version              print the program version\n"
            "\n"
-           "Faults: silent, slow, echo-once, echo-always, garbage, long, noise.\n"
+           "Faults: silent, slow, echo-once, echo-always, garbage, long, noise, refuse.\n"
            "\n"
            + ConsoleHelp();
 }

@@ -126,7 +126,7 @@ std::string ConsoleHelp()
            "selected unit for values):\n"
            "  fault NAME on|off [UNIT|all] [CMD]  switch a fault; CMD limits it to replies to one\n"
            "                                      command (e.g. rp). NAME: silent, slow, echo-once,\n"
-           "                                      echo-always, garbage, long, noise\n"
+           "                                      echo-always, garbage, long, noise, refuse\n"
            "  clear [UNIT|all]                    all faults off and all refusals lifted\n"
            "  refuse N [UNIT|all]                 answer \"wp N v\" with er 7;  accept N [UNIT|all] undoes it\n"
            "  bp ok|NUMBER [UNIT]                 let \"bp\" check the parameters, or answer NUMBER\n"

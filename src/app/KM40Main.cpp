@@ -139,7 +139,6 @@ void TFormMain::bindComponents()
     KT750ReadError.OnCommError = sharedError;
     KT750Protocol1.OnCommResult = [this](TObject* s, TMemoryStream& r) { KT750Protocol1CommResult(s, r); };
     KT750Protocol1.OnCommError = sharedError;
-    KT750_in.OnCommError = sharedError;
     bindLivePolls();
 }
 
@@ -493,9 +492,7 @@ void TFormMain::Grafiek1Click()
 {
     if (!Windows.LiveGraph)
         return;
-    // The graph polls the line at its own pace; the error polling and the live polls would only
-    // get in its way.
-    StopLivePolls();
+    // Only the error polling pauses; the live polls share the line with the graph.
     Timer1->stop();
     Windows.LiveGraph();
     Timer1->start();

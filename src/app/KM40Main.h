@@ -114,6 +114,8 @@ public:
     void InUitActief();
     void KT750DuimwielCommResult(TObject* Sender, TMemoryStream& Result);
     void KT750DuimwielCommError(TObject* Sender, TCommError& CommError, TMemoryStream& Result);
+    // Shows a thumbwheel reply or failure in its panel and asks for the next thumbwheel.
+    void showThumbwheelStep(const device::ThumbwheelChain::Outcome& Outcome);
 
     // --- menu ---------------------------------------------------------------------------------
     void Exit1Click();

@@ -1,6 +1,6 @@
 // The main window's live polls: the actual values and the inputs/outputs run cyclically, the
 // thumbwheels as a chain. What is polled and what a reply shows is decided in device/core; here
-// it reaches the panels and lamps.
+// it reaches the panels and lamps. A reply that does not repeat its command counts as a failure.
 #include "app/KM40Main.h"
 
 #include "device/PanelColors.h"
@@ -12,11 +12,23 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <array>
+#include <optional>
+
 namespace {
 
 QString tx(const std::string& text)
 {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Lamps follow the bits of a reply's value; without a valid reply (a failed request, a reply of
+// another command) they show neutral rather than a state that is no longer known.
+template <std::size_t N>
+void ShowLamps(const std::array<QFrame*, N>& lamps, const std::optional<std::array<bool, N>>& bits, const QColor& neutral)
+{
+    for (std::size_t i = 0; i < N; ++i)
+        device::SetBackground(lamps[i], !bits ? neutral : (*bits)[i] ? device::LampOnColor : device::LampOffColor);
 }
 
 } // namespace
@@ -42,7 +54,7 @@ void TFormMain::bindLivePolls()
         actual.component->OnCommResult = [this, actual](TObject*, TMemoryStream& result) {
             if (!ActualPolling)
                 return; // a late reply after switching off: the cleared panel stays empty
-            actual.panel->setText(tx(device::ActualValueDisplay(actual.value, device::ReplyValueText(result.Bytes()))));
+            actual.panel->setText(tx(device::ActualReplyDisplay(actual.value, result.Bytes())));
         };
         actual.component->OnCommError = [this, actual](TObject*, TCommError& error, TMemoryStream&) {
             // The all-zero record after a recovery is no failure; a late error after switching
@@ -59,25 +71,44 @@ void TFormMain::bindLivePolls()
     KT750_uit.SetASCIIProtocol("ru");
     KT750_data_in.SetASCIIProtocol("ra");
     KT750_data_uit.SetASCIIProtocol("rb");
-    KT750_in.OnCommResult = [this](TObject*, TMemoryStream& result) {
-        if (!IoPolling)
-            return;
-        const auto lamps = device::InputLamps(device::ReplyValueText(result.Bytes(), device::kIoReplyBufferSize));
-        QFrame* inputs[] = {TB_K0, Tb_in[0], Tb_in[1], Tb_in[2], Tb_in[3], Tb_in[4], Tb_in[5]};
-        for (std::size_t i = 0; i < lamps.size(); ++i)
-            device::SetBackground(inputs[i], lamps[i] ? device::LampOnColor : device::LampOffColor);
+    const std::array<QFrame*, device::InputLampCount> inputs{TB_K0, Tb_in[0], Tb_in[1], Tb_in[2],
+                                                            Tb_in[3], Tb_in[4], Tb_in[5]};
+    const auto showInputs = [this, inputs](const std::optional<std::array<bool, device::InputLampCount>>& bits) {
+        ShowLamps(inputs, bits, device::NeutralColor(this));
     };
-    KT750_uit.OnCommResult = [this](TObject*, TMemoryStream& result) {
+    const auto showOutputs = [this](const std::optional<std::array<bool, device::OutputLampCount>>& bits) {
+        ShowLamps(TbUitgang, bits, device::NeutralColor(this));
+    };
+    KT750_in.OnCommResult = [this, showInputs](TObject*, TMemoryStream& result) {
         if (!IoPolling)
             return;
-        const auto lamps = device::OutputLamps(device::ReplyValueText(result.Bytes(), device::kIoReplyBufferSize));
-        for (std::size_t i = 0; i < lamps.size(); ++i)
-            device::SetBackground(TbUitgang[i], lamps[i] ? device::LampOnColor : device::LampOffColor);
+        const auto text = device::EchoedValueText(result.Bytes(), "ri", device::kIoReplyBufferSize);
+        showInputs(text ? std::optional(device::InputLamps(*text)) : std::nullopt);
+    };
+    KT750_in.OnCommError = [this, showInputs](TObject* sender, TCommError& error, TMemoryStream& result) {
+        // The all-zero record after a recovery is no failure: it must not blank the error number.
+        if (error.IsZero())
+            return;
+        if (IoPolling)
+            showInputs(std::nullopt);
+        KT750UnitSelectCommError(sender, error, result);
+    };
+    KT750_uit.OnCommResult = [this, showOutputs](TObject*, TMemoryStream& result) {
+        if (!IoPolling)
+            return;
+        const auto text = device::EchoedValueText(result.Bytes(), "ru", device::kIoReplyBufferSize);
+        showOutputs(text ? std::optional(device::OutputLamps(*text)) : std::nullopt);
+    };
+    KT750_uit.OnCommError = [this, showOutputs](TObject*, TCommError& error, TMemoryStream&) {
+        if (IoPolling && !error.IsZero())
+            showOutputs(std::nullopt);
     };
     for (auto [component, panel] : {std::pair{&KT750_data_in, PanelData_IO_in}, std::pair{&KT750_data_uit, PanelData_IO_uit}}) {
-        component->OnCommResult = [this, panel](TObject*, TMemoryStream& result) {
+        component->OnCommResult = [this, component = component, panel = panel](TObject*, TMemoryStream& result) {
             if (IoPolling)
-                panel->setText(tx(device::ReplyValueText(result.Bytes(), device::kIoReplyBufferSize)));
+                panel->setText(tx(device::EchoedValueText(result.Bytes(), component->ASCIIProtocol(),
+                                                          device::kIoReplyBufferSize)
+                                      .value_or(device::FailedRequestText)));
         };
         component->OnCommError = [this, panel](TObject*, TCommError& error, TMemoryStream&) {
             if (IoPolling && !error.IsZero())
@@ -170,25 +201,24 @@ void TFormMain::DuimwielActief()
 
 void TFormMain::KT750DuimwielCommResult(TObject*, TMemoryStream& Result)
 {
-    if (!ThumbwheelPolling)
-        return;
-    const device::ThumbwheelChain::Outcome outcome =
-        thumbwheels_.OnReply(device::ReplyValueText(Result.Bytes()), ThumbwheelValues);
-    if (outcome.thumbwheel > 0)
-        Panel_DW[static_cast<std::size_t>(outcome.thumbwheel - 1)]->setText(tx(outcome.text));
-    if (!outcome.nextCommand.empty()) {
-        KT750Duimwiel.SetASCIIProtocol(outcome.nextCommand);
-        KT750Duimwiel.SendRequest();
-    }
+    if (ThumbwheelPolling)
+        showThumbwheelStep(thumbwheels_.OnReply(Result.Bytes(), ThumbwheelValues));
 }
 
 void TFormMain::KT750DuimwielCommError(TObject*, TCommError& CommError, TMemoryStream&)
 {
-    if (!ThumbwheelPolling || CommError.IsZero())
-        return;
-    const device::ThumbwheelChain::Outcome outcome = thumbwheels_.OnError();
-    if (outcome.thumbwheel > 0)
-        Panel_DW[static_cast<std::size_t>(outcome.thumbwheel - 1)]->setText(tx(outcome.text));
+    if (ThumbwheelPolling && !CommError.IsZero())
+        showThumbwheelStep(thumbwheels_.OnError());
+}
+
+void TFormMain::showThumbwheelStep(const device::ThumbwheelChain::Outcome& Outcome)
+{
+    if (Outcome.thumbwheel > 0)
+        Panel_DW[static_cast<std::size_t>(Outcome.thumbwheel - 1)]->setText(tx(Outcome.text));
+    if (!Outcome.nextCommand.empty()) {
+        KT750Duimwiel.SetASCIIProtocol(Outcome.nextCommand);
+        KT750Duimwiel.SendRequest();
+    }
 }
 
 void TFormMain::InUitActief()

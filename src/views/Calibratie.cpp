@@ -14,6 +14,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <climits>
 
 TFormCalibratie* FormCalibratie = nullptr;
@@ -143,7 +144,11 @@ TFormCalibratie::TFormCalibratie(TZBComm* Port, QWidget* Parent) : QDialog(Paren
     session_.OnChanged = [this] { showView(); };
     session_.OnValueRead = [this](int code, int32_t value) {
         filling_ = true;
-        boxOf(code)->setValue(value);
+        QSpinBox* box = boxOf(code);
+        // A gain beyond the entry range is shown as the controller holds it, not cut to the range.
+        if (IsCalibrationGain(code))
+            box->setRange(std::min(value, -CalibrationGainLimit), std::max(value, CalibrationGainLimit));
+        box->setValue(value);
         filling_ = false;
     };
 }
@@ -167,7 +172,7 @@ QGroupBox* TFormCalibratie::channelGroup(const QString& Caption, const QString& 
     group->setObjectName(Name);
     auto* grid = new QGridLayout(group);
     Offset = spinBox(QString(), INT_MIN, INT_MAX, group);
-    Gain = spinBox(QString(), -1000, 1000, group);
+    Gain = spinBox(QString(), -CalibrationGainLimit, CalibrationGainLimit, group);
     grid->addWidget(label(QStringLiteral("Offset"), Offset, group), 0, 0);
     grid->addWidget(Offset, 0, 1);
     grid->addWidget(label(QStringLiteral("in 0,1 mV eenheden"), nullptr, group), 0, 2, 1, 2);
@@ -218,11 +223,15 @@ void TFormCalibratie::FormActivate()
     SpinEdit6->setValue(-200000);
     SpinEdit7->setValue(0);
     SpinEdit8->setValue(200000);
+    // Until the read-back delivers them the offsets and gains are unknown: empty, not the values
+    // of an earlier opening (perhaps another controller).
+    for (int code = CalibrationVoltageOffset; code <= CalibrationCurrentGain; ++code) {
+        if (IsCalibrationGain(code))
+            boxOf(code)->setRange(-CalibrationGainLimit, CalibrationGainLimit);
+        boxOf(code)->clear();
+    }
     filling_ = false;
     session_.Activate();
-    // Calibration mode is off now, so telling the session what the boxes show sends nothing.
-    for (int code = CalibrationVoltageOffset; code <= CalibrationCurrentGain; ++code)
-        session_.BoxChanged(code, boxOf(code)->value());
 }
 
 void TFormCalibratie::setGroupEnabled(QGroupBox* Group, bool Enabled)
@@ -241,6 +250,10 @@ void TFormCalibratie::showView()
     setGroupEnabled(GroupBox1, view.VoltageGroupEnabled);
     setGroupEnabled(GroupBox2, view.CurrentGroupEnabled);
     setGroupEnabled(GroupBox4, view.DaSelectEnabled);
+    // A box the read-back could not fill is not written from.
+    for (int code = CalibrationVoltageOffset; code <= CalibrationCurrentGain; ++code)
+        if (!session_.ValueRead(code))
+            boxOf(code)->setEnabled(false);
     CmdSaveToEEPROM->setEnabled(view.EepromEnabled);
     Panel1->setText(QString::fromLatin1(view.Status.data(), static_cast<qsizetype>(view.Status.size())));
     device::SetTextColor(Panel1, view.StatusRed ? QColor(Qt::red) : palette().color(QPalette::WindowText));
@@ -248,13 +261,21 @@ void TFormCalibratie::showView()
 
 bool TFormCalibratie::FormClose()
 {
+    const auto ask = [this](const std::string& text, QMessageBox::StandardButton defaultButton) {
+        return AppDialogs().MessageBox(this, QMessageBox::Warning, QStringLiteral("Waarschuwing"),
+                                       QString::fromLatin1(text.c_str()),
+                                       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, defaultButton);
+    };
+    if (session_.OutputHeld()) {
+        // Left as it is, the controller keeps its analogue output on a reference value.
+        const QMessageBox::StandardButton answer = ask(HeldOutputQuestion(session_.Unsaved()), QMessageBox::Yes);
+        if (answer == QMessageBox::Yes)
+            session_.EndCalibration();
+        return answer == QMessageBox::Yes || answer == QMessageBox::No;
+    }
     if (!session_.Unsaved())
         return true;
-    const QMessageBox::StandardButton answer = AppDialogs().MessageBox(
-        this, QMessageBox::Warning, QStringLiteral("Waarschuwing"),
-        QString::fromLatin1(UnsavedCalibrationWarning().c_str()),
-        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::No);
-    return answer == QMessageBox::Yes;
+    return ask(UnsavedCalibrationWarning(), QMessageBox::No) == QMessageBox::Yes;
 }
 
 void TFormCalibratie::reject()

@@ -1,8 +1,9 @@
 #pragma once
 // TFormCalibratie: the calibration window of the analogue voltage and current output (shown from
 // the main window's "Calibratie" button). Its texts are built in (Dutch). The exchanges and what
-// the replies unlock are TCalibrationSession's; the window shows them and warns on closing when
-// written offsets or gains are not yet stored in the controller's EEPROM.
+// the replies unlock are TCalibrationSession's; the window shows them and, on closing, warns when
+// written offsets or gains are not yet stored in the controller's EEPROM and offers to end a
+// calibration mode the controller is still in.
 
 #include "views/core/CalibrationSession.h"
 
@@ -21,7 +22,8 @@ public:
     ~TFormCalibratie() override;
 
     void FormActivate();
-    // True when the window may close (asks first when values are unsaved).
+    // True when the window may close (asks first when values are unsaved or the controller is
+    // still in calibration mode; ending it queues "kf 0" and "km 0").
     bool FormClose();
 
     TCalibrationSession& Session() { return session_; }

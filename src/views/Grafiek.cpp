@@ -4,6 +4,7 @@
 #include "app/core/CommaText.h"
 #include "app/core/Functies.h"
 #include "app/core/Global_var.h"
+#include "device/core/ReplyValue.h"
 #include "params/Latin1Text.h"
 #include "params/core/SaveFile.h"
 #include "views/PaintBox.h"
@@ -298,7 +299,11 @@ void TFormGrafiek::FormClose()
 
 void TFormGrafiek::CmdStartLogClick()
 {
-    log_.Start();
+    // The exchange of a log just stopped may still be under way: its reply must not become this
+    // log's first sample, and its repetition must not circulate beside this log's request.
+    KT750LeesLogData.SetActive(false);
+    KT750LeesLogData.CancelRequest();
+    log_.Start(Source());
     Gauge1->setValue(0);
     KT750LeesLogData.SetASCIIProtocol(views::GraphSourceOf(Source()).command);
     CmdStartLog->setEnabled(false);
@@ -329,6 +334,12 @@ void TFormGrafiek::KT750LeesLogDataCommResult(TObject*, TMemoryStream& Result)
 {
     if (!logging_)
         return; // a reply that was under way when the log ended
+    if (!device::EchoMatches(Result.Bytes(), KT750LeesLogData.ASCIIProtocol())) {
+        // A reply of another command (a late reply to another request) is a failed request.
+        ShowStatus(statusTexts_[1], Qt::red);
+        EndLog();
+        return;
+    }
     const bool full = log_.Add(clock_(), views::GraphReplyValue(Result.Bytes()));
     Gauge1->setValue(log_.Last());
     if (full) {
@@ -493,10 +504,11 @@ QImage TFormGrafiek::PlotWithAxes() const
 
 bool TFormGrafiek::SaveCsv(const QString& Path, QString& Error) const
 {
-    const views::GraphSource& source = views::GraphSourceOf(Source());
+    // The samples are the logged source's, whatever the list shows now.
+    const views::GraphSource& source = views::GraphSourceOf(log_.Source());
     std::string unit = source.unitText;
     unit = unit.substr(1, unit.size() - 2); // without the parentheses
-    const std::string csv = views::GraphCsv(log_, unit, source.tenThousandths ? 4 : DecimalsOfPosition);
+    const std::string csv = views::GraphCsv(log_, unit, source.decimals);
     const TFileResult result = SaveFileReplacing(QFile::encodeName(Path).toStdString(), csv);
     if (!result.Ok()) {
         Error = QString::fromLocal8Bit(result.Detail.c_str());

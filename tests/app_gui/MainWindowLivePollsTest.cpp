@@ -1,6 +1,7 @@
 // The live polls of the main window against the simulator: actual values as parameters 246 and
 // 388 choose them, the thumbwheel chain, the input and output lamps and data words, switching off
-// with replies under way, a silent controller, and the editor stopping every poll.
+// with replies under way, a silent controller, replies that do not repeat their command, and the
+// editor stopping every poll.
 #include "GuiTestMain.h"
 #include "MainWindowHarness.h"
 
@@ -76,6 +77,13 @@ private slots:
         h.Sim().clearFaults();
         QTRY_COMPARE_WITH_TIMEOUT(form.PanelActPos->text(), QStringLiteral("123,45"), kWaitMs);
 
+        // A reply that does not repeat its command is a failed request: "?", not its value.
+        h.Sim().setFault(12, km4x::Fault::WrongEchoAlways, true, "r1");
+        QTRY_COMPARE_WITH_TIMEOUT(form.PanelSnelheid->text(), QStringLiteral("?"), kWaitMs);
+        QCOMPARE(form.PanelActPos->text(), QStringLiteral("123,45"));
+        h.Sim().clearFaults();
+        QTRY_COMPARE_WITH_TIMEOUT(form.PanelSnelheid->text(), QStringLiteral("-0,05"), kWaitMs);
+
         // Switching off with requests under way (slow replies): the cleared panels stay empty.
         h.Sim().setAnswerDelay(std::chrono::milliseconds(60));
         QTest::mouseClick(form.CmdActual, Qt::LeftButton);
@@ -101,7 +109,7 @@ private slots:
         QCOMPARE(form.PanelSpanning->text(), QString());
     }
 
-    void thumbwheelChainCyclesAndStopsOnAnError()
+    void thumbwheelChainCyclesAndGoesOnAfterAFailedStep()
     {
         MainWindowHarness h;
         TFormMain& form = OpenConnected(h);
@@ -119,20 +127,32 @@ private slots:
         QCOMPARE(first, (std::vector<std::string>{"rd 1", "rd 2", "rd 3", "rd 4", "rd 1", "rd 2"}));
         QCOMPARE(device::Background(form.Panel_DW[0]), device::PolledColor);
 
-        // A failed request ends the chain: one "?" and no further request, the poll stays on.
+        // A failed step shows "?" and the chain goes on: a silent controller gets every thumbwheel
+        // asked again and again, and when it answers again the values come back.
         h.Sim().setFault(12, km4x::Fault::Silent, true);
-        QTRY_VERIFY_WITH_TIMEOUT(std::any_of(form.Panel_DW.begin(), form.Panel_DW.end(),
+        QTRY_VERIFY_WITH_TIMEOUT(std::all_of(form.Panel_DW.begin(), form.Panel_DW.end(),
                                              [](QLabel* p) { return p->text() == QStringLiteral("?"); }),
                                  kWaitMs);
         h.Sim().clearLog();
-        QTest::qWait(400);
-        QCOMPARE(h.Requests().size(), std::size_t{0});
+        QTRY_VERIFY_WITH_TIMEOUT(h.Requests().size() >= 5, kWaitMs);
         QVERIFY(ThumbwheelPolling);
+        QCOMPARE(ThumbwheelValues, (TThumbwheelValues{10, -20, 500, 7})); // a failure is no value
+        // A reply of the wrong command is a failed step too; the others go on being read.
+        h.Sim().clearFaults();
+        h.Sim().withUnit(12, [](km4x::ControllerUnit& unit) { unit.thumbwheels = {11, -20, 500, 8}; });
+        h.Sim().setFault(12, km4x::Fault::WrongEchoAlways, true, "rd");
+        h.Sim().clearLog();
+        QTRY_VERIFY_WITH_TIMEOUT(h.Requests().size() >= 5, kWaitMs);
+        QCOMPARE(form.Panel_DW[0]->text(), QStringLiteral("?"));
+        h.Sim().clearFaults();
+        QTRY_COMPARE_WITH_TIMEOUT(form.Panel_DW[3]->text(), QStringLiteral("0,8"), kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(form.Panel_DW[0]->text(), QStringLiteral("1,1"), kWaitMs);
 
         // Twice the button: the chain starts again at thumbwheel 1.
-        h.Sim().clearFaults();
         QTest::mouseClick(form.CmdDuimwiel, Qt::LeftButton);
         QCOMPARE(form.Panel_DW[0]->text(), QString());
+        QTest::qWait(100); // the exchange under way when the chain stopped ends
+        h.Sim().clearLog();
         QTest::mouseClick(form.CmdDuimwiel, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(!h.Requests().empty(), kWaitMs);
         QCOMPARE(h.Requests().front(), std::string("rd 1"));
@@ -163,6 +183,36 @@ private slots:
         h.Sim().withUnit(12, [](km4x::ControllerUnit& unit) { unit.inputs = 2; });
         QTRY_COMPARE_WITH_TIMEOUT(device::Background(form.Tb_in[0]), device::LampOnColor, kWaitMs);
         QTRY_COMPARE_WITH_TIMEOUT(device::Background(form.TB_K0), device::LampOffColor, kWaitMs);
+
+        // While "ri" fails the input lamps are neutral, not a state of before; the output lamps
+        // go on. Its recovery does not blank the controller's error number.
+        const QColor neutral = device::NeutralColor(&form);
+        h.Sim().setFault(12, km4x::Fault::Silent, true, "ri");
+        QTRY_COMPARE_WITH_TIMEOUT(device::Background(form.Tb_in[0]), neutral, kWaitMs);
+        QCOMPARE(device::Background(form.TB_K0), neutral);
+        QCOMPARE(form.PanelComInfo->text(), QStringLiteral("TIMEOUT-TEXT"));
+        QCOMPARE(device::Background(form.TbUitgang[8]), device::LampOnColor);
+        h.Sim().setErrorNumber(12, 5);
+        form.Timer1Timer(); // one error poll; the timer itself is off in these tests
+        QTRY_VERIFY_WITH_TIMEOUT(!form.PanelErrorNo->text().isEmpty(), kWaitMs);
+        const QString errorNumber = form.PanelErrorNo->text();
+        h.Sim().clearFaults();
+        QTRY_COMPARE_WITH_TIMEOUT(device::Background(form.Tb_in[0]), device::LampOnColor, kWaitMs);
+        QCOMPARE(form.PanelErrorNo->text(), errorNumber);
+        // "ru" failing, or answered by another command: the output lamps go neutral. A data word
+        // answered by another command shows "?".
+        h.Sim().setFault(12, km4x::Fault::WrongEchoAlways, true, "ru");
+        QTRY_COMPARE_WITH_TIMEOUT(device::Background(form.TbUitgang[8]), neutral, kWaitMs);
+        QCOMPARE(device::Background(form.TbUitgang[0]), neutral);
+        h.Sim().clearFaults();
+        QTRY_COMPARE_WITH_TIMEOUT(device::Background(form.TbUitgang[8]), device::LampOnColor, kWaitMs);
+        h.Sim().setFault(12, km4x::Fault::Silent, true, "ru");
+        QTRY_COMPARE_WITH_TIMEOUT(device::Background(form.TbUitgang[8]), neutral, kWaitMs);
+        h.Sim().setFault(12, km4x::Fault::WrongEchoAlways, true, "ra");
+        QTRY_COMPARE_WITH_TIMEOUT(form.PanelData_IO_in->text(), QStringLiteral("?"), kWaitMs);
+        h.Sim().clearFaults();
+        QTRY_COMPARE_WITH_TIMEOUT(device::Background(form.TbUitgang[8]), device::LampOnColor, kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(form.PanelData_IO_in->text(), QStringLiteral("4660"), kWaitMs);
 
         QTest::mouseClick(form.CmdInUit, Qt::LeftButton);
         QCOMPARE(form.CmdInUit->text(), QStringLiteral("IO-ON"));

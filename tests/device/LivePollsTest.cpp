@@ -46,33 +46,54 @@ TEST_F(ActualValues, DisplayUsesTheRightDecimalsAndUnits)
     EXPECT_EQ(device::ActualValueDisplay(ActualValue::Position, "12a"), "????");
     EXPECT_EQ(device::ActualValueDisplay(ActualValue::Position, ""), "????");
     EXPECT_EQ(device::ActualValueDisplay(ActualValue::Voltage, "99999999999"), "????");
+
+    // A whole reply must repeat the value's command: a late "r0" reply shows no speed.
+    const auto reply = [](const std::string& text) { return std::vector<std::uint8_t>(text.begin(), text.end()); };
+    EXPECT_EQ(device::ActualReplyDisplay(ActualValue::Speed, reply("r1 -5\r\n")), "-0,05");
+    EXPECT_EQ(device::ActualReplyDisplay(ActualValue::Speed, reply("r0 12345\r\n")), "?");
+    EXPECT_EQ(device::ActualReplyDisplay(ActualValue::LinPosition, reply("r8 x\r\n")), "????");
 }
 
-TEST_F(Thumbwheels, ChainCyclesStoresValuesAndStopsOnError)
+TEST_F(Thumbwheels, ChainCyclesStoresValuesAndMovesOnAfterAFailedStep)
 {
     ParameterValues[203] = 1;
     device::ThumbwheelChain chain;
     TThumbwheelValues values{7, 7, 7, 7};
+    const auto reply = [](const std::string& text) { return std::vector<std::uint8_t>(text.begin(), text.end()); };
     EXPECT_EQ(chain.Start(), "rd 1");
-    EXPECT_EQ(chain.OnReply("1 10", values).nextCommand, "rd 2");
-    EXPECT_EQ(chain.OnReply("2 20", values).nextCommand, "rd 3");
-    auto third = chain.OnReply("3 500", values);
+    EXPECT_EQ(chain.OnReply(reply("rd 1 10\r\n"), values).nextCommand, "rd 2");
+    EXPECT_EQ(chain.OnReply(reply("rd 2 20\r\n"), values).nextCommand, "rd 3");
+    auto third = chain.OnReply(reply("rd 3 500\r\n"), values);
     EXPECT_EQ(third.thumbwheel, 3);
     EXPECT_EQ(third.text, "50,0");
     EXPECT_EQ(third.nextCommand, "rd 4");
-    auto fourth = chain.OnReply("4 x5", values);
+    auto fourth = chain.OnReply(reply("rd 4 x5\r\n"), values);
     EXPECT_EQ(fourth.text, "????");
     EXPECT_EQ(fourth.nextCommand, "rd 1");
     EXPECT_EQ(values, (TThumbwheelValues{10, 20, 500, 0}));
-    // A reply too short to hold the number part is no number, and nothing is read past its end.
-    EXPECT_EQ(chain.OnReply("1", values).text, "????");
+    // A reply too short to hold the value is no number, and nothing is read past its end.
+    EXPECT_EQ(chain.OnReply(reply("rd 1\r\n"), values).text, "????");
 
+    // A late reply of thumbwheel 1 while 2 is asked for, a reply of another command: failed steps
+    // that show "?", keep the stored value and go on with the next thumbwheel.
+    values = {10, 20, 500, 7};
+    auto late = chain.OnReply(reply("rd 1 99\r\n"), values);
+    EXPECT_EQ(late.thumbwheel, 2);
+    EXPECT_EQ(late.text, "?");
+    EXPECT_EQ(late.nextCommand, "rd 3");
+    EXPECT_EQ(chain.OnReply(reply("r0 12\r\n"), values).nextCommand, "rd 4");
+    EXPECT_EQ(chain.OnReply(reply("rd 41 5\r\n"), values).text, "?");
+    EXPECT_EQ(values, (TThumbwheelValues{10, 20, 500, 7}));
+
+    // A failed request: the same, the chain goes on round.
     auto failed = chain.OnError();
-    EXPECT_EQ(failed.thumbwheel, 2);
+    EXPECT_EQ(failed.thumbwheel, 1);
     EXPECT_EQ(failed.text, "?");
-    EXPECT_TRUE(failed.nextCommand.empty());
-    // A reply that still arrives after the chain ended starts nothing.
-    EXPECT_TRUE(chain.OnReply("2 5", values).nextCommand.empty());
+    EXPECT_EQ(failed.nextCommand, "rd 2");
+    // A reply that still arrives after the poll was switched off starts nothing.
+    chain.Stop();
+    EXPECT_TRUE(chain.OnReply(reply("rd 2 5\r\n"), values).nextCommand.empty());
+    EXPECT_TRUE(chain.OnError().nextCommand.empty());
     EXPECT_EQ(chain.Start(), "rd 1");
     EXPECT_EQ(chain.ThumbwheelIndex(), 1);
 }

@@ -28,6 +28,21 @@ TEST(ReplyValue, FiveBytesOrLessGiveAnEmptyValue)
     EXPECT_EQ(ReplyValueText(bytes("r")), "");
 }
 
+TEST(ReplyValue, AReplyOfAnotherCommandGivesNoValue)
+{
+    using device::EchoedValueText;
+    EXPECT_EQ(EchoedValueText(bytes("r1 -5\r\n"), "r1"), "-5");
+    // A late "r0" reply taken for the "r1" request, a garbled echo, nothing at all.
+    EXPECT_FALSE(EchoedValueText(bytes("r0 12345\r\n"), "r1"));
+    EXPECT_FALSE(EchoedValueText(bytes("1r -5\r\n"), "r1"));
+    EXPECT_FALSE(EchoedValueText(bytes(""), "r1"));
+    EXPECT_FALSE(EchoedValueText(bytes("ri 65\r\n"), "ru", device::kIoReplyBufferSize));
+    // The echo is the letters; arguments of the command are not part of it.
+    EXPECT_EQ(EchoedValueText(bytes("rd 3 500\r\n"), "rd 3"), "3 500");
+    // A reply too long for the buffer is not read at all, echo included: an empty value.
+    EXPECT_EQ(EchoedValueText(bytes("xx " + std::string(16, '1') + "\r\n"), "ri", device::kIoReplyBufferSize), "");
+}
+
 TEST(ReplyValue, AReplyLongerThanTheBufferIsNotRead)
 {
     const std::string exactly100 = "rt " + std::string(95, 'x') + "\r\n";

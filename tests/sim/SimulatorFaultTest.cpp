@@ -126,6 +126,18 @@ TEST_F(SimulatorFault, RefusesWritesOfChosenParametersWithEr7)
     EXPECT_EQ(client.request("wp 30 5"), "wp 30 5\r\n");
 }
 
+TEST_F(SimulatorFault, RefusedCommandIsAnsweredEr1AndNotCarriedOut)
+{
+    sim.setFault(0, Fault::Refuse, true, "kr");
+    EXPECT_EQ(client.request("kr 2041"), "er 1\r\n");
+    EXPECT_EQ(client.request("km 1"), "km 1\r\n"); // other commands go on as before
+    sim.setFault(0, Fault::Refuse, true, "kw");
+    EXPECT_EQ(client.request("kw 2041 99"), "er 1\r\n");
+    sim.withUnit(0, [](ControllerUnit& unit) { EXPECT_EQ(unit.calibration.values[0], 12); });
+    sim.setFault(0, Fault::Refuse, false);
+    EXPECT_EQ(client.request("kr 2041"), "kr 2041 12\r\n");
+}
+
 TEST_F(SimulatorFault, GarbageValueKeepsTheEchoButIsNoNumber)
 {
     sim.setFault(0, Fault::Garbage, true, "rd");

@@ -84,10 +84,23 @@ TEST_F(GraphTest, ValueAxisAndSources)
     EXPECT_EQ(amps[10].label, "-20");
     EXPECT_STREQ(GraphSourceOf(4).unitText, "(mA)");
 
+    // Below 10000 per division (the list is free again after a log) the labels keep their fraction.
+    const auto fineVolts = GraphValueTicks(GraphValueScale(3), 3);
+    EXPECT_EQ(fineVolts[0].label, "0,5");
+    EXPECT_EQ(fineVolts[1].label, "0,4");
+    EXPECT_EQ(fineVolts[5].label, "0");
+    EXPECT_EQ(fineVolts[10].label, "-0,5");
+    EXPECT_EQ(GraphValueTicks(GraphValueScale(0), 4)[1].label, "0,04");
+    EXPECT_EQ(GraphValueTicks(GraphValueScale(9), 3)[0].label, "25");
+
     ParameterValues[203] = 2;
+    ParameterValues[248] = 3;
     const auto position = GraphValueTicks(GraphValueScale(20), 0);
     EXPECT_EQ(position[0].label, "10000000,00");
     EXPECT_EQ(position[5].label, "0");
+    // The linearised position as the main window shows it: with parameter 248's decimals.
+    EXPECT_EQ(GraphValueTicks(GraphValueScale(3), 2)[0].label, "5,000");
+    EXPECT_EQ(GraphValueTicks(GraphValueScale(3), 1)[0].label, "50,00");
     EXPECT_EQ(GraphValueScale(8), 40000);
     EXPECT_EQ(GraphValueScale(99), 200000000); // held to the list
     EXPECT_STREQ(GraphSourceOf(7).command, "r0");

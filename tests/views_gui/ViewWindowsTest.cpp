@@ -1,8 +1,11 @@
 // The cam display, the linearisation editor and the live graph opened from the main window's
 // menu, with the shipped data and the simulator: what they show (pixels of their off-screen
-// images), picking and editing a point, and a log with its exports, stop and failure.
+// images), picking and editing a point, and a log with its exports, stop and restart, failures,
+// beside the main window's live polls.
 #include "EditorHarness.h"
 #include "WhileOpen.h"
+
+#include "device/PanelColors.h"
 
 #include "params/FilteredLineEdit.h"
 #include "params/ParamService.h"
@@ -24,6 +27,8 @@
 #include <QListWidget>
 #include <QSpinBox>
 #include <QTableWidget>
+
+#include <algorithm>
 
 using namespace editor_test;
 
@@ -251,59 +256,94 @@ private slots:
         EditorHarness h;
         InstallViewWindows(*h.main);
         QVERIFY(h.OpenPort());
-        ProgramSettings.BronItem = 3; // voltage
+        // Replies end at their CR LF: the graph shares the line with the live polls, quickly.
+        h.main->ZBComm1.SetFastReplyEnd(true);
+        h.sim.withUnit(0, [](km4x::ControllerUnit& unit) { unit.frozenLive = km4x::LiveValues{111, 0, 40000, 0, 0}; });
+        ParameterValues[203] = 2;
+        ProgramSettings.BronItem = 0; // position
         const QString csv = h.dir.Path() + QStringLiteral("/log.csv");
         const QString png = h.dir.Path() + QStringLiteral("/log.png");
         h.dialogs.saveFileAnswers = {csv, png};
-        constexpr int kSamples = 60;
+        constexpr int kSamples = 30;
+        // The live values and the lamps run on while the graph is shown.
+        QTest::mouseClick(h.main->CmdActual, Qt::LeftButton);
+        QTest::mouseClick(h.main->CmdInUit, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!h.main->PanelActPos->text().isEmpty(), kWaitMs);
 
         QVERIFY(WhileOpen<TFormGrafiek>(QStringLiteral("FormGrafiek"), h.main->Grafiek1, [&](TFormGrafiek& w) {
+            QVERIFY(ActualPolling && IoPolling);
             QVERIFY(w.CmdStartLog->isEnabled());
             w.CheckBoxAutoScroll->setChecked(true);
             w.CmdStartLog->click();
             QVERIFY(!w.CmdStartLog->isEnabled() && w.CmdStopLog->isEnabled() && !w.ComboBoxBron->isEnabled());
             QCOMPARE(w.PanelCommError->text(), QStringLiteral("Logging..."));
+            QTRY_VERIFY_WITH_TIMEOUT(w.Log().Last() >= 3, kWaitMs);
+
+            // Stop, the voltage, Start within one exchange: the position request under way neither
+            // gives the new log its first sample nor goes on circulating beside the voltage's.
+            w.CmdStopLog->click();
+            w.ComboBoxBron->setCurrentIndex(3);
+            w.CmdStartLog->click();
+            h.sim.clearLog();
             QTRY_VERIFY_WITH_TIMEOUT(w.Log().Last() >= kSamples, kWaitMs);
             w.CmdStopLog->click();
             QVERIFY(w.CmdStartLog->isEnabled() && w.ListBoxY->isEnabled());
             QCOMPARE(w.PanelCommError->text(), QStringLiteral("Logging stopped."));
             QVERIFY(w.LabelBufferCount->text().endsWith(QStringLiteral(" sec")));
             QCOMPARE(w.Gauge1->value(), w.Log().Last());
-            // Every request was "r2", and the voltage swings: the curve leaves the centre line.
+            for (int i = 0; i <= w.Log().Last(); ++i)
+                QCOMPARE(w.Log().Value(i), 40000);
             const std::vector<std::string> requests = RequestTexts(h.sim);
             QVERIFY(std::count(requests.begin(), requests.end(), "r2") >= kSamples);
+            QVERIFY(std::count(requests.begin(), requests.end(), "ri") >= kSamples / 2);
+            QVERIFY(std::adjacent_find(requests.begin(), requests.end(), [](const std::string& a, const std::string& b) {
+                        return a == "r2" && b == "r2";
+                    }) == requests.end());
 
+            // The source switched after the log: the exports are still the voltage's.
+            w.ComboBoxBron->setCurrentIndex(0);
             w.CmdExportCsv->click();
             w.CmdExportPng->click();
 
+            // A reply of another command ends the log as a failed request does.
+            w.ComboBoxBron->setCurrentIndex(3);
+            h.sim.setFault(0, km4x::Fault::WrongEchoOnce, true, "r2");
+            w.CmdStartLog->click();
+            QTRY_VERIFY_WITH_TIMEOUT(w.CmdStartLog->isEnabled(), kWaitMs);
+            QCOMPARE(w.PanelCommError->text(), QStringLiteral("Communication error"));
+            QCOMPARE(w.PanelCommError->palette().color(QPalette::WindowText), QColor(Qt::red));
+
             // A silent controller ends the log with the red time-out text, once, without boxes.
+            // Started again at once, the new log runs.
             h.sim.setFault(0, km4x::Fault::Silent, true);
             w.CmdStartLog->click();
             QTRY_VERIFY_WITH_TIMEOUT(w.CmdStartLog->isEnabled(), kWaitMs);
             QCOMPARE(w.PanelCommError->text(), QStringLiteral("No response (time-out)"));
             QCOMPARE(w.PanelCommError->palette().color(QPalette::WindowText), QColor(Qt::red));
             h.sim.clearFaults();
-            // A user's pause: Start pressed in the very event-loop turn that reported the time-out
-            // (only a test can) has been seen to leave the restarted cyclic request unsent.
-            QTest::qWait(300);
-
-            // Closing while logging stops the cyclic request.
             w.CmdStartLog->click();
             QTRY_VERIFY_WITH_TIMEOUT(w.Log().Last() >= 3, kWaitMs);
+            // Closing while logging stops the cyclic request.
         }));
         QTest::qWait(100);
         h.sim.clearLog();
-        QTest::qWait(400);
-        QVERIFY(RequestTexts(h.sim).empty() || RequestTexts(h.sim) == std::vector<std::string>{"rf"});
+        QTRY_VERIFY_WITH_TIMEOUT(RequestTexts(h.sim).size() >= 10, kWaitMs);
+        const std::vector<std::string> afterClose = RequestTexts(h.sim);
+        QVERIFY(std::find(afterClose.begin(), afterClose.end(), "r2") == afterClose.end());
         QVERIFY(!FormGrafiek->KT750LeesLogData.Active());
         QCOMPARE(h.dialogs.count(FakeDialogs::Kind::Error), 0);
+        // The live polls never stopped: values and lamps, no restart needed.
+        QVERIFY(ActualPolling && IoPolling);
+        QTRY_COMPARE_WITH_TIMEOUT(h.main->PanelActPos->text(), QStringLiteral("1,11"), kWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(device::Background(h.main->TB_K0) == device::LampOnColor, kWaitMs);
 
         QFile file(csv);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QList<QByteArray> lines = file.readAll().split('\n');
         QCOMPARE(lines.first(), QByteArray("ms;V\r"));
         QVERIFY(lines.size() >= kSamples + 2);
-        QVERIFY(lines[1].startsWith("0;"));
+        QCOMPARE(lines[1], QByteArray("0;4,0000\r"));
+        QVERIFY(lines[kSamples].endsWith(";4,0000\r"));
         const QImage exported(png);
         QVERIFY(!exported.isNull());
         QVERIFY(exported.width() > views::GraphWidth);

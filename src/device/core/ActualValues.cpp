@@ -45,4 +45,10 @@ std::string ActualValueDisplay(ActualValue value, std::string_view valueText)
     return FormatFixed(DecimalsOfPosition, *v);
 }
 
+std::string ActualReplyDisplay(ActualValue value, const std::vector<std::uint8_t>& reply)
+{
+    const std::optional<std::string> text = EchoedValueText(reply, ActualCommand(value));
+    return text ? ActualValueDisplay(value, *text) : std::string(FailedRequestText);
+}
+
 } // namespace device

@@ -3,6 +3,7 @@
 // decide) and how a reply shows in its panel.
 #include "app/core/Global_var.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +24,9 @@ std::vector<ActualValue> ActualValuesToPoll(const TParameterValues& parameters);
 // speed), the linearised position's decimals, or four decimals and " V" / " mA"; "????" when
 // the value is no 32-bit integer.
 std::string ActualValueDisplay(ActualValue value, std::string_view valueText);
+// The panel text for a whole reply: as above, or the failed-request text when the reply does not
+// repeat the value's command (a late "r0" reply must not show as the speed).
+std::string ActualReplyDisplay(ActualValue value, const std::vector<std::uint8_t>& reply);
 
 // What a value panel shows after a failed request.
 inline constexpr char FailedRequestText[] = "?";

@@ -20,6 +20,16 @@ bool EchoMatches(const std::vector<std::uint8_t>& reply, std::string_view comman
     return reply[0] == static_cast<std::uint8_t>(command[0]) && reply[1] == static_cast<std::uint8_t>(command[1]);
 }
 
+std::optional<std::string> EchoedValueText(const std::vector<std::uint8_t>& reply, std::string_view command,
+                                           std::size_t bufferSize)
+{
+    if (reply.size() > bufferSize)
+        return std::string();
+    if (!EchoMatches(reply, command))
+        return std::nullopt;
+    return ReplyValueText(reply, bufferSize);
+}
+
 std::optional<std::int32_t> ParseInt32(std::string_view text)
 {
     std::size_t start = 0;

@@ -24,6 +24,12 @@ constexpr std::string_view kFailedRequestText = "?";
 // True when the reply starts with the two command letters (the controller's echo).
 bool EchoMatches(const std::vector<std::uint8_t>& reply, std::string_view command);
 
+// The value text of a reply to `command`; nothing when the reply does not repeat the command's
+// letters (a late reply to another request, a garbled line): that counts as a failed request. A
+// reply longer than the buffer is not read, so its echo is not looked at and its value is empty.
+std::optional<std::string> EchoedValueText(const std::vector<std::uint8_t>& reply, std::string_view command,
+                                           std::size_t bufferSize = kReplyBufferSize);
+
 // A signed 32-bit decimal number: optional leading blanks, an optional sign, digits and nothing
 // after them. Out of range or anything else gives no value.
 std::optional<std::int32_t> ParseInt32(std::string_view text);

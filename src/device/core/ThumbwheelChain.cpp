@@ -15,33 +15,37 @@ std::string ThumbwheelChain::Start()
     return "rd 1";
 }
 
-ThumbwheelChain::Outcome ThumbwheelChain::OnReply(std::string_view valueText, TThumbwheelValues& values)
+ThumbwheelChain::Outcome ThumbwheelChain::next(int thumbwheel, std::string text)
 {
-    Outcome outcome;
-    if (!running_)
-        return outcome;
-    // The echoed thumbwheel number and a blank come first.
-    valueText.remove_prefix(std::min<std::size_t>(2, valueText.size()));
-    const int k = index_;
     index_ = index_ % ThumbwheelCount + 1;
-    const std::optional<std::int32_t> v = ParseInt32(valueText);
+    std::string command = "rd ";
+    command += std::to_string(index_);
+    return {thumbwheel, std::move(text), std::move(command)};
+}
+
+ThumbwheelChain::Outcome ThumbwheelChain::OnReply(const std::vector<std::uint8_t>& reply, TThumbwheelValues& values)
+{
+    if (!running_)
+        return {};
+    const int k = index_;
+    const std::optional<std::string> text = EchoedValueText(reply, "rd");
+    // The echoed thumbwheel number and a blank come first: a reply for another thumbwheel (late,
+    // after a time-out) must not land in this one's place.
+    const std::string number = std::to_string(k);
+    if (!text || text->compare(0, number.size(), number) != 0 ||
+        (text->size() > number.size() && (*text)[number.size()] != ' '))
+        return OnError();
+    const std::optional<std::int32_t> v =
+        ParseInt32(std::string_view(*text).substr(std::min(text->size(), number.size() + 1)));
     values[static_cast<std::size_t>(k - 1)] = v.value_or(0);
-    outcome.thumbwheel = k;
-    outcome.text = v ? FormatFixed(DecimalsOfPosition, *v) : std::string(NotANumberText);
-    outcome.nextCommand = "rd " + std::to_string(index_);
-    return outcome;
+    return next(k, v ? FormatFixed(DecimalsOfPosition, *v) : std::string(NotANumberText));
 }
 
 ThumbwheelChain::Outcome ThumbwheelChain::OnError()
 {
-    Outcome outcome;
     if (!running_)
-        return outcome;
-    // The chain stops, but the poll stays switched on until the user switches it off.
-    running_ = false;
-    outcome.thumbwheel = index_;
-    outcome.text = FailedRequestText;
-    return outcome;
+        return {};
+    return next(index_, FailedRequestText);
 }
 
 } // namespace device

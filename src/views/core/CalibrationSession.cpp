@@ -2,12 +2,13 @@
 
 #include "app/core/WrapText.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace {
 
 constexpr std::size_t MaxReplyLength = 100;
-constexpr int32_t GainLimit = 1000;
+const std::string CommunicationErrorText = "Communicatie error";
 
 bool parseInt32(const std::string& Text, int32_t& Value)
 {
@@ -19,6 +20,17 @@ bool parseInt32(const std::string& Text, int32_t& Value)
 bool isValidCode(int Code)
 {
     return Code >= CalibrationVoltageOffset && Code <= CalibrationCurrentGain;
+}
+
+bool startsWith(const std::string& Text, const std::string& Prefix)
+{
+    return Text.compare(0, Prefix.size(), Prefix) == 0;
+}
+
+// A controller refuses with "er" and a number: the command was not carried out.
+bool isRefusal(const TCalibrationReply& Reply)
+{
+    return Reply.Command == "er";
 }
 
 } // namespace
@@ -48,12 +60,9 @@ int32_t ReferenceValueToSend(bool Current, int32_t BoxValue)
     return Current ? BoxValue / 2 : BoxValue;
 }
 
-int32_t CalibrationBoxValue(int Code, int64_t Value)
+bool IsCalibrationGain(int Code)
 {
-    const bool gain = Code == CalibrationVoltageGain || Code == CalibrationCurrentGain;
-    const int64_t low = gain ? -GainLimit : INT32_MIN;
-    const int64_t high = gain ? GainLimit : INT32_MAX;
-    return static_cast<int32_t>(Value < low ? low : Value > high ? high : Value);
+    return Code == CalibrationVoltageGain || Code == CalibrationCurrentGain;
 }
 
 std::string UnsavedCalibrationWarning()
@@ -62,13 +71,28 @@ std::string UnsavedCalibrationWarning()
                          "Wilt U toch afsluiten?");
 }
 
-TCalibrationSession::TCalibrationSession(TZBComm& Port)
+std::string HeldOutputQuestion(bool Unsaved)
+{
+    const std::string unsaved =
+        Unsaved ? "Er zijn calibratie waarden naar de KM4x...gezonden maar nog niet gesaved in EEPROM. " : "";
+    return WrapMessage42(unsaved +
+                         "De KM4x staat nog in calibratie mode en de analoge uitgang kan nog een referentiewaarde "
+                         "geven. Ja: calibratie mode beeindigen (kf 0, km 0) en afsluiten. Nee: zo laten en "
+                         "afsluiten. Annuleren: niet afsluiten.");
+}
+
+TCalibrationSession::TCalibrationSession(TZBComm& Port) : port_(Port)
 {
     for (TKT750Protocol* component : {&KT750Kalibratie, &KT750LeesKalibratieWaarden}) {
         component->SetZBComm(&Port);
         component->SetProtocolFoot(TSequenceChar::scCR);
         component->SetTimeoutTime(0);
         component->OnCommError = [this](TObject*, TCommError& error, TMemoryStream&) { KT750KalibratieCommError(error); };
+        // A closing port drops every request without an event: nothing is outstanding any more.
+        component->OnDeactivate = [this](TObject*) {
+            if (!port_.Active())
+                forgetRequests();
+        };
     }
     KT750Kalibratie.OnCommResult = [this](TObject*, TMemoryStream& result) { KT750KalibratieCommResult(result); };
     KT750LeesKalibratieWaarden.OnCommResult = [this](TObject*, TMemoryStream& result) {
@@ -81,6 +105,11 @@ std::size_t TCalibrationSession::slot(int Code)
     return static_cast<std::size_t>(Code - CalibrationVoltageOffset);
 }
 
+bool TCalibrationSession::ValueRead(int Code) const
+{
+    return isValidCode(Code) && read_[slot(Code)];
+}
+
 int32_t TCalibrationSession::BoxValue(int Code) const
 {
     return isValidCode(Code) ? boxes_[slot(Code)] : 0;
@@ -91,20 +120,36 @@ int32_t TCalibrationSession::SavedValue(int Code) const
     return isValidCode(Code) ? saved_[slot(Code)] : 0;
 }
 
+bool TCalibrationSession::Unsaved() const
+{
+    if (unsaved_)
+        return true;
+    const auto isWrite = [](const TRequest& request) { return startsWith(request.Command, "kw "); };
+    return (outstanding_ && isWrite(*outstanding_)) || std::any_of(queue_.begin(), queue_.end(), isWrite);
+}
+
 void TCalibrationSession::Activate()
 {
+    // A read-back of an earlier opening must not answer for this one.
+    if (outstanding_ && outstanding_->Component == &KT750LeesKalibratieWaarden) {
+        KT750LeesKalibratieWaarden.CancelRequest();
+        outstanding_.reset();
+    }
+    queue_.erase(std::remove_if(queue_.begin(), queue_.end(),
+                                [this](const TRequest& r) { return r.Component == &KT750LeesKalibratieWaarden; }),
+                 queue_.end());
     view_ = TView{};
     unsaved_ = false;
+    read_ = {};
+    requested_ = {};
     readBackStep_ = CalibrationVoltageOffset;
-    KT750LeesKalibratieWaarden.SetASCIIProtocol("kr " + std::to_string(CalibrationVoltageOffset));
-    KT750LeesKalibratieWaarden.SendRequest();
+    enqueue(KT750LeesKalibratieWaarden, "kr " + std::to_string(CalibrationVoltageOffset));
     changed();
 }
 
 void TCalibrationSession::SendCommand(const std::string& Command)
 {
-    KT750Kalibratie.SetASCIIProtocol(Command);
-    KT750Kalibratie.SendRequest();
+    enqueue(KT750Kalibratie, Command);
 }
 
 void TCalibrationSession::SetReference(bool Current, int32_t BoxValue)
@@ -117,75 +162,175 @@ void TCalibrationSession::BoxChanged(int Code, int32_t Value)
     if (!isValidCode(Code))
         return;
     boxes_[slot(Code)] = Value;
-    if (view_.CalibrationMode)
-        SendCommand("kw " + std::to_string(Code) + " " + std::to_string(Value));
+    if (!view_.CalibrationMode)
+        return;
+    requested_[slot(Code)] = Value;
+    SendCommand("kw " + std::to_string(Code) + " " + std::to_string(Value));
+}
+
+void TCalibrationSession::EndCalibration()
+{
+    SendCommand("kf 0");
+    SendCommand("km 0");
+}
+
+void TCalibrationSession::enqueue(TKT750Protocol& Component, const std::string& Command)
+{
+    queue_.push_back({&Component, Command});
+    sendNext();
+}
+
+void TCalibrationSession::sendNext()
+{
+    if (outstanding_ || queue_.empty())
+        return;
+    if (!port_.Active()) {
+        // Nothing is sent on a closed port, and nothing would ever answer.
+        queue_.clear();
+        return;
+    }
+    outstanding_ = queue_.front();
+    queue_.pop_front();
+    outstanding_->Component->SetASCIIProtocol(outstanding_->Command);
+    outstanding_->Component->SendRequest();
+}
+
+void TCalibrationSession::forgetRequests()
+{
+    queue_.clear();
+    outstanding_.reset();
 }
 
 void TCalibrationSession::KT750LeesKalibratieWaardenCommResult(TMemoryStream& Result)
 {
+    outstanding_.reset();
     const TCalibrationReply reply = DecodeCalibrationReply(Result.Bytes(), true);
-    showStatus(reply.Text, false);
-    int32_t value = 0;
-    // A value that is no decimal integer ends the read-back; the boxes filled so far stay.
-    if (!isValidCode(readBackStep_) || !parseInt32(reply.Word2, value)) {
-        changed();
-        return;
-    }
     const int code = readBackStep_;
-    const int32_t shown = CalibrationBoxValue(code, value);
-    boxes_[slot(code)] = shown;
-    saved_[slot(code)] = shown;
-    if (OnValueRead)
-        OnValueRead(code, shown);
-    ++readBackStep_;
-    if (isValidCode(readBackStep_)) {
-        KT750LeesKalibratieWaarden.SetASCIIProtocol("kr " + std::to_string(readBackStep_));
-        KT750LeesKalibratieWaarden.SendRequest();
+    int32_t value = 0;
+    // The reply must repeat "kr" and, where it names one, the code asked for; a refusal or a value
+    // that is no decimal integer ends the read-back, and the boxes not read stay out of use.
+    const bool answered = isValidCode(code) && reply.Command == "kr" &&
+                          (reply.Word1.empty() || reply.Word1 == std::to_string(code)) && parseInt32(reply.Word2, value);
+    if (!answered) {
+        // The step stays where it is: the read-back is not complete.
+        showStatus(CommunicationErrorText, true);
+    } else {
+        showStatus(reply.Text, false);
+        boxes_[slot(code)] = acknowledged_[slot(code)] = saved_[slot(code)] = value;
+        read_[slot(code)] = true;
+        if (OnValueRead)
+            OnValueRead(code, value);
+        ++readBackStep_;
+        if (isValidCode(readBackStep_)) {
+            enqueue(KT750LeesKalibratieWaarden, "kr " + std::to_string(readBackStep_));
+        } else {
+            for (int gain : {CalibrationVoltageGain, CalibrationCurrentGain}) {
+                const int32_t v = saved_[slot(gain)];
+                if (v < -CalibrationGainLimit || v > CalibrationGainLimit)
+                    showStatus("Gain " + std::to_string(gain) + " = " + std::to_string(v) +
+                                   " ligt buiten het bereik -1000..1000",
+                               false);
+            }
+        }
     }
+    sendNext();
     changed();
 }
 
 void TCalibrationSession::KT750KalibratieCommResult(TMemoryStream& Result)
 {
-    const TCalibrationReply reply = DecodeCalibrationReply(Result.Bytes(), false);
-    showStatus(reply.Text, false);
-    if (reply.Command == "ks") {
-        saved_ = boxes_;
+    const std::string sent = outstanding_ ? outstanding_->Command : std::string();
+    outstanding_.reset();
+    commandReplied(sent, DecodeCalibrationReply(Result.Bytes(), false));
+    sendNext();
+    changed();
+}
+
+void TCalibrationSession::commandReplied(const std::string& Sent, const TCalibrationReply& Reply)
+{
+    // Only a reply that repeats the command's letters tells what the controller did.
+    if (Sent.size() < 2 || Reply.Command != Sent.substr(0, 2)) {
+        showStatus(Reply.Text, true);
+        commandFailed(Sent, isRefusal(Reply));
+        return;
+    }
+    showStatus(Reply.Text, false);
+    if (Reply.Command == "ks") {
+        // EEPROM now holds what the controller confirmed; a value asked for but never confirmed is
+        // still not saved.
+        saved_ = acknowledged_;
         unsaved_ = false;
-        view_.EepromEnabled = false;
-    } else if (reply.Command == "kw") {
+        for (std::size_t i = 0; i < saved_.size(); ++i)
+            if (requested_[i] && *requested_[i] != saved_[i])
+                unsaved_ = true;
+        view_.EepromEnabled = unsaved_;
+    } else if (Reply.Command == "kw") {
         int32_t code = 0;
-        if (parseInt32(reply.Word1, code) && isValidCode(code) && boxes_[slot(code)] != saved_[slot(code)])
+        int32_t value = 0;
+        const bool sameCode = parseInt32(Reply.Word1, code) && isValidCode(code) &&
+                              Sent.compare(3, Reply.Word1.size() + 1, Reply.Word1 + " ") == 0;
+        if (!sameCode) {
+            commandFailed(Sent, false);
+            return;
+        }
+        // A reply without the value confirms the value sent.
+        if (!parseInt32(Reply.Word2, value))
+            parseInt32(Sent.substr(3 + Reply.Word1.size() + 1), value);
+        acknowledged_[slot(code)] = value;
+        if (value != saved_[slot(code)])
             unsaved_ = true;
         if (unsaved_)
             view_.EepromEnabled = true;
-    } else if (reply.Command == "kf") {
+    } else if (Reply.Command == "kf") {
         // The selected output driver: 0 none, 1 voltage, 2 current.
-        if (reply.Word1 == "0" || reply.Word1 == "1" || reply.Word1 == "2")
-            setGroups(reply.Word1 == "1", reply.Word1 == "2");
-    } else if (reply.Command == "ki") {
+        if (Reply.Word1 == "0" || Reply.Word1 == "1" || Reply.Word1 == "2") {
+            setGroups(Reply.Word1 == "1", Reply.Word1 == "2");
+            referenceOn_ = Reply.Word1 != "0";
+        }
+    } else if (Reply.Command == "ki") {
         setGroups(false, true);
-    } else if (reply.Command == "km") {
-        if (reply.Word1 == "1") {
+    } else if (Reply.Command == "km") {
+        if (Reply.Word1 == "1") {
             view_.DaSelectEnabled = true;
             view_.CalibrationMode = true;
-        } else if (reply.Word1 == "0") {
+            modeOn_ = true;
+        } else if (Reply.Word1 == "0") {
             setGroups(false, false);
             view_.DaSelectEnabled = false;
             view_.CalibrationMode = false;
+            modeOn_ = referenceOn_ = false;
         }
     }
-    changed();
+}
+
+void TCalibrationSession::commandFailed(const std::string& Sent, bool Refused)
+{
+    // A value that did not land (refused) or may have landed (no word) is not in EEPROM either way.
+    if (startsWith(Sent, "kw "))
+        unsaved_ = view_.EepromEnabled = true;
+    // Without word from the controller a switch may have happened.
+    if (Refused)
+        return;
+    if (Sent == "km 1")
+        modeOn_ = true;
+    else if (Sent == "kf 1" || Sent == "kf 2")
+        referenceOn_ = true;
 }
 
 void TCalibrationSession::KT750KalibratieCommError(TCommError& CommError)
 {
+    if (CommError.IsZero())
+        return;
+    const std::optional<TRequest> failed = outstanding_;
+    outstanding_.reset();
     if (CommError.Code == ecTimeout)
         showStatus("Timeout!", true);
     else if (CommError.SystemError != 0 || CommError.CommErrors != 0)
-        showStatus("Communicatie error", true);
-    else
-        return;
+        showStatus(CommunicationErrorText, true);
+    // A failed request is not repeated; a read-back that fails stops there.
+    if (failed && failed->Component == &KT750Kalibratie)
+        commandFailed(failed->Command, false);
+    sendNext();
     changed();
 }
 

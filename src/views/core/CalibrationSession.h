@@ -3,13 +3,19 @@
 // read-back of the calibration values 2041..2044, the command texts, the reply decoding and what
 // the replies unlock (calibration mode, DA select, the voltage and current groups, EEPROM).
 // The button states follow the controller's replies, never the clicks.
+//
+// Every command waits its turn in the session's own queue and goes out from the handler of the
+// reply before it: a protocol component has one request record, so a second request queued on
+// the port while the first still waits would send the newest bytes twice and lose the first.
 
 #include "comm/KT750Protocol.h"
 #include "comm/ZBComm.h"
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +23,8 @@ constexpr int CalibrationVoltageOffset = 2041;
 constexpr int CalibrationVoltageGain = 2042;
 constexpr int CalibrationCurrentOffset = 2043;
 constexpr int CalibrationCurrentGain = 2044;
+// The range a gain box offers for entry; a read-back value beyond it is still shown as read.
+constexpr int32_t CalibrationGainLimit = 1000;
 
 // A reply split as the window reads it: Text is the reply without its closing two bytes (empty when
 // the reply is shorter than 3 or longer than 100 bytes), Command its first two characters, and the
@@ -29,11 +37,13 @@ TCalibrationReply DecodeCalibrationReply(const std::vector<uint8_t>& Reply, bool
 
 // What a reference Set button sends: the box value, halved (toward zero) for the current channel.
 int32_t ReferenceValueToSend(bool Current, int32_t BoxValue);
-// What an offset or gain box shows for a value: gains are limited to -1000..1000.
-int32_t CalibrationBoxValue(int Code, int64_t Value);
+bool IsCalibrationGain(int Code);
 
 // The close warning for written but unsaved values, wrapped at 42 characters.
 std::string UnsavedCalibrationWarning();
+// The close question while the controller is in calibration mode or drives a reference output
+// (Yes ends it, No leaves it, Cancel stays), after the unsaved-values sentence when that applies.
+std::string HeldOutputQuestion(bool Unsaved);
 
 class TCalibrationSession {
 public:
@@ -51,18 +61,30 @@ public:
 
     // Window opened: calibration mode off, everything but "Aan"/"Uit" disabled, read-back started.
     void Activate();
-    // Sends a command through KT750Kalibratie ("km 1", "kf 2", "ka -100000", "ks", ...).
+    // Sends a command through KT750Kalibratie ("km 1", "kf 2", "ka -100000", "ks", ...) once the
+    // commands before it are answered.
     void SendCommand(const std::string& Command);
     // A reference Set button.
     void SetReference(bool Current, int32_t BoxValue);
     // An offset or gain box changed to Value: remembered, and written ("kw") in calibration mode.
     void BoxChanged(int Code, int32_t Value);
+    // Takes the controller out of calibration mode: "kf 0", then "km 0".
+    void EndCalibration();
 
     const TView& View() const { return view_; }
-    bool Unsaved() const { return unsaved_; }
+    // Written values not (known to be) stored in EEPROM, a write still on its way included.
+    bool Unsaved() const;
+    // The controller said it entered calibration mode or switched a reference output on, and has
+    // not said it left it (kept across openings of the window).
+    bool OutputHeld() const { return modeOn_ || referenceOn_; }
     bool ReadBackComplete() const { return readBackStep_ > CalibrationCurrentGain; }
+    // The read-back of this opening delivered the code's value.
+    bool ValueRead(int Code) const;
     int32_t BoxValue(int Code) const;
+    // What the controller's EEPROM holds as far as its replies told.
     int32_t SavedValue(int Code) const;
+    // Commands waiting or under way.
+    std::size_t PendingCount() const { return queue_.size() + (outstanding_ ? 1 : 0); }
 
     // The view changed (status, enabled groups).
     std::function<void()> OnChanged;
@@ -77,14 +99,34 @@ public:
     TKT750Protocol KT750LeesKalibratieWaarden;
 
 private:
+    struct TRequest {
+        TKT750Protocol* Component = nullptr;
+        std::string Command;
+    };
+
+    void enqueue(TKT750Protocol& Component, const std::string& Command);
+    void sendNext();
+    void forgetRequests();
+    void commandReplied(const std::string& Sent, const TCalibrationReply& Reply);
+    void commandFailed(const std::string& Sent, bool Refused);
     void changed();
     void showStatus(const std::string& Text, bool Red);
     void setGroups(bool Voltage, bool Current);
     static std::size_t slot(int Code);
 
+    TZBComm& port_;
     TView view_;
+    std::deque<TRequest> queue_;
+    std::optional<TRequest> outstanding_;
     bool unsaved_ = false;
+    bool modeOn_ = false;
+    bool referenceOn_ = false;
     int readBackStep_ = CalibrationVoltageOffset;
+    std::array<bool, 4> read_{};
     std::array<int32_t, 4> boxes_{};
+    // The controller's working values as its replies confirmed them, and its EEPROM's.
+    std::array<int32_t, 4> acknowledged_{};
     std::array<int32_t, 4> saved_{};
+    // The last value asked for per code since the read-back, whatever became of it.
+    std::array<std::optional<int32_t>, 4> requested_{};
 };

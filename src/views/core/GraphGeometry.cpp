@@ -15,16 +15,27 @@ constexpr std::array<const char*, GraphTimeScaleCount> kTimeScaleTexts{"200 ms",
 constexpr std::array<std::int32_t, GraphValueScaleCount> kValueScales{
     100,     200,     500,      1000,     2000,     5000,     10000,     20000,     40000,     50000,    100000,
     200000,  500000,  1000000,  2000000,  5000000,  10000000, 20000000,  50000000,  100000000, 200000000};
-constexpr std::array<GraphSource, GraphSourceCount> kSources{{{"r0", "(AWE)", -1, false},
-                                                              {"r1", "(AWE)", -1, false},
-                                                              {"r8", "(AWE)", -1, false},
-                                                              {"r2", "(V)", 7, true},
-                                                              {"r3", "(mA)", 8, true}}};
+constexpr std::array<GraphSource, GraphSourceCount> kSources{{{"r0", "(AWE)", -1, false, DecimalsOfPosition},
+                                                              {"r1", "(AWE)", -1, false, DecimalsOfPosition},
+                                                              {"r8", "(AWE)", -1, false, DecimalsOfLinPosition},
+                                                              {"r2", "(V)", 7, true, 4},
+                                                              {"r3", "(mA)", 8, true, 4}}};
 
 template <std::size_t N>
 std::size_t Index(int index)
 {
     return static_cast<std::size_t>(std::clamp(index, 0, static_cast<int>(N) - 1));
+}
+
+// "10,0000" -> "10", "0,5000" -> "0,5".
+std::string WithoutTrailingZeros(std::string text)
+{
+    if (text.find(',') == std::string::npos)
+        return text;
+    text.erase(text.find_last_not_of('0') + 1);
+    if (text.back() == ',')
+        text.pop_back();
+    return text;
 }
 
 int HeldInt(std::int64_t value)
@@ -82,14 +93,14 @@ std::vector<TimeTick> GraphTimeTicks(std::int32_t t0, std::int32_t timeScaleMs)
 
 std::vector<ValueTick> GraphValueTicks(std::int32_t valueScale, int source)
 {
-    const bool tenThousandths = GraphSourceOf(source).tenThousandths;
-    const std::int64_t step = tenThousandths ? valueScale / 10000 : valueScale;
+    const GraphSource& s = GraphSourceOf(source);
     std::vector<ValueTick> ticks;
     for (int row = 0; row < GraphHeight; row += GraphValueDivPixels) {
-        const std::int64_t value = (5 - row / GraphValueDivPixels) * step;
+        const std::int64_t value = (5 - row / GraphValueDivPixels) * static_cast<std::int64_t>(valueScale);
         // Five divisions of the largest scale still fit 32 bits (1e9).
         const auto v = static_cast<std::int32_t>(value);
-        std::string label = v == 0 ? "0" : tenThousandths ? std::to_string(v) : FormatFixed(DecimalsOfPosition, v);
+        const std::string text = FormatFixed(s.decimals, v);
+        std::string label = v == 0 ? "0" : s.tenThousandths ? WithoutTrailingZeros(text) : text;
         ticks.push_back({row, std::move(label)});
     }
     return ticks;

@@ -30,7 +30,8 @@ struct GraphSource {
     const char* command;  // "r0", "r1", "r8", "r2", "r3"
     const char* unitText; // "(AWE)", "(V)", "(mA)"
     int forcedValueScale; // -1: free; otherwise the scale index the source locks
-    bool tenThousandths;  // labels are the division / 10000 (volts, milliamperes)
+    bool tenThousandths;  // volts, milliamperes: values in units of 0,0001
+    int decimals;         // of FormatFixed, as the main window shows the value (selectors 9, 10 or 4)
 };
 // Index outside 0..4 gives source 0.
 const GraphSource& GraphSourceOf(int index);
@@ -50,7 +51,8 @@ struct ValueTick {
     int row = 0;       // strip row of the label's top is row + 4; the tick is at row + 10
     std::string label;
 };
-// Labels with the position decimals for sources 0..2 and whole volts/milliamperes for 3 and 4.
+// Labels with the decimals the main window shows the source with (the linearised position's for
+// "r8"); volts and milliamperes without trailing zeros, so 0,5 reads as 0,5 at every scale.
 std::vector<ValueTick> GraphValueTicks(std::int32_t valueScale, int source);
 
 // Pixel of a sample. Computed in 64 bits: values whose product with 40 leaves the 32-bit range

@@ -13,8 +13,15 @@ constexpr int GraphLastIndex = 4000; // index of the 4001st sample
 
 class GraphLog {
 public:
-    // A new log: no sample yet (Last() is -1); the old values stay until overwritten.
-    void Start() { last_ = -1; }
+    // A new log of a source (index of the source list): no sample yet (Last() is -1); the old
+    // values stay until overwritten.
+    void Start(int source = 0)
+    {
+        last_ = -1;
+        source_ = source;
+    }
+    // The source the samples came from, whatever the list shows now.
+    int Source() const { return source_; }
 
     // A reply arrived at tickMs (a millisecond tick counter, may wrap). value: the sample, or
     // nullopt when the reply held none (the slot keeps what it held). Returns true when the
@@ -30,6 +37,7 @@ private:
     std::array<std::int32_t, GraphLastIndex + 1> values_{};
     std::array<std::int32_t, GraphLastIndex + 1> times_{};
     int last_ = 0;
+    int source_ = 0;
     std::uint32_t startTick_ = 0;
 };
 

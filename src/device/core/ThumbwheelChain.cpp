@@ -34,14 +34,11 @@ ThumbwheelChain::Outcome ThumbwheelChain::OnReply(std::string_view valueText, TT
 
 ThumbwheelChain::Outcome ThumbwheelChain::OnError()
 {
-    Outcome outcome;
     if (!running_)
-        return outcome;
+        return {};
     // The chain stops, but the poll stays switched on until the user switches it off.
     running_ = false;
-    outcome.thumbwheel = index_;
-    outcome.text = FailedRequestText;
-    return outcome;
+    return Outcome{index_, FailedRequestText, {}};
 }
 
 } // namespace device

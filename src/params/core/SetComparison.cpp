@@ -47,7 +47,8 @@ std::string CsvField(const std::string& Text)
 
 std::string ItemName(const TValueDifference& Difference)
 {
-    return (Difference.Setpoint ? "S" : "P") + TParameterCatalogue::SectionName(Difference.Number);
+    std::string name(1, Difference.Setpoint ? 'S' : 'P');
+    return name + TParameterCatalogue::SectionName(Difference.Number);
 }
 
 } // namespace

@@ -92,14 +92,10 @@ TEST_F(KT750Fixture, ALineLostDuringTheWaitIsReportedAsLostThoughTheReadOnlyTime
     // The device goes away while a request waits for its reply, and the driver ends the read as a
     // plain time-out (as Wine does on a hung-up terminal): the request names the system error.
     constexpr uint32_t NotReady = 21;
-    c.SetTimeoutTime(300);
-    c.SetASCIIProtocol("rp 49");
-    c.SendRequest();
-    ASSERT_TRUE(f.until([&] { return f.line->Writes().size() == 2; }));
-    f.line->HangUpSilently(NotReady);
-    ASSERT_TRUE(f.until([&] { return rec.completions() == 2; }));
-    EXPECT_EQ(rec.last().kind, Event::Error);
-    EXPECT_EQ(rec.last().error, (TCommError{ecSystemError, NotReady, 0}));
+    f.line->SetResponder([](zbserial::FakeSerialLine& l, const std::vector<uint8_t>&) { l.HangUpDuringNextRead(NotReady); });
+    const Event& lost = send("rp 49");
+    EXPECT_EQ(lost.kind, Event::Error);
+    EXPECT_EQ(lost.error, (TCommError{ecSystemError, NotReady, 0}));
 }
 
 TEST_F(KT750Fixture, FiftyMillisecondsOfSilenceEndTheReply)

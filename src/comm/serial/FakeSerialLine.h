@@ -39,9 +39,9 @@ public:
     void Fail(Op Operation, uint32_t ErrorNumber, int Times = 1);
     // The device goes away: reads fail at once, once; further calls fail with the same error.
     void HangUp(uint32_t ErrorNumber = 5);
-    // The device goes away, but reads only time out (as Wine's do on a hung-up terminal); every
-    // other call, StillThere too, fails with ErrorNumber.
-    void HangUpSilently(uint32_t ErrorNumber);
+    // The device goes away while the next read waits, and reads only time out (as Wine's do on a
+    // hung-up terminal); every other call from then on, StillThere too, fails with ErrorNumber.
+    void HangUpDuringNextRead(uint32_t ErrorNumber);
     // Writes block, as on a line held up by handshaking, until Interrupt cancels them (the write
     // then fails with CancelledError) or the block is lifted.
     void BlockWrites(bool On);
@@ -102,6 +102,7 @@ private:
     bool interrupted_ = false;
     bool hungUp_ = false;
     bool readsTimeOutWhenHungUp_ = false;
+    bool hangUpAtNextRead_ = false;
     bool silenceAtOnce_ = false;
     bool blockWrites_ = false;
     bool writeBlocked_ = false;

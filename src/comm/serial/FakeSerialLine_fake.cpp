@@ -68,13 +68,11 @@ void FakeSerialLine::HangUp(uint32_t ErrorNumber)
     changed_.notify_all();
 }
 
-void FakeSerialLine::HangUpSilently(uint32_t ErrorNumber)
+void FakeSerialLine::HangUpDuringNextRead(uint32_t ErrorNumber)
 {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        readsTimeOutWhenHungUp_ = true;
-    }
-    HangUp(ErrorNumber);
+    std::lock_guard<std::mutex> lock(mutex_);
+    hangUpAtNextRead_ = true;
+    hangUpError_ = ErrorNumber;
 }
 
 std::vector<std::vector<uint8_t>> FakeSerialLine::Writes() const
@@ -252,6 +250,11 @@ void FakeSerialLine::SetSilenceAtOnce(bool On)
 ReadStatus FakeSerialLine::ReadByte(uint8_t& Byte)
 {
     std::unique_lock<std::mutex> lock(mutex_);
+    if (hangUpAtNextRead_) {
+        hangUpAtNextRead_ = false;
+        hungUp_ = true;
+        readsTimeOutWhenHungUp_ = true;
+    }
     const bool scriptedFailure = failing(Op::ReadByte);
     if (interrupted_)
         return ReadStatus::Interrupted;

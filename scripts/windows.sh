@@ -10,6 +10,12 @@
 #     in the middle of a read must end it with status 1 and a message with the system's text;
 #     and identify through a real ser2net on the loopback (rfc2217://127.0.0.1:PORT), over Winsock.
 #
+#   scripts/windows.sh              all of it (scripts/test.sh runs it)
+#   scripts/windows.sh lost-line N  only the lost line, N times (10 if not given), each on a
+#                                   simulator of its own, the line closed at once and while a reply
+#                                   is awaited in turn: for trying that check on a busy machine. It
+#                                   builds no more than kmt40-cli.exe and the simulator.
+#
 # scripts/test.sh runs it as its last pass, after the Linux build in build/, which it reuses.
 # Wine's settings live in build-win/wine/, never in the user's own ~/.wine (scripts/windows-env.sh).
 #
@@ -19,6 +25,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 started=$(date +%s)
+mode=${1:-all}
+rounds=${2:-10}
+case $mode in
+  all | lost-line) ;;
+  *) echo "usage: scripts/windows.sh [lost-line [ROUNDS]]" >&2; exit 2 ;;
+esac
 
 bash scripts/setup.sh windows
 source scripts/windows-env.sh
@@ -41,20 +53,31 @@ cleanup() {
 }
 trap cleanup EXIT
 
-echo "== cross-build for Windows (mingw-w64) into $win/"
 mkdir -p $win
-# The Wine prefix is made while CMake configures; the build runs each test program under Wine to
-# list its tests.
-"$wine" wineboot -i >$win/wineboot.log 2>&1 &
-wineboot=$!
-win_configure -DKMT40_FUZZ_REPLAY=OFF
-wait $wineboot || { echo "windows.sh: wineboot failed"; cat $win/wineboot.log; exit 1; }
-cmake --build $win -j "$jobs"
-built=$(date +%s)
+if [ $mode = all ]; then
+  echo "== cross-build for Windows (mingw-w64) into $win/"
+  # The Wine prefix is made while CMake configures; the build runs each test program under Wine to
+  # list its tests.
+  "$wine" wineboot -i >$win/wineboot.log 2>&1 &
+  wineboot=$!
+  win_configure -DKMT40_FUZZ_REPLAY=OFF
+  wait $wineboot || { echo "windows.sh: wineboot failed"; cat $win/wineboot.log; exit 1; }
+  cmake --build $win -j "$jobs"
+  built=$(date +%s)
 
-echo "== tests under Wine"
-ctest --test-dir $win --output-on-failure -j "$jobs" --timeout 300
-tested=$(date +%s)
+  echo "== tests under Wine"
+  ctest --test-dir $win --output-on-failure -j "$jobs" --timeout 300
+  tested=$(date +%s)
+else
+  echo "== cross-build of kmt40-cli.exe into $win/"
+  "$wine" wineboot -i >$win/wineboot.log 2>&1 &
+  wineboot=$!
+  [ -f $win/CMakeCache.txt ] || win_configure -DKMT40_FUZZ_REPLAY=OFF
+  wait $wineboot || { echo "windows.sh: wineboot failed"; cat $win/wineboot.log; exit 1; }
+  cmake --build $win -j "$jobs" --target kmt40-cli
+  built=$(date +%s)
+  tested=$built
+fi
 
 echo "== kmt40-cli.exe under Wine against km4x-sim"
 if [ ! -f $linux/CMakeCache.txt ]; then
@@ -64,26 +87,46 @@ cmake --build $linux -j "$jobs" --target kmt40-cli km4x-sim copy_data >/dev/null
 rm -rf $work
 mkdir -p $work/linux $work/windows
 
-# Four simulators (unit 0 at 38400,E,8,1, factory values), so that both builds read the same
-# values and the long transfers run at the same time: a and c for Linux, b and d for Windows.
-# d takes console commands from a pipe, for the fault.
-mkfifo $work/d.console
-for sim in a b c d; do
-  input=/dev/null
-  [ $sim = d ] && input=$work/d.console
-  $linux/bin/km4x-sim --link "$PWD/$work/$sim.link" --log $work/$sim.log <$input >$work/$sim.out 2>&1 &
-  sims+=($!)
-  [ $sim = d ] && exec 3>$work/d.console
-done
-for sim in a b c d; do
-  for _ in $(seq 100); do
-    [ -L $work/$sim.link ] && break
-    sleep 0.1
+# start_sims SIM...: a simulator for each (unit 0 at 38400,E,8,1, factory values) on a
+# pseudo-terminal at $work/SIM.link, logging its requests to $work/SIM.log. d and e, where the line
+# goes away, take console commands from a pipe (file descriptors 3 and 4).
+start_sims() {
+  local sim input
+  for sim in "$@"; do
+    input=/dev/null
+    rm -f $work/$sim.link
+    case $sim in d | e) rm -f $work/$sim.console; mkfifo $work/$sim.console; input=$work/$sim.console ;; esac
+    $linux/bin/km4x-sim --link "$PWD/$work/$sim.link" --log $work/$sim.log <$input >$work/$sim.out 2>&1 &
+    sims+=($!)
+    case $sim in d) exec 3>$work/d.console ;; e) exec 4>$work/e.console ;; esac
   done
-  [ -L $work/$sim.link ] || { echo "windows.sh: km4x-sim $sim did not start"; cat $work/$sim.out; exit 1; }
-done
+  for sim in "$@"; do
+    for _ in $(seq 100); do
+      [ -L $work/$sim.link ] && break
+      sleep 0.1
+    done
+    [ -L $work/$sim.link ] || { echo "windows.sh: km4x-sim $sim did not start"; cat $work/$sim.out; exit 1; }
+  done
+}
+stop_sims() {
+  local pid
+  exec 3>&- 4>&-
+  for pid in "${sims[@]}"; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  sims=()
+}
 
-win_map_ports "$PWD/$work/b.link" "$PWD/$work/d.link"
+# Both builds read the same values and the long transfers run at the same time: a and c for Linux,
+# b and d for Windows; d and e end with the line going away. Windows reaches b, d and e as COM1,
+# COM2 and COM3.
+if [ $mode = all ]; then
+  start_sims a b c d e
+else
+  start_sims d e
+fi
+win_map_ports "$PWD/$work/b.link" "$PWD/$work/d.link" "$PWD/$work/e.link"
 
 line=(--baud 38400 --parity E --unit 0)
 # cli SIDE SIM NAME ARGS...: runs one command of the Linux build (side linux) or of the Windows build
@@ -100,8 +143,8 @@ cli() {
     (cd $work/linux && exec timeout $limit "$OLDPWD/$linux/bin/kmt40-cli" --port "$OLDPWD/$work/$sim.link" "${line[@]}" \
       "$@" >$name.out 2>$name.err) || status=$?
   else
-    local port=COM1
-    [ $sim = d ] && port=COM2
+    local port
+    case $sim in b) port=COM1 ;; d) port=COM2 ;; e) port=COM3 ;; esac
     (cd $work/windows && exec timeout $limit "$wine" "$OLDPWD/$win/bin/kmt40-cli.exe" --port $port "${line[@]}" \
       "$@" >$name.out 2>$name.err) || status=$?
     # The console of a Windows program ends its lines with CR LF.
@@ -134,6 +177,52 @@ same() {
   fi
 }
 
+# lost_line SIM FD TIMING: the line goes away while kmt40-cli.exe reads the parameters from SIM
+# (as when a USB adapter is pulled out), closed through the console on FD: at whatever moment of
+# the exchanges it lands (TIMING any), or while a reply is awaited (TIMING wait: the unit falls
+# silent first, so that the close lands in the read's wait, which Wine may end as a time-out). The
+# run must end by itself, within a minute, with status 1 and say why in the system's words.
+lost_line() {
+  local sim=$1 fd=$2 timing=$3 before status message
+  before=$(wc -l <$work/$sim.log)
+  limit=60 cli windows $sim lost-$sim read-params lost-$sim.app &
+  local run=$!
+  for _ in $(seq 300); do
+    [ $(($(wc -l <$work/$sim.log) - before)) -ge 50 ] && break
+    sleep 0.1
+  done
+  [ $timing = wait ] && echo "fault silent on" >&"$fd"
+  echo close >&"$fd"
+  wait $run || true
+  status=$(cat $work/windows/lost-$sim.status)
+  message=$(cat $work/windows/lost-$sim.err)
+  echo "   line closed during read-params ($timing): exit $status: ${message##*$'\n'}"
+  if [ "$status" != 1 ]; then
+    echo "   expected exit status 1"
+    failed=1
+  fi
+  if ! grep -Eq 'system error [0-9]+ \(.+\)' <<<"$message"; then
+    echo "   expected a message naming the system error and its text"
+    failed=1
+  fi
+}
+
+if [ $mode = lost-line ]; then
+  echo "== the line lost during read-params, $rounds times"
+  for round in $(seq "$rounds"); do
+    [ $round = 1 ] || start_sims d e
+    echo "   round $round"
+    lost_line d 3 any
+    lost_line e 4 wait
+    stop_sims
+  done
+  finished=$(date +%s)
+  echo "== windows.sh lost-line: $((finished - started)) s (build $((built - started)) s)"
+  [ $failed = 0 ] || { echo "== lost line check FAILED"; exit 1; }
+  echo "== lost line check passed $rounds times"
+  exit 0
+fi
+
 runs=()
 (cli linux a identify identify && cli linux a read-params read-params unit0.app) &
 runs+=($!)
@@ -158,33 +247,13 @@ runs+=($!)
 cli windows b restore --fast restore ../linux/unit0.bak &
 runs+=($!)
 
-# Meanwhile the fault: the line goes away while kmt40-cli.exe reads the parameters (as when a USB
-# adapter is pulled out). It must end by itself, within a minute, with status 1 and say why in the
-# system's words.
-before=$(wc -l <$work/d.log)
-limit=60 cli windows d lost read-params lost.app &
-runs+=($!)
-for _ in $(seq 300); do
-  [ $(($(wc -l <$work/d.log) - before)) -ge 50 ] && break
-  sleep 0.1
-done
-echo close >&3
+# Meanwhile the faults, one after the other.
+lost_line d 3 any
+lost_line e 4 wait
 wait "${runs[@]}"
 check_status restore
 same restore.requests
 same restore.out
-
-status=$(cat $work/windows/lost.status)
-message=$(cat $work/windows/lost.err)
-echo "   line closed during read-params: exit $status: ${message##*$'\n'}"
-if [ "$status" != 1 ]; then
-  echo "   expected exit status 1"
-  failed=1
-fi
-if ! grep -Eq 'system error [0-9]+ \(.+\)' <<<"$message"; then
-  echo "   expected a message naming the system error and its text"
-  failed=1
-fi
 
 # identify through a serial device server: ser2net on the loopback bridges simulator a (its runs
 # are over) to an RFC 2217 port; kmt40-cli.exe reaches it through Winsock.

@@ -1,10 +1,14 @@
 #include "app/KmtApplication.h"
 
 #include "app/Dialogs.h"
+#include "app/ValueFieldAccessibility.h"
 
 #include <exception>
 
-KmtApplication::KmtApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+KmtApplication::KmtApplication(int& argc, char** argv) : QApplication(argc, argv)
+{
+    InstallValueFieldAccessibility();
+}
 
 bool KmtApplication::notify(QObject* receiver, QEvent* event)
 {

@@ -78,8 +78,11 @@ std::string FoundDevicesCsvHeader()
 std::string FoundDeviceCsvLine(const TFoundDeviceTexts& Texts)
 {
     std::string line;
-    for (std::size_t i = 0; i < Texts.size(); ++i)
-        line += (i ? "," : "") + csvField(Texts[i]);
+    for (std::size_t i = 0; i < Texts.size(); ++i) {
+        if (i > 0)
+            line += ',';
+        line += csvField(Texts[i]);
+    }
     return line + '\n';
 }
 

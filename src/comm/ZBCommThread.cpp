@@ -350,6 +350,10 @@ bool TZBCommThread::readByte()
         readTimeout_ = ByteGapTimeout;
         return true;
     case zbserial::ReadStatus::Timeout:
+        // A line that went away during the wait is reported as lost, not as a silent device,
+        // however the driver ended the read.
+        if (!line_->StillThere())
+            return systemFailed();
         error_ = TCommError{ecTimeout, 0, 0};
         return false;
     case zbserial::ReadStatus::Interrupted:

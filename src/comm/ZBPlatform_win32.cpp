@@ -25,8 +25,20 @@ std::string SystemErrorText(uint32_t ErrorNumber)
 
 bool IsDeviceGoneError(uint32_t ErrorNumber)
 {
-    // ERROR_OPERATION_ABORTED (995): the driver aborted the I/O, as it does when the device goes.
-    // WSAECONNRESET (10054): a network line whose connection broke.
-    return ErrorNumber == ERROR_OPERATION_ABORTED || ErrorNumber == ERROR_DEVICE_NOT_CONNECTED ||
-           ErrorNumber == ERROR_BAD_COMMAND || ErrorNumber == 10054;
+    // What an unplugged USB adapter's driver reports varies: an aborted I/O (995), a device no
+    // longer connected (1167), an unknown command (22), a general failure (31) or a denied access
+    // (5) on a handle whose device has gone; Wine gives not-ready (21) for a hung-up terminal.
+    // A network line whose connection broke reports WSAECONNRESET (10054).
+    switch (ErrorNumber) {
+    case ERROR_OPERATION_ABORTED:
+    case ERROR_DEVICE_NOT_CONNECTED:
+    case ERROR_BAD_COMMAND:
+    case ERROR_GEN_FAILURE:
+    case ERROR_ACCESS_DENIED:
+    case ERROR_NOT_READY:
+    case 10054:
+        return true;
+    default:
+        return false;
+    }
 }

@@ -1,5 +1,7 @@
 // The main window as assistive technology reads it: a walk through Qt's accessibility tree (what
-// the desktop bridge hands on to a screen reader) finds every value field with a name of its own.
+// the desktop bridge hands on to a screen reader) finds every value field with a name of its own
+// and what it shows now.
+#include "AccessibleReading.h"
 #include "GuiTestMain.h"
 #include "MainWindowHarness.h"
 
@@ -75,6 +77,42 @@ private slots:
             ClearPortDevicePaths();
         }
         Global_var.Reset();
+    }
+
+    void everyValueFieldReadsItsNameAndWhatItShowsAfterOpenAndAfterAPoll()
+    {
+        MainWindowHarness h;
+        TFormMain& form = h.CreateForm();
+        form.show();
+        auto reads = [&](QWidget* field, const QString& name, const QString& value) {
+            const AccessibleReading reading = ReadAccessible(&form, field);
+            QCOMPARE(reading.name, name);
+            QCOMPARE(reading.value, value);
+            QCOMPARE(reading.text, value);
+        };
+        reads(form.StatusPanels[0], QStringLiteral("Poort"), QString());
+        reads(form.StatusPanels[1], QStringLiteral("Lijninstellingen"), QStringLiteral("Offline"));
+        // A caption still reads its own text as its name, and has no value.
+        QCOMPARE(ReadAccessible(&form, form.LabelActualPositie).name, QStringLiteral("Positie:"));
+        QCOMPARE(ReadAccessible(&form, form.LabelActualPositie).value, QString());
+
+        h.ClickOpenClose();
+        QTRY_VERIFY_WITH_TIMEOUT(!Panel(form, 4).isEmpty(), kWaitMs);
+        reads(form.StatusPanels[0], QStringLiteral("Poort"), QStringLiteral("COM 1"));
+        reads(form.StatusPanels[1], QStringLiteral("Lijninstellingen"), QStringLiteral("9600,E,8,1"));
+        reads(form.StatusPanels[2], QStringLiteral("Apparaattype"), QStringLiteral("KM40 V2.31"));
+
+        ParameterValues[203] = 2;
+        QTest::mouseClick(form.CmdActual, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!form.PanelActPos->text().isEmpty(), kWaitMs);
+        const AccessibleReading position = ReadAccessible(&form, form.PanelActPos);
+        QCOMPARE(position.name, QStringLiteral("Positie"));
+        bool number = false;
+        QString(position.value).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&number);
+        QVERIFY2(number, qPrintable(position.value));
+        QCOMPARE(position.value, form.PanelActPos->text());
+        QCOMPARE(position.text, position.value);
+        QTest::mouseClick(form.CmdActual, Qt::LeftButton);
     }
 };
 

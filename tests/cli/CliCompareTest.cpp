@@ -26,8 +26,10 @@ std::string Number3(int N)
 std::string ParameterFile(const std::vector<int32_t>& Values)
 {
     std::string file = "ASCII Parameters KM4x-XXX   No: 0\r\n\r\n";
-    for (int n = 0; n < 400; ++n)
-        file += "P" + Number3(n) + " " + std::to_string(Values[static_cast<std::size_t>(n)]) + "\r\n";
+    for (int n = 0; n < 400; ++n) {
+        file += 'P';
+        file += Number3(n) + " " + std::to_string(Values[static_cast<std::size_t>(n)]) + "\r\n";
+    }
     return file;
 }
 
@@ -94,8 +96,10 @@ TEST_F(CliCompareTest, DiffOfFilesListsExactlyTheDifferences)
 
     // What cannot be compared is refused with a clear message.
     std::string setpointFile = "ASCII Sollwerten KM4x-XXX   No: 0\r\n\r\n";
-    for (int k = 0; k <= 48; ++k)
-        setpointFile += "S" + Number3(k) + " 0\r\n";
+    for (int k = 0; k <= 48; ++k) {
+        setpointFile += 'S';
+        setpointFile += Number3(k) + " 0\r\n";
+    }
     WriteFile(FilePath("a.aps"), setpointFile);
     const ProcessResult kinds = RunBare({"diff", FilePath("c.app"), FilePath("a.aps")});
     EXPECT_EQ(kinds.exitCode, 1);

@@ -4,6 +4,7 @@
 #include "CliFixture.h"
 
 #include <algorithm>
+#include <future>
 
 namespace clitest {
 namespace {
@@ -55,6 +56,31 @@ TEST_F(CliTest, TimeOutInTheMiddleNamesTheParameterAndKeepsTheOldFile)
     EXPECT_NE(Message(r).find("P017"), std::string::npos) << r.err;
     EXPECT_EQ(ReadWholeFile(FilePath("keep.app")), "the previous file");
     EXPECT_EQ(Requests().back(), "rp 17");
+}
+
+TEST_F(CliTest, ALineClosedWhileAReplyIsAwaitedEndsNamingTheSystemError)
+{
+    WriteWholeFile(FilePath("keep.app"), "the previous file");
+    // The unit falls silent at parameter 16, and the line goes away while that reply is awaited.
+    km4x::Simulator& s = sim();
+    std::promise<void> asked;
+    s.setRequestObserver([&](const km4x::RequestRecord& record) {
+        if (record.text == "rp 16") {
+            s.setFault(0, km4x::Fault::Silent, true);
+            asked.set_value();
+        }
+    });
+    auto run = std::async(std::launch::async, [&] { return Run({"read-params", FilePath("keep.app")}); });
+    ASSERT_EQ(asked.get_future().wait_for(std::chrono::seconds(60)), std::future_status::ready);
+    s.closeLine();
+    const ProcessResult r = run.get();
+    s.setRequestObserver(nullptr);
+
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(Message(r).find("system error"), std::string::npos) << r.err;
+    EXPECT_EQ(Message(r).find("time-out"), std::string::npos) << r.err;
+    EXPECT_NE(Message(r).find("P016"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadWholeFile(FilePath("keep.app")), "the previous file");
 }
 
 TEST_F(CliTest, RefusedWriteStopsAtOnceNamingTheParameter)

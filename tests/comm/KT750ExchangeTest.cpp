@@ -83,6 +83,21 @@ TEST_F(KT750Fixture, SilentDeviceTimesOutOnceWithTheDefaultOrOwnTimeout)
     EXPECT_EQ(rec.count(Event::Error), 2u);
 }
 
+TEST_F(KT750Fixture, ALineLostDuringTheWaitIsReportedAsLostThoughTheReadOnlyTimedOut)
+{
+    // A device that is there and silent: the line is asked, and it is a time-out.
+    EXPECT_EQ(send("rf").error, (TCommError{ecTimeout, 0, 0}));
+    EXPECT_EQ(f.line->Calls(Op::StillThere), 1);
+
+    // The device goes away while a request waits for its reply, and the driver ends the read as a
+    // plain time-out (as Wine does on a hung-up terminal): the request names the system error.
+    constexpr uint32_t NotReady = 21;
+    f.line->SetResponder([](zbserial::FakeSerialLine& l, const std::vector<uint8_t>&) { l.HangUpDuringNextRead(NotReady); });
+    const Event& lost = send("rp 49");
+    EXPECT_EQ(lost.kind, Event::Error);
+    EXPECT_EQ(lost.error, (TCommError{ecSystemError, NotReady, 0}));
+}
+
 TEST_F(KT750Fixture, FiftyMillisecondsOfSilenceEndTheReply)
 {
     // Bytes 10 ms apart belong to one reply; after 300 ms of silence the rest is a stray.

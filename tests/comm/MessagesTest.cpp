@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <string>
 
 TEST(MessageTable, RowsInBothLanguages)
@@ -62,4 +63,21 @@ TEST(SystemErrors, NamedByNumberAndTheSystemsOwnTextOnOneLine)
     // The library's own message puts the same text after its number.
     const std::string message = CommErrorText({ecSystemError, 5, 0}, zbLangEnglish);
     EXPECT_EQ(message, "System error [0005h]: " + text);
+}
+
+TEST(SystemErrors, TheErrorsOfAVanishedDeviceCountAsALostLine)
+{
+#ifdef _WIN32
+    // Aborted, not connected, bad command, general failure, access denied, not ready (Wine).
+    for (uint32_t gone : {995u, 1167u, 22u, 31u, 5u, 21u})
+        EXPECT_TRUE(IsDeviceGoneError(gone)) << gone;
+    // Not found, sharing violation, time-out: the device is not known to have gone.
+    for (uint32_t other : {0u, 2u, 32u, 1460u})
+        EXPECT_FALSE(IsDeviceGoneError(other)) << other;
+#else
+    for (uint32_t gone : {EIO, ENXIO, ENODEV})
+        EXPECT_TRUE(IsDeviceGoneError(gone)) << gone;
+    for (uint32_t other : {0, EAGAIN, EBUSY, EACCES, ENOENT})
+        EXPECT_FALSE(IsDeviceGoneError(static_cast<uint32_t>(other))) << other;
+#endif
 }

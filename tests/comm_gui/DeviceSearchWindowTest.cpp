@@ -2,6 +2,7 @@
 // rates and stop bits (unit numbers 0..7 only, 40 ms probes, to keep the run short): finds with
 // their settings, pause, Stop/Continue, the CSV (equal to kmt40-cli's), Cancel, OK, an unplugged
 // line and a port that cannot be opened.
+#include "AccessibleReading.h"
 #include "GuiTestMain.h"
 #include "MainWindowHarness.h"
 #include "SearchWindowHarness.h"
@@ -91,6 +92,12 @@ private slots:
         QCOMPARE(device::Background(w->Panel_stopbits_1), device::PolledColor);
         QCOMPARE(w->PanelApparaatNo->text(), QStringLiteral("3"));
         QCOMPARE(w->PanelBaudtare->text(), QStringLiteral("9600 bit/s"));
+        // A screen reader hears each indicator's name and what it shows.
+        for (QLabel* panel : {w->PanelApparaatNo, w->PanelBaudtare, w->PanelZoekTekst}) {
+            const AccessibleReading reading = ReadAccessible(w, panel);
+            QVERIFY2(!reading.name.isEmpty() && reading.name != panel->text(), qPrintable(panel->objectName()));
+            QCOMPARE(reading.value, panel->text());
+        }
 
         // Stop while a probe is outstanding: stopped after its time-out; Continue goes on.
         w->CmdVerder->click();

@@ -3,6 +3,7 @@
 // "wp", the close check, the transfers, the files, and tree files that are missing or damaged.
 
 #include "EditorHarness.h"
+#include "support/AccessibleReading.h"
 
 #include "app/core/Functies.h"
 #include "params/EditParam.h"
@@ -118,7 +119,11 @@ private slots:
         QCOMPARE(editor.StatusPanelText(0), QStringLiteral("Min:"));
         QCOMPARE(editor.StatusPanelText(1), QString::fromStdString(FormatFixed(9, ParameterCatalogue.Min(210))));
         QCOMPARE(editor.StatusPanelText(5), QString::fromStdString(FormatFixed(9, ParameterCatalogue.Default(210))));
-        QCOMPARE(editor.StatusPanels[1]->accessibleName(), QStringLiteral("Min"));
+        // A screen reader hears the panel's name and the limit it shows.
+        const AccessibleReading min = ReadAccessible(&editor, editor.StatusPanels[1]);
+        QCOMPARE(min.name, QStringLiteral("Min"));
+        QCOMPARE(min.value, editor.StatusPanelText(1));
+        QCOMPARE(min.text, min.value);
         QVERIFY(editor.ListHighlightsSelection());
         editor.TreeView1->setFocus();
         QVERIFY(!editor.ListHighlightsSelection());

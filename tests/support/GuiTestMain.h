@@ -1,6 +1,7 @@
 #pragma once
 // main() of a window test: a QApplication with the Qt hand-over installed as the serial
-// library's dispatcher, as the program has it.
+// library's dispatcher and the value fields' accessibility, as the program has them.
+#include "app/ValueFieldAccessibility.h"
 #include "comm/qt/QtUiDispatcher.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@
     int main(int argc, char** argv)                                                                \
     {                                                                                              \
         QApplication app(argc, argv);                                                              \
+        InstallValueFieldAccessibility();                                                          \
         QtUiDispatcher dispatcher;                                                                 \
         UiDispatcher::SetDefault(&dispatcher);                                                     \
         TestClass test;                                                                            \

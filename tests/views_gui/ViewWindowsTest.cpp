@@ -2,6 +2,7 @@
 // menu, with the shipped data and the simulator: what they show (pixels of their off-screen
 // images), picking and editing a point, and a log with its exports, stop and restart, failures,
 // beside the main window's live polls.
+#include "AccessibleReading.h"
 #include "EditorHarness.h"
 #include "WhileOpen.h"
 
@@ -101,6 +102,11 @@ private slots:
             QVERIFY(!w.PanelFunctie->text().isEmpty());
             grid->setCurrentCell(1, 2);
             QCOMPARE(w.PanelAanvang->text(), QStringLiteral("7,77")); // thumbwheel 2
+            // A screen reader hears the caption beside a field and what the field shows.
+            const AccessibleReading start = ReadAccessible(&w, w.PanelAanvang);
+            QCOMPARE(start.name, w.LabelAanvang->text());
+            QCOMPARE(start.value, QStringLiteral("7,77"));
+            QCOMPARE(start.text, start.value);
             QCOMPARE(w.PanelEinde->text(), QStringLiteral("---"));
             QCOMPARE(w.PanelSelectEinde->text(), QStringLiteral("---"));
             grid->setCurrentCell(2, 2);

@@ -19,7 +19,7 @@ class FakeSerialLine : public SerialLine, public std::enable_shared_from_this<Fa
 public:
     enum class Op {
         Open, SetQueueSizes, GetSettings, SetSettings, SetReadTimeout, Purge, Write, Drain, ReadByte,
-        TakeLineErrors, Close
+        TakeLineErrors, StillThere, Close
     };
     // Called in the writing thread after every Write with the written bytes.
     using Responder = std::function<void(FakeSerialLine& Line, const std::vector<uint8_t>& Frame)>;
@@ -39,6 +39,9 @@ public:
     void Fail(Op Operation, uint32_t ErrorNumber, int Times = 1);
     // The device goes away: reads fail at once, once; further calls fail with the same error.
     void HangUp(uint32_t ErrorNumber = 5);
+    // The device goes away while the next read waits, and reads only time out (as Wine's do on a
+    // hung-up terminal); every other call from then on, StillThere too, fails with ErrorNumber.
+    void HangUpDuringNextRead(uint32_t ErrorNumber);
     // Writes block, as on a line held up by handshaking, until Interrupt cancels them (the write
     // then fails with CancelledError) or the block is lifted.
     void BlockWrites(bool On);
@@ -69,6 +72,7 @@ public:
     bool Write(const uint8_t* Data, std::size_t Count) override;
     bool Drain() override;
     ReadStatus ReadByte(uint8_t& Byte) override;
+    bool StillThere() override;
     bool TakeLineErrors(uint32_t& Flags) override;
     bool Close() override;
     void Interrupt() override;
@@ -97,6 +101,8 @@ private:
     bool open_ = false;
     bool interrupted_ = false;
     bool hungUp_ = false;
+    bool readsTimeOutWhenHungUp_ = false;
+    bool hangUpAtNextRead_ = false;
     bool silenceAtOnce_ = false;
     bool blockWrites_ = false;
     bool writeBlocked_ = false;

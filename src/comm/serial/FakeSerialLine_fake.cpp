@@ -68,6 +68,13 @@ void FakeSerialLine::HangUp(uint32_t ErrorNumber)
     changed_.notify_all();
 }
 
+void FakeSerialLine::HangUpDuringNextRead(uint32_t ErrorNumber)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    hangUpAtNextRead_ = true;
+    hangUpError_ = ErrorNumber;
+}
+
 std::vector<std::vector<uint8_t>> FakeSerialLine::Writes() const
 {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -122,7 +129,8 @@ bool FakeSerialLine::failing(Op Operation)
         return true;
     }
     // After a hang-up everything but closing fails, as on a real line.
-    if (hungUp_ && Operation != Op::Close && Operation != Op::SetReadTimeout) {
+    if (hungUp_ && Operation != Op::Close && Operation != Op::SetReadTimeout &&
+        !(Operation == Op::ReadByte && readsTimeOutWhenHungUp_)) {
         lastError_ = hangUpError_;
         return true;
     }
@@ -242,6 +250,11 @@ void FakeSerialLine::SetSilenceAtOnce(bool On)
 ReadStatus FakeSerialLine::ReadByte(uint8_t& Byte)
 {
     std::unique_lock<std::mutex> lock(mutex_);
+    if (hangUpAtNextRead_) {
+        hangUpAtNextRead_ = false;
+        hungUp_ = true;
+        readsTimeOutWhenHungUp_ = true;
+    }
     const bool scriptedFailure = failing(Op::ReadByte);
     if (interrupted_)
         return ReadStatus::Interrupted;
@@ -251,7 +264,7 @@ ReadStatus FakeSerialLine::ReadByte(uint8_t& Byte)
     for (;;) {
         if (interrupted_)
             return ReadStatus::Interrupted;
-        if (hungUp_) {
+        if (hungUp_ && !readsTimeOutWhenHungUp_) {
             lastError_ = hangUpError_;
             return ReadStatus::Failed;
         }
@@ -269,6 +282,12 @@ ReadStatus FakeSerialLine::ReadByte(uint8_t& Byte)
             until = input_.front().ArrivesAt;
         changed_.wait_until(lock, until);
     }
+}
+
+bool FakeSerialLine::StillThere()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return !failing(Op::StillThere);
 }
 
 bool FakeSerialLine::TakeLineErrors(uint32_t& Flags)

@@ -53,6 +53,11 @@ public:
     // Returns when the driver has sent everything.
     virtual bool Drain() = 0;
     virtual ReadStatus ReadByte(uint8_t& Byte) = 0;
+    // Whether the device is still there, asked after a read timed out: some drivers end a read on
+    // a device that went away during the wait as a plain time-out (Wine on a hung-up terminal,
+    // USB adapters). False, with the system error recorded, when it has gone. A line whose reads
+    // always report a vanished device themselves keeps the default.
+    virtual bool StillThere() { return true; }
     // Line-error flags (ce... of comm/ZBTypes.h) raised since the last call; 0 where the driver
     // keeps no such record.
     virtual bool TakeLineErrors(uint32_t& Flags) = 0;

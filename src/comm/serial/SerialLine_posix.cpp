@@ -279,6 +279,23 @@ public:
         }
     }
 
+    bool StillThere() override
+    {
+        if (fd_ < 0)
+            return fail(EBADF);
+        if (hungUp_)
+            return fail(EIO);
+        // A hung-up terminal reports itself to poll at once, also when its wait ended first.
+        pollfd fds{fd_, POLLIN, 0};
+        if (::poll(&fds, 1, 0) < 0)
+            return errno == EINTR || fail(errno);
+        if (fds.revents & (POLLHUP | POLLERR | POLLNVAL)) {
+            hungUp_ = true;
+            return fail(EIO);
+        }
+        return true;
+    }
+
     bool TakeLineErrors(uint32_t& Flags) override
     {
         Flags = 0;

@@ -131,6 +131,18 @@ public:
         return read == 1 ? ReadStatus::Byte : ReadStatus::Timeout;
     }
 
+    bool StillThere() override
+    {
+        // The status call fails on a device that has gone (Wine: a hung-up terminal; Windows: an
+        // unplugged adapter). The flags it takes are kept for TakeLineErrors.
+        DWORD errors = 0;
+        COMSTAT status{};
+        if (!ClearCommError(handle_, &errors, &status))
+            return fail();
+        heldErrors_ |= errors;
+        return true;
+    }
+
     bool TakeLineErrors(uint32_t& Flags) override
     {
         DWORD errors = 0;
@@ -138,7 +150,8 @@ public:
         Flags = 0;
         if (!ClearCommError(handle_, &errors, &status))
             return fail();
-        Flags = errors;
+        Flags = errors | heldErrors_;
+        heldErrors_ = 0;
         return true;
     }
 
@@ -220,6 +233,7 @@ private:
     HANDLE handle_ = INVALID_HANDLE_VALUE;
     DCB dcb_{};
     DWORD timeoutSet_ = NoTimeoutSet;
+    DWORD heldErrors_ = 0; // line-error flags StillThere took from the driver
     std::atomic<bool> interrupted_{false};
     std::mutex ioMutex_;
     HANDLE ownThread_ = nullptr; // the thread that makes the blocking calls (duplicated handle)

@@ -40,7 +40,8 @@ std::string Lower(std::string Text)
 
 std::string DifferenceItemName(const TValueDifference& Difference)
 {
-    return (Difference.Setpoint ? "S" : "P") + TParameterCatalogue::SectionName(Difference.Number);
+    std::string name(1, Difference.Setpoint ? 'S' : 'P');
+    return name + TParameterCatalogue::SectionName(Difference.Number);
 }
 
 std::optional<std::vector<TValueDifference>> CompareValueSets(const TValueSet& A, const TValueSet& B,

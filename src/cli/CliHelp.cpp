@@ -64,8 +64,8 @@ Options (the defaults come from application.ini beside the program):
                             (many times faster; "send" keeps the silence, as its reply may
                             have several lines); fast_reply_end=1 in [Serieel] of
                             application.ini does the same
-  --json                    identify, search, diff and verify: print the result as one JSON
-                            document (UTF-8) with the fields of the text form
+  --json                    identify, search, diff, verify and line-verify: print the result
+                            as one JSON document (UTF-8) with the fields of the text form
   -h, --help                show this text
   --version                 print the program version
 Options may also follow the command; "--" ends them (for a send text beginning with "-").

@@ -38,7 +38,7 @@ constexpr std::array<CommandSpec, 15> Commands{{
     {"verify", CliCommand::Verify, ArgumentKind::File, nullptr, true},
     {"search", CliCommand::Search, ArgumentKind::None, nullptr, true},
     {"line-backup", CliCommand::LineBackup, ArgumentKind::Directory, nullptr, false},
-    {"line-verify", CliCommand::LineVerify, ArgumentKind::Directory, nullptr, false},
+    {"line-verify", CliCommand::LineVerify, ArgumentKind::Directory, nullptr, true},
     {"line-restore", CliCommand::LineRestore, ArgumentKind::Directory, nullptr, false},
 }};
 

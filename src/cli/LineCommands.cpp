@@ -3,8 +3,10 @@
 #include "cli/CliCommands.h"
 #include "cli/CliSession.h"
 #include "cli/Interrupt.h"
+#include "cli/JsonRecords.h"
 
 #include "app/core/TextFileIO.h"
+#include "app/core/Windows1252Utf8.h"
 #include "comm/FoundDevice.h"
 #include "params/core/BackupFile.h"
 #include "params/core/LineSequence.h"
@@ -253,6 +255,37 @@ CliOutcome RunLineBackup(CliSession& Session, const CliOptions& Options)
     return CliOutcome::Success();
 }
 
+// line-verify --json: the directory, whether the whole line matches, and per unit what the text
+// form prints: its identity differences and its value differences, or why it was not compared.
+JsonRecord LineVerifyJson(const std::string& Dir, const std::vector<TLineUnitResult>& Units,
+                          const std::vector<TLineRow>& Unsaved)
+{
+    JsonRecord units = JsonRecord::array();
+    bool equal = Unsaved.empty();
+    for (const TLineUnitResult& unit : Units) {
+        JsonRecord record = DifferencesJson(unit.ValueDifferences);
+        record["unit"] = unit.Row.Unit;
+        record["serial"] = Windows1252ToUtf8(unit.Row.Serial);
+        record["equal"] = unit.Matches();
+        record["status"] = unit.State == TLineUnitState::Done ? std::string("compared") : unit.Row.Status;
+        JsonRecord identity = JsonRecord::array();
+        for (const std::string& d : unit.IdentityDifferences)
+            identity.push_back(Windows1252ToUtf8(d));
+        record["identity_differences"] = std::move(identity);
+        equal = equal && unit.Matches();
+        units.push_back(std::move(record));
+    }
+    JsonRecord skipped = JsonRecord::array();
+    for (const TLineRow& row : Unsaved)
+        skipped.push_back(JsonRecord{{"unit", row.Unit}, {"status", row.Status}});
+    JsonRecord record;
+    record["directory"] = Dir;
+    record["equal"] = equal;
+    record["units"] = std::move(units);
+    record["skipped"] = std::move(skipped);
+    return record;
+}
+
 CliOutcome RunLineVerify(CliSession& Session, const CliOptions& Options)
 {
     LoadedLine loaded;
@@ -268,16 +301,20 @@ CliOutcome RunLineVerify(CliSession& Session, const CliOptions& Options)
     const auto failed = RunLine(Session, line, TLineJob::Verify, Options.file, std::move(loaded.Targets));
     std::size_t differing = 0;
     for (const TLineUnitResult& unit : line.Units()) {
+        differing += unit.Matches() ? 0 : 1;
+        if (Options.json)
+            continue;
         const std::string prefix = UnitName(unit.Row.Unit) + ": ";
         for (const std::string& d : unit.IdentityDifferences)
             Session.Out() << prefix << d << '\n';
         for (const TValueDifference& d : unit.ValueDifferences)
             Session.Out() << prefix << DifferenceLine(d) << '\n';
-        differing += unit.Matches() ? 0 : 1;
     }
-    Session.Out().flush();
     if (failed)
         return *failed;
+    if (Options.json)
+        PrintJson(Session.Out(), LineVerifyJson(Options.file, line.Units(), loaded.Unsaved));
+    Session.Out().flush();
     if (differing > 0 || !loaded.Unsaved.empty())
         return CliOutcome::Failure(Count(differing + loaded.Unsaved.size(), "unit does", "units do") +
                                    " not match the line backup in " + Options.file);

@@ -7,6 +7,8 @@
 
 #include "params/core/LineManifest.h"
 
+#include <nlohmann/json.hpp>
+
 #include <cstdio>
 #include <future>
 #include <map>
@@ -150,6 +152,22 @@ TEST_F(CliLineTest, BacksUpVerifiesAndRestoresTheWholeLine)
     EXPECT_EQ(std::count(changed.out.begin(), changed.out.end(), '\n'), 1) << changed.out;
     EXPECT_NE(changed.err.find("unit 07: 1 difference"), std::string::npos) << changed.err;
     EXPECT_NE(changed.err.find("unit 04: matches"), std::string::npos) << changed.err;
+    // The same answer as a document: only unit 07 differs, in setpoint 3 alone.
+    const ProcessResult document = RunFast({"line-verify", Dir("line"), "--json"});
+    EXPECT_EQ(document.exitCode, 1) << document.err;
+    const nlohmann::json verdict = nlohmann::json::parse(document.out);
+    EXPECT_FALSE(verdict["equal"].get<bool>());
+    ASSERT_EQ(verdict["units"].size(), LineUnits.size());
+    for (const nlohmann::json& unit : verdict["units"]) {
+        const bool changedUnit = unit["unit"] == 7;
+        EXPECT_EQ(unit["equal"].get<bool>(), !changedUnit) << unit.dump();
+        EXPECT_EQ(unit["status"], "compared");
+        EXPECT_TRUE(unit["identity_differences"].empty());
+        ASSERT_EQ(unit["differences"].size(), changedUnit ? 1u : 0u) << unit.dump();
+        if (changedUnit) {
+            EXPECT_EQ(unit["differences"][0]["item"], "S003");
+        }
+    }
 
     // The restore sends each unit what a single restore of its file sends, after its identification.
     sim().clearLog();

@@ -357,6 +357,13 @@ void TZBComm::NextRequest()
         thread_->SetRequest(requestQueue_.front());
 }
 
+std::size_t TZBComm::QueuedRequestsOf(const TZBComponent* Component) const
+{
+    return static_cast<std::size_t>(std::count_if(requestQueue_.begin(), requestQueue_.end(), [Component](const TCommRequest* Request) {
+        return Request && Request->Component == Component;
+    }));
+}
+
 void TZBComm::forgetRequest(TCommRequest* Request)
 {
     if (requestQueue_.empty())

@@ -108,6 +108,8 @@ public:
 
     const std::vector<TZBComponent*>& BoundComponents() const { return boundComponents_; }
     std::size_t QueueLength() const { return requestQueue_.size(); }
+    // Queue entries (waiting or being served) that belong to this component.
+    std::size_t QueuedRequestsOf(const TZBComponent* Component) const;
     UiDispatcher& Dispatcher() const { return *dispatcher_; }
     // The device the port opens (PortNames.h), shown beside the port name.
     std::string DevicePath() const;

@@ -1,0 +1,277 @@
+#pragma once
+// The columns of a fault matrix: the faults a technician meets on a line, struck on a running
+// simulator at a chosen request, and the table of cell results a matrix test prints.
+// Header-only, Qt-free; link km4xsim.
+//
+//   LineFaultInjector inject(pty.sim());
+//   for (LineFault fault : AllLineFaults) {
+//       inject.Arm(fault, /*unit*/ 0, std::chrono::milliseconds(100), "rp", /*skip*/ 10);
+//       ... run the operation; it must fail cleanly (or succeed for JustInside) ...
+//       inject.Heal(pty);   // fault cleared, line plugged in again
+//       ... run the operation again; it must succeed ...
+//       report.Add("Backup", fault, problems);
+//   }
+//   report.Print(std::cout);
+
+#include "Simulator.h"
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <ostream>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+enum class LineFault {
+    Silent,      // the controller hears but never answers
+    Unplugged,   // the line vanishes while a reply is awaited (the simulator's close)
+    WrongEcho,   // replies echo the wrong letters
+    Refused,     // replies are "er 1"
+    Garbage,     // the answer after the echo is non-numeric, partly binary bytes
+    JustInside,  // replies come shortly before the first-byte time-out: the operation succeeds
+    JustOutside, // replies come shortly after the first-byte time-out
+};
+
+inline constexpr std::array<LineFault, 7> AllLineFaults{
+    LineFault::Silent,  LineFault::Unplugged,  LineFault::WrongEcho,   LineFault::Refused,
+    LineFault::Garbage, LineFault::JustInside, LineFault::JustOutside,
+};
+
+inline const char* LineFaultName(LineFault fault)
+{
+    switch (fault) {
+    case LineFault::Silent: return "silent";
+    case LineFault::Unplugged: return "unplugged";
+    case LineFault::WrongEcho: return "wrong echo";
+    case LineFault::Refused: return "er 1";
+    case LineFault::Garbage: return "garbage";
+    case LineFault::JustInside: return "just inside";
+    case LineFault::JustOutside: return "just outside";
+    }
+    return "?";
+}
+
+// Every column but JustInside makes the operation fail.
+inline bool LineFaultFails(LineFault fault) { return fault != LineFault::JustInside; }
+
+// The answer delays of the two timing columns. The margin is wide enough that a loaded machine's
+// scheduling does not carry a reply across the time-out, yet the reply is later than any normal one.
+inline std::chrono::milliseconds TimeOutMargin(std::chrono::milliseconds firstByteTimeout)
+{
+    return std::max(firstByteTimeout / 4, std::chrono::milliseconds(40));
+}
+inline std::chrono::milliseconds JustInsideDelay(std::chrono::milliseconds firstByteTimeout)
+{
+    return firstByteTimeout - TimeOutMargin(firstByteTimeout);
+}
+inline std::chrono::milliseconds JustOutsideDelay(std::chrono::milliseconds firstByteTimeout)
+{
+    return firstByteTimeout + TimeOutMargin(firstByteTimeout);
+}
+
+// Strikes one fault on a running simulator: at once, or from the (skip+1)-th request whose
+// letters match (empty letters: any request), so a fault can hit the middle of a transfer.
+class LineFaultInjector {
+public:
+    explicit LineFaultInjector(km4x::Simulator& sim) : sim_(sim), closer_([this] { closeWhenAsked(); }) {}
+    ~LineFaultInjector()
+    {
+        sim_.setRequestObserver({});
+        {
+            std::lock_guard lock(mutex_);
+            ending_ = true;
+        }
+        wake_.notify_all();
+        closer_.join();
+    }
+    LineFaultInjector(const LineFaultInjector&) = delete;
+    LineFaultInjector& operator=(const LineFaultInjector&) = delete;
+
+    // firstByteTimeout: the time-out of the requests the fault hits (for the timing columns).
+    void Arm(LineFault fault, int unit, std::chrono::milliseconds firstByteTimeout, const std::string& letters = {},
+             int skip = 0)
+    {
+        Heal();
+        std::lock_guard lock(mutex_);
+        fault_ = fault;
+        unit_ = unit;
+        letters_ = letters;
+        delay_ = fault == LineFault::JustInside    ? JustInsideDelay(firstByteTimeout)
+                 : fault == LineFault::JustOutside ? JustOutsideDelay(firstByteTimeout)
+                                                   : std::chrono::milliseconds(0);
+        skip_ = skip;
+        seen_ = 0;
+        struck_ = false;
+        armed_ = true;
+        if (skip <= 0)
+            strike();
+        sim_.setRequestObserver([this](const km4x::RequestRecord& record) { observe(record); });
+    }
+
+    // The fault has struck (its first request was let through, or it was armed with skip 0).
+    bool Struck() const { return struck_.load(); }
+    // The line was pulled by the Unplugged column.
+    bool Unplugged() const { return unplugged_.load(); }
+
+    // Takes the fault away; the line stays as it is (see Heal(SimulatorOnPty&)).
+    void Heal()
+    {
+        {
+            // An observer call already under way sees this and strikes nothing more.
+            std::lock_guard lock(mutex_);
+            armed_ = false;
+        }
+        sim_.setRequestObserver({});
+        sim_.clearFaults();
+        sim_.setAnswerDelay(std::chrono::milliseconds(0));
+    }
+    // Takes the fault away and plugs a pulled line in again, mapping the port to it
+    // (SimulatorOnPty, or anything with sim() and remap()).
+    template <class Pty>
+    bool Heal(Pty& pty)
+    {
+        Heal();
+        if (unplugged_.exchange(false) || !pty.sim().lineOpen()) {
+            if (!pty.sim().reopenLine())
+                return false;
+            pty.remap();
+        }
+        return true;
+    }
+
+private:
+    bool matches(const km4x::RequestRecord& record) const
+    {
+        if (unit_ != km4x::Simulator::AllUnits && record.unit != unit_ && record.unit != -1)
+            return false;
+        return letters_.empty() || record.text.compare(0, letters_.size(), letters_) == 0;
+    }
+
+    // On the simulator thread, outside its lock: faults may change here, the line may not.
+    void observe(const km4x::RequestRecord& record)
+    {
+        std::lock_guard lock(mutex_);
+        if (!armed_ || !matches(record))
+            return;
+        if (!struck_) {
+            if (++seen_ >= skip_)
+                strike();
+            return;
+        }
+        if (fault_ == LineFault::Unplugged && !record.answered) {
+            closeAsked_ = true;
+            wake_.notify_all();
+        }
+    }
+
+    // Unplugged: the unit falls silent, and the first unanswered request pulls the line.
+    // Called with mutex_ held (the simulator's lock is taken inside it, never the other way).
+    void strike()
+    {
+        const std::string only = letters_;
+        switch (fault_) {
+        case LineFault::Silent: sim_.setFault(unit_, km4x::Fault::Silent, true, only); break;
+        case LineFault::Unplugged: sim_.setFault(unit_, km4x::Fault::Silent, true, only); break;
+        case LineFault::WrongEcho: sim_.setFault(unit_, km4x::Fault::WrongEchoAlways, true, only); break;
+        case LineFault::Refused: sim_.setFault(unit_, km4x::Fault::Refuse, true, only); break;
+        case LineFault::Garbage: sim_.setFault(unit_, km4x::Fault::Garbage, true, only); break;
+        case LineFault::JustInside:
+        case LineFault::JustOutside: sim_.setAnswerDelay(delay_); break;
+        }
+        struck_ = true;
+    }
+
+    // closeLine may not be called from the simulator's own thread, so a thread of ours pulls it.
+    void closeWhenAsked()
+    {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [this] { return ending_ || closeAsked_; });
+            if (ending_)
+                return;
+            closeAsked_ = false;
+            lock.unlock();
+            unplugged_ = true; // before the hang-up can be seen
+            sim_.closeLine();
+            lock.lock();
+        }
+    }
+
+    km4x::Simulator& sim_;
+    LineFault fault_ = LineFault::Silent;
+    int unit_ = km4x::Simulator::AllUnits;
+    std::string letters_;
+    std::chrono::milliseconds delay_{0};
+    int skip_ = 0;
+    int seen_ = 0;
+    std::atomic<bool> struck_{false};
+    std::atomic<bool> unplugged_{false};
+    bool armed_ = false;
+    std::mutex mutex_; // guards the fields above it and the closer's flags
+    std::condition_variable wake_;
+    bool closeAsked_ = false;
+    bool ending_ = false;
+    std::thread closer_;
+};
+
+// The matrix's results: one row per operation, one column per fault; a cell is "pass" or what
+// went wrong. Print gives a Markdown table for the note.
+class FaultMatrixReport {
+public:
+    explicit FaultMatrixReport(std::string area) : area_(std::move(area)) {}
+
+    // problems: empty when every check of the cell held.
+    void Add(const std::string& operation, LineFault fault, const std::vector<std::string>& problems)
+    {
+        if (rows_.find(operation) == rows_.end())
+            order_.push_back(operation);
+        std::string cell = "pass";
+        if (!problems.empty()) {
+            cell = "FAIL:";
+            for (const std::string& p : problems)
+                cell += " " + p + ";";
+        }
+        rows_[operation][fault] = cell;
+    }
+
+    bool AllPassed() const
+    {
+        for (const auto& [operation, cells] : rows_)
+            for (const auto& [fault, cell] : cells)
+                if (cell != "pass")
+                    return false;
+        return true;
+    }
+
+    void Print(std::ostream& out) const
+    {
+        out << "\nFault matrix: " << area_ << "\n\n| operation |";
+        for (LineFault fault : AllLineFaults)
+            out << ' ' << LineFaultName(fault) << " |";
+        out << "\n|---|";
+        for (size_t i = 0; i < AllLineFaults.size(); ++i)
+            out << "---|";
+        out << '\n';
+        for (const std::string& operation : order_) {
+            out << "| " << operation << " |";
+            const auto& cells = rows_.at(operation);
+            for (LineFault fault : AllLineFaults) {
+                const auto cell = cells.find(fault);
+                out << ' ' << (cell == cells.end() ? "-" : cell->second) << " |";
+            }
+            out << '\n';
+        }
+        out << std::flush;
+    }
+
+private:
+    std::string area_;
+    std::vector<std::string> order_;
+    std::map<std::string, std::map<LineFault, std::string>> rows_;
+};

@@ -6,8 +6,9 @@
 #  2. runs those tests under Wine through CTest;
 #  3. runs kmt40-cli.exe under Wine against the Linux km4x-sim on pseudo-terminals mapped to COM
 #     ports, and compares what it writes with what the Linux kmt40-cli writes, byte for byte:
-#     identify, read-params, backup, and restore (the requests it sends); then a line that goes away
-#     in the middle of a read must end it with status 1 and a message with the system's text;
+#     identify, read-setpoints, read-params, backup, and restore (the requests it sends); then a
+#     line that goes away in the middle of a read must end it with status 1 and a message with the
+#     system's text;
 #     and identify through a real ser2net on the loopback (rfc2217://127.0.0.1:PORT), over Winsock.
 #
 #   scripts/windows.sh              all of it (scripts/test.sh runs it)
@@ -223,20 +224,24 @@ if [ $mode = lost-line ]; then
   exit 0
 fi
 
+# The setpoints on the default end of reply (50 ms of silence), everything else with the fast one
+# (a reply ends at its CR LF), so that both ways of ending a reply are proven on Windows and the
+# whole-controller transfers take seconds, not half a minute each.
 runs=()
-(cli linux a identify identify && cli linux a read-params read-params unit0.app) &
+(cli linux a identify identify && cli linux a read-setpoints read-setpoints unit0.aps &&
+  cli linux a read-params --fast read-params unit0.app) &
 runs+=($!)
-(cli windows b identify identify && cli windows b read-params read-params unit0.app) &
+(cli windows b identify identify && cli windows b read-setpoints read-setpoints unit0.aps &&
+  cli windows b read-params --fast read-params unit0.app) &
 runs+=($!)
-# backup and restore with the fast end of reply (a reply ends at its CR LF), so that both ways of
-# ending a reply are proven on Windows, and the second half of the checks is quick.
 cli linux c backup --fast backup unit0.bak &
 runs+=($!)
 cli windows d backup --fast backup unit0.bak &
 runs+=($!)
 wait "${runs[@]}"
-check_status identify read-params backup
+check_status identify read-setpoints read-params backup
 same identify.out
+same unit0.aps
 same unit0.app
 same unit0.bak
 

@@ -22,13 +22,14 @@ for f in bin/kmt40-cli bin/km4x-sim share/kmt40/Parameters.txt share/kmt40/Taal1
   [ -e "$work/usr/$f" ] || fail "not installed: $f"
 done
 
-# The command-line tool against the simulator, with no settings file anywhere.
+# The command-line tool against the simulator, with no settings file anywhere (the fast end of reply:
+# the installed layout is tested here, not how a reply ends).
 "$work/usr/bin/km4x-sim" --unit 0:38400,E,8,1 --link "$work/link" >"$work/sim.out" &
 sim_pid=$!
 for _ in $(seq 100); do [ -e "$work/link" ] && break; sleep 0.05; done
 [ -e "$work/link" ] || fail "the simulator did not start"
 export XDG_CONFIG_HOME="$work/config" HOME="$work/home"
-"$work/usr/bin/kmt40-cli" --port "$work/link" --baud 38400 --parity E backup "$work/unit0.bak" 2>"$work/cli.err" \
+"$work/usr/bin/kmt40-cli" --port "$work/link" --baud 38400 --parity E --fast backup "$work/unit0.bak" 2>"$work/cli.err" \
   || { cat "$work/cli.err" >&2; fail "kmt40-cli backup"; }
 [ "$(stat -c %s "$work/unit0.bak")" = 16020 ] || fail "backup size"
 [ ! -e "$work/config/kmt40/application.ini" ] || fail "kmt40-cli wrote settings"

@@ -32,6 +32,9 @@ private slots:
     {
         ProgramHarness p;
         SetDistinctiveValues(p.Sim());
+        // The user's choice of a fast end of reply (the serial settings window); what is tested
+        // here is the same either way, and the read window's own test keeps the 50 ms silence.
+        p.Form().ZBComm1.SetFastReplyEnd(true);
         QVERIFY(p.OpenPortAndIdentify());
         QAction* receive = p.MenuItem("KM40ontvangen1");
         QVERIFY(receive->isEnabled());

@@ -64,6 +64,7 @@ protected:
 
 TEST_F(WriteRun, ParametersAreWrittenInOrderThenComputed)
 {
+    port.SetFastReplyEnd(true); // the setpoints' run below keeps the 50 ms silence proven
     write.SetMode(TTransferMode::Parameters);
     write.Start();
     ASSERT_TRUE(runToEnd());
@@ -104,6 +105,7 @@ class WriteBothRun : public WriteRun, public ::testing::WithParamInterface<TTran
 
 TEST_P(WriteBothRun, ParametersSetpointsThenComputation)
 {
+    port.SetFastReplyEnd(true); // what is tested here does not depend on how a reply ends
     write.SetMode(GetParam());
     write.Start();
     ASSERT_TRUE(runToEnd());
@@ -117,7 +119,8 @@ TEST_P(WriteBothRun, ParametersSetpointsThenComputation)
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes2And3, WriteBothRun,
-                         ::testing::Values(TTransferMode::ParametersAndSetpoints, TTransferMode::Device));
+                         ::testing::Values(TTransferMode::ParametersAndSetpoints, TTransferMode::Device),
+                         ModeName);
 
 TEST_F(WriteRun, RefusalStopsAtOnceAndAgainStartsAtParameterZero)
 {

@@ -84,6 +84,9 @@ private slots:
     void backupReadsTheWholeDeviceIntoAFile()
     {
         TransferHarness h;
+        // The fast end of reply saves the same bytes; the read window's own test keeps the 50 ms
+        // silence proven.
+        h.port.SetFastReplyEnd(true);
         QTemporaryDir dir;
         ProgramSettings.OpenCloseDialoogPath = QDir::tempPath().toStdString();
         for (int n = 0; n < 400; ++n)
@@ -115,14 +118,6 @@ private slots:
         QCOMPARE(ParameterValues[1], 0);
         QCOMPARE(ParameterSource, TParameterSource::None);
         QCOMPARE(SetpointSource, TSetpointSource::None);
-
-        // With the fast end of reply the same window saves the very same bytes.
-        h.port.SetFastReplyEnd(true);
-        h.dialogs.saveFileAnswers.push_back(dir.filePath(QStringLiteral("device-fast.bak")));
-        TFormLeesParSoll fastWindow(&h.port);
-        PressWhenEnabled(&fastWindow, fastWindow.CmdOK);
-        BackupKM40(fastWindow, nullptr, h.dialogs);
-        QCOMPARE(ReadAll(dir.filePath(QStringLiteral("device-fast.bak"))), bytes);
     }
 
     void backupCancelledWritesNoFile()

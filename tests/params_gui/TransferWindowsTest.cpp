@@ -140,6 +140,7 @@ private slots:
     void writeWindowRefusalAndComputationFailure()
     {
         TransferHarness h;
+        h.port.SetFastReplyEnd(true); // what is tested here does not depend on how a reply ends
         TParameterValues parameters{};
         for (int n = 0; n < 400; ++n)
             parameters[n] = *h.sim.parameter(0, n);
@@ -156,6 +157,9 @@ private slots:
 
         h.sim.refuseParameter(0, 3, false);
         h.sim.setComputeFailure(0, 123);
+        // The controller computes a while (half a second), so the panel shows it for long enough
+        // to be seen however quickly the replies end.
+        h.sim.setFault(0, km4x::Fault::Slow, true, "bp");
         bool sawComputing = false;
         QTimer watch;
         QObject::connect(&watch, &QTimer::timeout, [&] {

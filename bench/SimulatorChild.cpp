@@ -10,10 +10,10 @@ namespace bench {
 namespace {
 
 // Child: prints the device path and lives until its stdin-like pipe closes.
-[[noreturn]] void RunSimulator(int pathPipe, int lifePipe)
+[[noreturn]] void RunSimulator(int pathPipe, int lifePipe, bool pacing)
 {
     km4x::SimulatorOptions options;
-    options.pacing = true;
+    options.pacing = pacing;
     km4x::Simulator sim(options);
     const std::string path = sim.devicePath() + "\n";
     if (write(pathPipe, path.data(), path.size()) != static_cast<ssize_t>(path.size()))
@@ -28,7 +28,7 @@ namespace {
 
 } // namespace
 
-std::string SimulatorChild::Start()
+std::string SimulatorChild::Start(bool Pacing)
 {
     int pathPipe[2], lifePipe[2];
     if (pipe(pathPipe) != 0 || pipe(lifePipe) != 0)
@@ -39,7 +39,7 @@ std::string SimulatorChild::Start()
     if (child_ == 0) {
         close(pathPipe[0]);
         close(lifePipe[1]);
-        RunSimulator(pathPipe[1], lifePipe[0]);
+        RunSimulator(pathPipe[1], lifePipe[0], Pacing);
     }
     close(pathPipe[1]);
     close(lifePipe[0]);

@@ -1,6 +1,9 @@
 #include "SimulatorChild.h"
 
 #include "Simulator.h"
+#include "comm/PortNames.h"
+
+#include <cstdio>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -49,6 +52,16 @@ std::string SimulatorChild::Start(bool Pacing)
     while (read(pathPipe[0], &c, 1) == 1 && c != '\n')
         path.push_back(c);
     close(pathPipe[0]);
+    return path;
+}
+
+std::string SimulatorChild::StartAsCom1(bool Pacing)
+{
+    const std::string path = Start(Pacing);
+    if (path.empty())
+        std::fprintf(stderr, "the simulator did not start\n");
+    else
+        SetPortDevicePath(TPort::COM1, path);
     return path;
 }
 

@@ -14,6 +14,8 @@ public:
     // Starts the child, its replies paced at the wire speed or, without Pacing, as fast as the
     // pseudo-terminal takes them; the device path to open, or empty when it did not start.
     std::string Start(bool Pacing = true);
+    // Start, and the simulator becomes the port COM1; empty (with a message) when it did not start.
+    std::string StartAsCom1(bool Pacing = true);
     void Stop();
 
 private:

@@ -15,7 +15,6 @@
 #include "app/core/Global_var.h"
 #include "comm/KT750Protocol.h"
 #include "comm/LoopDispatcher.h"
-#include "comm/PortNames.h"
 #include "device/core/ActualValues.h"
 #include "device/core/IoLamps.h"
 #include "device/core/ReplyValue.h"
@@ -81,12 +80,9 @@ int main(int argc, char** argv)
 {
     const long exchanges = argc > 1 ? std::max(1L, std::atol(argv[1])) : 100000;
     bench::SimulatorChild simulator;
-    const std::string path = simulator.Start(false);
-    if (path.empty()) {
-        std::fprintf(stderr, "the simulator did not start\n");
+    const std::string path = simulator.StartAsCom1(false);
+    if (path.empty())
         return 1;
-    }
-    SetPortDevicePath(TPort::COM1, path);
     LoopDispatcher ui;
     TZBComm port(&ui);
     port.SetBaudrate(TBaudrate::br38400);

@@ -14,10 +14,14 @@ jobs=$(nproc 2>/dev/null || echo 2)
 
 gui_build=${KMT40_BENCH_GUI_BUILD:-build-bench-gui}
 
+# Once per run: a build made before a benchmark was added learns its target.
 configure() {
   if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DKMT40_GUI=OFF >/dev/null
+  elif [ -z "${configured:-}" ]; then
+    cmake -S . -B "$build" >/dev/null
   fi
+  configured=1
 }
 
 # The benchmarks of windows need a build with them.

@@ -11,7 +11,6 @@
 #include "TimedKT750.h"
 #include "comm/KT750Protocol.h"
 #include "comm/LoopDispatcher.h"
-#include "comm/PortNames.h"
 
 #include <chrono>
 #include <csignal>
@@ -59,13 +58,10 @@ int main(int argc, char** argv)
 {
     const int exchanges = argc > 1 ? std::max(1, std::atoi(argv[1])) : 300;
     bench::SimulatorChild simulator;
-    const std::string path = simulator.Start();
-    if (path.empty()) {
-        std::fprintf(stderr, "the simulator did not start\n");
+    const std::string path = simulator.StartAsCom1();
+    if (path.empty())
         return 1;
-    }
 
-    SetPortDevicePath(TPort::COM1, path);
     LoopDispatcher ui;
     TZBComm port(&ui);
     port.SetBaudrate(TBaudrate::br38400);

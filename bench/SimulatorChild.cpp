@@ -1,6 +1,9 @@
 #include "SimulatorChild.h"
 
 #include "Simulator.h"
+#include "comm/PortNames.h"
+
+#include <cstdio>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,10 +13,10 @@ namespace bench {
 namespace {
 
 // Child: prints the device path and lives until its stdin-like pipe closes.
-[[noreturn]] void RunSimulator(int pathPipe, int lifePipe)
+[[noreturn]] void RunSimulator(int pathPipe, int lifePipe, bool pacing)
 {
     km4x::SimulatorOptions options;
-    options.pacing = true;
+    options.pacing = pacing;
     km4x::Simulator sim(options);
     const std::string path = sim.devicePath() + "\n";
     if (write(pathPipe, path.data(), path.size()) != static_cast<ssize_t>(path.size()))
@@ -28,7 +31,7 @@ namespace {
 
 } // namespace
 
-std::string SimulatorChild::Start()
+std::string SimulatorChild::Start(bool Pacing)
 {
     int pathPipe[2], lifePipe[2];
     if (pipe(pathPipe) != 0 || pipe(lifePipe) != 0)
@@ -39,7 +42,7 @@ std::string SimulatorChild::Start()
     if (child_ == 0) {
         close(pathPipe[0]);
         close(lifePipe[1]);
-        RunSimulator(pathPipe[1], lifePipe[0]);
+        RunSimulator(pathPipe[1], lifePipe[0], Pacing);
     }
     close(pathPipe[1]);
     close(lifePipe[0]);
@@ -49,6 +52,16 @@ std::string SimulatorChild::Start()
     while (read(pathPipe[0], &c, 1) == 1 && c != '\n')
         path.push_back(c);
     close(pathPipe[0]);
+    return path;
+}
+
+std::string SimulatorChild::StartAsCom1(bool Pacing)
+{
+    const std::string path = Start(Pacing);
+    if (path.empty())
+        std::fprintf(stderr, "the simulator did not start\n");
+    else
+        SetPortDevicePath(TPort::COM1, path);
     return path;
 }
 

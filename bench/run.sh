@@ -3,6 +3,8 @@
 # the same run (shared machines are noisy; absolute times mean little).
 #   bench/run.sh            all benchmarks
 #   bench/run.sh exchange   only those whose name contains "exchange"
+#   KMT40_SOAK_EXCHANGES=1000000 bench/run.sh soak
+#                           the long run with that many exchanges (100000 when not set)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,10 +14,14 @@ jobs=$(nproc 2>/dev/null || echo 2)
 
 gui_build=${KMT40_BENCH_GUI_BUILD:-build-bench-gui}
 
+# Once per run: a build made before a benchmark was added learns its target.
 configure() {
   if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DKMT40_GUI=OFF >/dev/null
+  elif [ -z "${configured:-}" ]; then
+    cmake -S . -B "$build" >/dev/null
   fi
+  configured=1
 }
 
 # The benchmarks of windows need a build with them.
@@ -62,6 +68,9 @@ if [ -z "$filter" ] || [[ "live graph" == *"$filter"* ]]; then
   (cd "$gui_build/bin" && ./bench_graph 200 200)
   echo
 fi
+# The live polls and the graph's logging for a long run: resident memory, descriptors and threads
+# at its start and end.
+bench "soak: live values, inputs/outputs and graph logging" bench_soak bench_soak "${KMT40_SOAK_EXCHANGES:-100000}"
 # Further benchmarks follow here, one bench line each.
 # The device search without auto options over an empty line (160 probes), as a ratio to 160 probe floors.
 bench "search: 160 probes over an empty line" bench_search bench_search 20

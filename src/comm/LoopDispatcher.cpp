@@ -14,10 +14,10 @@ bool LoopDispatcher::isUiThread() const
 void LoopDispatcher::post(std::function<void()> Call)
 {
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::lock_guard<WaitMutex> lock(mutex_);
         calls_.push_back(std::move(Call));
     }
-    changed_.notify_all();
+    changed_.notifyAll();
 }
 
 void LoopDispatcher::runAndWait(const std::function<void()>& Call)
@@ -27,36 +27,36 @@ void LoopDispatcher::runAndWait(const std::function<void()>& Call)
         return;
     }
     // The waiting thread owns the completion flag; the loop only sets it.
-    std::mutex doneMutex;
-    std::condition_variable doneChanged;
+    WaitMutex doneMutex;
+    WaitCondition doneChanged;
     bool done = false;
     post([&] {
         // Released even when Call throws: the exception belongs to the loop's caller, the waiting
         // thread just goes on.
         struct Release {
-            std::mutex& m;
-            std::condition_variable& cv;
+            WaitMutex& m;
+            WaitCondition& cv;
             bool& flag;
             ~Release()
             {
-                std::lock_guard<std::mutex> lock(m);
+                std::lock_guard<WaitMutex> lock(m);
                 flag = true;
-                cv.notify_all();
+                cv.notifyAll();
             }
         } release{doneMutex, doneChanged, done};
         Call();
     });
-    std::unique_lock<std::mutex> lock(doneMutex);
+    std::unique_lock<WaitMutex> lock(doneMutex);
     doneChanged.wait(lock, [&] { return done; });
 }
 
 void LoopDispatcher::wakeUp()
 {
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::lock_guard<WaitMutex> lock(mutex_);
         woken_ = true;
     }
-    changed_.notify_all();
+    changed_.notifyAll();
 }
 
 void LoopDispatcher::processUntil(const std::function<bool()>& Done)
@@ -85,11 +85,11 @@ bool LoopDispatcher::serveUntil(const std::function<bool()>& Predicate, int Ms, 
             return true;
         std::function<void()> call;
         {
-            std::unique_lock<std::mutex> lock(mutex_);
+            std::unique_lock<WaitMutex> lock(mutex_);
             auto ready = [&] { return !calls_.empty() || woken_; };
             if (Ms < 0)
                 changed_.wait(lock, ready);
-            else if (!changed_.wait_until(lock, deadline, ready))
+            else if (!changed_.waitUntil(lock, deadline, ready))
                 return Predicate();
             woken_ = false;
             if (!calls_.empty()) {

@@ -2,12 +2,11 @@
 // A user-interface loop without a toolkit, for the command-line tool and the tests: the thread that
 // creates it is its user-interface thread and serves handed-over calls while it runs the loop.
 
+#include "comm/ThreadWait.h"
 #include "comm/UiDispatcher.h"
 
-#include <condition_variable>
 #include <deque>
 #include <functional>
-#include <mutex>
 #include <thread>
 
 class LoopDispatcher : public UiDispatcher {
@@ -36,8 +35,8 @@ private:
     bool serveUntil(const std::function<bool()>& Predicate, int Ms, int* Served);
 
     std::thread::id uiThread_;
-    std::mutex mutex_;
-    std::condition_variable changed_;
+    WaitMutex mutex_;
+    WaitCondition changed_;
     std::deque<std::function<void()>> calls_;
     bool woken_ = false;
 };

@@ -55,7 +55,7 @@ TZBCommThread::~TZBCommThread()
 void TZBCommThread::SetRequest(TCommRequest* Request)
 {
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::lock_guard<WaitMutex> lock(mutex_);
         pending_ = false;
         component_ = nullptr;
         onDone_ = nullptr;
@@ -82,12 +82,12 @@ void TZBCommThread::SetRequest(TCommRequest* Request)
         onData_ = Request->OnData;
         pending_ = true;
     }
-    wake_.notify_all();
+    wake_.notifyAll();
 }
 
 void TZBCommThread::ForgetComponent(const TZBProtocolComponent* Component)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<WaitMutex> lock(mutex_);
     if (Component == nullptr || component_ != Component)
         return;
     component_ = nullptr;
@@ -101,22 +101,22 @@ void TZBCommThread::ForgetComponent(const TZBProtocolComponent* Component)
 void TZBCommThread::Terminate()
 {
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::lock_guard<WaitMutex> lock(mutex_);
         terminated_ = true;
     }
-    wake_.notify_all();
+    wake_.notifyAll();
     line_->Interrupt();
 }
 
 bool TZBCommThread::Terminated() const
 {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<WaitMutex> lock(mutex_);
     return terminated_;
 }
 
 bool TZBCommThread::Stopped() const
 {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<WaitMutex> lock(mutex_);
     return stopped_;
 }
 
@@ -138,7 +138,7 @@ void TZBCommThread::run()
 {
     for (;;) {
         {
-            std::unique_lock<std::mutex> lock(mutex_);
+            std::unique_lock<WaitMutex> lock(mutex_);
             wake_.wait(lock, [&] { return pending_ || terminated_; });
             if (terminated_)
                 break;
@@ -148,7 +148,7 @@ void TZBCommThread::run()
             // Nothing to exchange: a component of no protocol class, or one that went away before
             // its turn. It hears nothing, but the queue must move on or the port would stall.
             {
-                std::lock_guard<std::mutex> lock(mutex_);
+                std::lock_guard<WaitMutex> lock(mutex_);
                 pending_ = false;
             }
             nextCallback();
@@ -170,13 +170,13 @@ void TZBCommThread::run()
             // A failing line (unplugged, closed device) fails every call at once; without this pause
             // a cyclic request would spin through the user interface. It fails no faster than a
             // silent device at the default time-out, and the pause ends at once when the port closes.
-            std::unique_lock<std::mutex> lock(mutex_);
-            wake_.wait_for(lock, std::chrono::milliseconds(DefaultTimeout), [&] { return terminated_; });
+            std::unique_lock<WaitMutex> lock(mutex_);
+            wake_.waitFor(lock, std::chrono::milliseconds(DefaultTimeout), [&] { return terminated_; });
             if (terminated_)
                 break;
         }
         {
-            std::lock_guard<std::mutex> lock(mutex_);
+            std::lock_guard<WaitMutex> lock(mutex_);
             pending_ = false;
         }
         doneCallback();
@@ -186,7 +186,7 @@ void TZBCommThread::run()
         nextCallback();
     }
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::lock_guard<WaitMutex> lock(mutex_);
         stopped_ = true;
     }
     ui_.wakeUp();
@@ -211,7 +211,7 @@ bool TZBCommThread::passToComponent()
     std::function<void(const TZBBuffer&, const TZBBuffer&, bool&)> onData;
     {
         // Looked at for every call: a handler may take the component away.
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::lock_guard<WaitMutex> lock(mutex_);
         if (component_ == nullptr)
             return false;
         onData = onData_;
@@ -256,7 +256,7 @@ void TZBCommThread::doneCallback()
     inUi([this] {
         std::function<void(TCommError&, const TZBBuffer&)> onDone;
         {
-            std::lock_guard<std::mutex> lock(mutex_);
+            std::lock_guard<WaitMutex> lock(mutex_);
             if (component_ == nullptr)
                 return;
             onDone = onDone_;

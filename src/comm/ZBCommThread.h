@@ -4,11 +4,10 @@
 // protocol component in the user-interface thread, waiting until it has been handled.
 // Created by TZBComm::Open, ended by TZBComm::Close; library-internal.
 
+#include "comm/ThreadWait.h"
 #include "comm/ZBComm.h"
 
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <thread>
 
 class TZBCommThread : public std::enable_shared_from_this<TZBCommThread> {
@@ -87,8 +86,8 @@ private:
     UiDispatcher& ui_;
     std::thread thread_;
 
-    mutable std::mutex mutex_;
-    std::condition_variable wake_;
+    mutable WaitMutex mutex_;
+    WaitCondition wake_;
     bool pending_ = false;
     bool terminated_ = false;
     bool stopped_ = false;

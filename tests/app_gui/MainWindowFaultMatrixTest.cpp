@@ -30,6 +30,7 @@ namespace {
 constexpr int kUnit = 12;
 // A cell's end may follow a 1.5 s terminal time-out; a hang shows up long before this bound.
 constexpr int kEndWaitMs = 15000;
+const char* const kNoFileColumn = "\nFiles: n/a in every cell of this table (none of these operations writes a file).\n";
 
 // What Heal needs: the simulator and the COM1 mapping to its (possibly new) device.
 struct HarnessLine {
@@ -347,6 +348,7 @@ private slots:
         run.Run(report, errors);
 
         report.Print(std::cout);
+        std::cout << kNoFileColumn;
         QVERIFY(report.AllPassed());
     }
 
@@ -395,7 +397,9 @@ private slots:
         };
         graph.succeeded = [&] {
             TFormGrafiek& w = *FormGrafiek;
-            if (w.Log().Last() < 10)
+            // A few samples past the struck request: each one under the delay is a chance for a
+            // busy machine to carry it over the time-out, so no more than needed.
+            if (w.Log().Last() < 6)
                 return false;
             for (int i = 0; i <= w.Log().Last(); ++i)
                 if (w.Log().Value(i) != 12345)
@@ -431,6 +435,7 @@ private slots:
         run.Run(report, graph, inGraphWindow);
 
         report.Print(std::cout);
+        std::cout << kNoFileColumn;
         QVERIFY(report.AllPassed());
     }
 };

@@ -233,7 +233,9 @@ private slots:
 
         Operation identify;
         identify.name = "open and identify";
-        identify.skip = 2; // "sc" and "rt" pass; "rh" is struck
+        // "sc", "rt" and "rh" pass; "rx" is struck. The chain has no second chance, so only its
+        // last step runs under the just-inside delay, where a busy machine could tip it over.
+        identify.skip = 3;
         identify.start = [&] {
             if (form.ZBComm1.Active())
                 run.h.ClickOpenClose();
@@ -241,7 +243,7 @@ private slots:
         };
         identify.failureShown = [&](LineFault fault) {
             const bool chainEnded = form.ZBComm1.QueuedRequestsOf(&form.KT750TypeInfo) == 0;
-            const bool marked = Panel(form, 3) == QStringLiteral("?");
+            const bool marked = Panel(form, 4) == QStringLiteral("?");
             return chainEnded && marked && (!MatrixRun::NoReplyFault(fault) || run.ComInfoShows(fault));
         };
         identify.succeeded = [&] { return run.Identified() && form.PanelComInfo->text().isEmpty(); };

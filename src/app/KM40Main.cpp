@@ -135,6 +135,7 @@ void TFormMain::bindComponents()
     KT750UnitSelect.OnCommResult = [this](TObject* s, TMemoryStream& r) { KT750UnitSelectCommResult(s, r); };
     KT750UnitSelect.OnCommError = sharedError;
     KT750TypeInfo.OnCommResult = [this](TObject* s, TMemoryStream& r) { KT750TypeInfoCommResult(s, r); };
+    KT750TypeInfo.OnCommError = [this](TObject* s, TCommError& e, TMemoryStream& r) { KT750TypeInfoCommError(s, e, r); };
     KT750ReadError.OnCommResult = [this](TObject* s, TMemoryStream& r) { KT750ReadErrorCommResult(s, r); };
     KT750ReadError.OnCommError = sharedError;
     KT750Protocol1.OnCommResult = [this](TObject* s, TMemoryStream& r) { KT750Protocol1CommResult(s, r); };

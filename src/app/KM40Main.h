@@ -94,6 +94,8 @@ public:
     void ZBComm1Deactivate(TObject* Sender);
     void KT750UnitSelectCommResult(TObject* Sender, TMemoryStream& Result);
     void KT750TypeInfoCommResult(TObject* Sender, TMemoryStream& Result);
+    // A failed identification request: "?" in its panel, the communication error, the chain ends.
+    void KT750TypeInfoCommError(TObject* Sender, TCommError& CommError, TMemoryStream& Result);
     // The shared error handler of KT750UnitSelect, KT750_in, KT750Protocol1 and KT750ReadError.
     void KT750UnitSelectCommError(TObject* Sender, TCommError& CommError, TMemoryStream& Result);
 

@@ -135,6 +135,20 @@ void TFormMain::KT750TypeInfoCommResult(TObject*, TMemoryStream& Result)
     IdentificationStep = identification_.IdentificationStep();
 }
 
+void TFormMain::KT750TypeInfoCommError(TObject* Sender, TCommError& CommError, TMemoryStream& Result)
+{
+    // The all-zero record after a recovery is no failure; after closing, the panels stay empty.
+    if (CommError.IsZero() || !ZBComm1.Active())
+        return;
+    const device::IdentificationChain::Outcome outcome = identification_.OnError();
+    setStatusPanel(outcome.statusPanel, tx(outcome.text));
+    StatusPanels[static_cast<std::size_t>(outcome.statusPanel)]->setToolTip(QString());
+    if (outcome.statusPanel == 2)
+        DeviceModel = identification_.DeviceModel();
+    IdentificationStep = identification_.IdentificationStep();
+    KT750UnitSelectCommError(Sender, CommError, Result);
+}
+
 void TFormMain::KT750UnitSelectCommError(TObject*, TCommError& CommError, TMemoryStream&)
 {
     PanelErrorNo->clear();

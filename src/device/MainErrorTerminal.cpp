@@ -42,6 +42,11 @@ void TFormMain::KT750ReadErrorCommResult(TObject*, TMemoryStream& Result)
         PanelErrorNo->clear();
         return;
     }
+    if (!device::ParseInt32(value)) {
+        // A garbled reply is no error number of the controller.
+        PanelErrorNo->setText(tx(std::string(device::kFailedRequestText)));
+        return;
+    }
     PanelErrorNo->setText(tx(device::DeviceErrorText(value)));
     setStatusPanel(5, tx(errorDots_.Advance()));
 }

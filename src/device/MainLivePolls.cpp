@@ -23,12 +23,22 @@ QString tx(const std::string& text)
 }
 
 // Lamps follow the bits of a reply's value; without a valid reply (a failed request, a reply of
-// another command) they show neutral rather than a state that is no longer known.
+// another command, a value garbled into no number) they show neutral rather than a state that is
+// not known.
 template <std::size_t N>
 void ShowLamps(const std::array<QFrame*, N>& lamps, const std::optional<std::array<bool, N>>& bits, const QColor& neutral)
 {
     for (std::size_t i = 0; i < N; ++i)
         device::SetBackground(lamps[i], !bits ? neutral : (*bits)[i] ? device::LampOnColor : device::LampOffColor);
+}
+
+// The value of an input or output reply when it is a number; nothing for a failed or garbled one.
+std::optional<std::string> NumericIoValue(const std::vector<std::uint8_t>& reply, std::string_view command)
+{
+    auto text = device::EchoedValueText(reply, command, device::kIoReplyBufferSize);
+    if (text && !device::ParseInt32(*text))
+        text.reset();
+    return text;
 }
 
 } // namespace
@@ -82,7 +92,7 @@ void TFormMain::bindLivePolls()
     KT750_in.OnCommResult = [this, showInputs](TObject*, TMemoryStream& result) {
         if (!IoPolling)
             return;
-        const auto text = device::EchoedValueText(result.Bytes(), "ri", device::kIoReplyBufferSize);
+        const auto text = NumericIoValue(result.Bytes(), "ri");
         showInputs(text ? std::optional(device::InputLamps(*text)) : std::nullopt);
     };
     KT750_in.OnCommError = [this, showInputs](TObject* sender, TCommError& error, TMemoryStream& result) {
@@ -96,7 +106,7 @@ void TFormMain::bindLivePolls()
     KT750_uit.OnCommResult = [this, showOutputs](TObject*, TMemoryStream& result) {
         if (!IoPolling)
             return;
-        const auto text = device::EchoedValueText(result.Bytes(), "ru", device::kIoReplyBufferSize);
+        const auto text = NumericIoValue(result.Bytes(), "ru");
         showOutputs(text ? std::optional(device::OutputLamps(*text)) : std::nullopt);
     };
     KT750_uit.OnCommError = [this, showOutputs](TObject*, TCommError& error, TMemoryStream&) {
@@ -105,10 +115,14 @@ void TFormMain::bindLivePolls()
     };
     for (auto [component, panel] : {std::pair{&KT750_data_in, PanelData_IO_in}, std::pair{&KT750_data_uit, PanelData_IO_uit}}) {
         component->OnCommResult = [this, component = component, panel = panel](TObject*, TMemoryStream& result) {
-            if (IoPolling)
-                panel->setText(tx(device::EchoedValueText(result.Bytes(), component->ASCIIProtocol(),
-                                                          device::kIoReplyBufferSize)
-                                      .value_or(device::FailedRequestText)));
+            if (!IoPolling)
+                return;
+            // The data word as the controller sends it; a garbled one is a bad reply.
+            const auto text =
+                device::EchoedValueText(result.Bytes(), component->ASCIIProtocol(), device::kIoReplyBufferSize);
+            panel->setText(tx(!text ? std::string(device::FailedRequestText)
+                              : device::ParseInt32(*text) ? *text
+                                                          : std::string(device::NotANumberText)));
         };
         component->OnCommError = [this, panel](TObject*, TCommError& error, TMemoryStream&) {
             if (IoPolling && !error.IsZero())

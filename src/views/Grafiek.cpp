@@ -334,13 +334,16 @@ void TFormGrafiek::KT750LeesLogDataCommResult(TObject*, TMemoryStream& Result)
 {
     if (!logging_)
         return; // a reply that was under way when the log ended
-    if (!device::EchoMatches(Result.Bytes(), KT750LeesLogData.ASCIIProtocol())) {
-        // A reply of another command (a late reply to another request) is a failed request.
+    const std::optional<std::int32_t> value = views::GraphReplyValue(Result.Bytes());
+    if (!device::EchoMatches(Result.Bytes(), KT750LeesLogData.ASCIIProtocol()) || !value) {
+        // A reply of another command (a late reply to another request) is a failed request, and
+        // so is a garbled value: a sample that kept an old value would be drawn and exported as
+        // if it had been measured.
         ShowStatus(statusTexts_[1], Qt::red);
         EndLog();
         return;
     }
-    const bool full = log_.Add(clock_(), views::GraphReplyValue(Result.Bytes()));
+    const bool full = log_.Add(clock_(), value);
     Gauge1->setValue(log_.Last());
     if (full) {
         EndLog();

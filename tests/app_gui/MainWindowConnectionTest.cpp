@@ -158,18 +158,29 @@ private slots:
         QCOMPARE(form.PanelComInfo->text(), QString());
     }
 
-    void aFailingIdentificationRequestStopsTheChainQuietly()
+    void aFailingIdentificationRequestStopsTheChainAndShowsWhere()
     {
         MainWindowHarness h({Unit(12)}, 12);
         h.Sim().setFault(12, km4x::Fault::Silent, true, "rh");
         TFormMain& form = h.CreateForm();
         h.ClickOpenClose();
         QTRY_COMPARE_WITH_TIMEOUT(Panel(form, 2), QStringLiteral("KM40 V2.31"), kWaitMs);
-        // "rh" times out (100 ms); give it well beyond that, then nothing more has happened.
-        QTest::qWait(600);
+        // The failed step is marked and the time-out named, so it is not taken for finished.
+        QTRY_COMPARE_WITH_TIMEOUT(Panel(form, 3), QStringLiteral("?"), kWaitMs);
+        QCOMPARE(form.PanelComInfo->text(), QStringLiteral("TIMEOUT-TEXT"));
+        // "rh" timed out (100 ms); give it well beyond that, then nothing more has happened.
+        QTest::qWait(300);
         QCOMPARE(h.Requests(), (std::vector<std::string>{"sc 12", "rt", "rh"}));
-        QCOMPARE(Panel(form, 3), QString());
-        QCOMPARE(form.PanelComInfo->text(), QString());
+        QCOMPARE(Panel(form, 4), QString());
+        QCOMPARE(h.dialogs.asked.size(), std::size_t(0));
+
+        // A garbled identification text (control bytes) is marked as failed too; the chain goes on.
+        h.Sim().setFault(12, km4x::Fault::Silent, false, "rh");
+        h.Sim().setFault(12, km4x::Fault::Garbage, true, "rx");
+        h.ClickOpenClose();
+        h.ClickOpenClose();
+        QTRY_COMPARE_WITH_TIMEOUT(Panel(form, 4), QStringLiteral("?"), kWaitMs);
+        QCOMPARE(Panel(form, 3), QStringLiteral("SW 2.31 2021-03-15"));
     }
 
     void aReplyWithoutItsEchoDoesNotStopTheIdentification()

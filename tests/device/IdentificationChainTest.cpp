@@ -1,4 +1,5 @@
 #include "device/core/IdentificationChain.h"
+#include "device/core/ReplyValue.h"
 
 #include <gtest/gtest.h>
 
@@ -81,4 +82,30 @@ TEST(IdentificationChain, AReplyWithoutTheEchoShowsTheFailureSignAndTheChainGoes
     auto third = chain.OnReply("SN 1", true);
     EXPECT_EQ(third.statusPanel, 4);
     EXPECT_EQ(third.text, "SN 1");
+}
+
+TEST(IdentificationChain, AFailedRequestOrAGarbledTextIsMarkedWhereItHappened)
+{
+    IdentificationChain chain;
+    chain.Start();
+    auto type = chain.OnReply(std::string("KM40\0x", 6), true);
+    EXPECT_EQ(type.text, "?") << "a NUL is no type text";
+    EXPECT_FALSE(type.warnWrongModel);
+    EXPECT_EQ(type.nextCommand, "rh");
+    EXPECT_EQ(chain.DeviceModel(), "");
+
+    // A failed "rh": its panel is marked and the chain ends there.
+    auto failed = chain.OnError();
+    EXPECT_EQ(failed.statusPanel, 3);
+    EXPECT_EQ(failed.text, "?");
+    EXPECT_EQ(failed.nextCommand, "");
+
+    chain.Start();
+    chain.OnReply("KM41 V1", true);
+    chain.Start();
+    auto failedType = chain.OnError();
+    EXPECT_EQ(failedType.statusPanel, 2);
+    EXPECT_EQ(chain.DeviceModel(), "") << "the type was not read";
+    EXPECT_FALSE(device::HasControlBytes("SW 2.31 \xC4\xFF"));
+    EXPECT_TRUE(device::HasControlBytes("SW\x7F"));
 }

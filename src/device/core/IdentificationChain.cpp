@@ -25,6 +25,9 @@ std::string_view IdentificationChain::AwaitedCommand() const
 
 IdentificationChain::Outcome IdentificationChain::OnReply(std::string_view value, bool languageLoaded)
 {
+    // Control bytes (a NUL, noise) are no identification text: the reply was garbled on the line.
+    if (HasControlBytes(value))
+        return OnForeignReply();
     if (step_ == 0)
         model_ = ModelOfType(value);
     const bool warn = step_ == 0 && languageLoaded && !IsSupportedModel(model_);
@@ -39,6 +42,15 @@ IdentificationChain::Outcome IdentificationChain::OnForeignReply()
     if (step_ == 0)
         model_.clear();
     return advance(std::string(kFailedRequestText));
+}
+
+IdentificationChain::Outcome IdentificationChain::OnError()
+{
+    if (step_ == 0)
+        model_.clear();
+    Outcome outcome = advance(std::string(kFailedRequestText));
+    outcome.nextCommand.clear();
+    return outcome;
 }
 
 IdentificationChain::Outcome IdentificationChain::advance(std::string text)

@@ -33,6 +33,9 @@ public:
     // A reply that does not repeat the awaited command: its text is not taken over, the panel
     // shows the failed-request sign, and the chain goes on so that nothing stalls unseen.
     Outcome OnForeignReply();
+    // The awaited request failed (no reply, a lost line): its panel shows the failed-request
+    // sign, so the identification is not taken for finished, and the chain ends there.
+    Outcome OnError();
 
 private:
     Outcome advance(std::string text);

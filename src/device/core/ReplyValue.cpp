@@ -51,6 +51,16 @@ std::optional<std::int32_t> ParseInt32(std::string_view text)
     return value;
 }
 
+bool HasControlBytes(std::string_view text)
+{
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F)
+            return true;
+    }
+    return false;
+}
+
 std::vector<std::string> TextLines(std::string_view text)
 {
     std::vector<std::string> lines;

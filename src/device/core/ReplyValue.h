@@ -34,6 +34,10 @@ std::optional<std::string> EchoedValueText(const std::vector<std::uint8_t>& repl
 // after them. Out of range or anything else gives no value.
 std::optional<std::int32_t> ParseInt32(std::string_view text);
 
+// True when the text holds a control byte (below a blank, or DEL): no text a controller sends as a
+// value, but a reply garbled on the line.
+bool HasControlBytes(std::string_view text);
+
 // The reply as text lines, split at CR LF, LF or CR; a closing line break adds no empty line.
 std::vector<std::string> TextLines(std::string_view text);
 

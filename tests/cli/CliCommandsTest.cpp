@@ -67,6 +67,12 @@ TEST_F(CliTest, BpReportsSuccessAndTheControllersFailureReport)
     const ProcessResult failed = Run({"bp"});
     EXPECT_EQ(failed.exitCode, 1);
     EXPECT_NE(Message(failed).find("203"), std::string::npos) << failed.err;
+
+    // "er 1" is no report of the computation: the controller may not have computed at all.
+    sim().setFault(0, km4x::Fault::Refuse, true, "bp");
+    const ProcessResult refused = Run({"bp", "--fast"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(Message(refused), "kmt40-cli: \"bp\": wrong reply \"er 1\"") << refused.err;
 }
 
 TEST_F(CliTest, BpWaitsForAControllerThatComputesAWhile)

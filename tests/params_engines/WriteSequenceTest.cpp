@@ -192,6 +192,40 @@ TEST_F(WriteRun, WrongEchoIsWrittenOnceMoreAndTheSecondStops)
     EXPECT_EQ(text(write.View()), "tekst 7 sw 1   S[001]");
 }
 
+TEST_F(WriteRun, NoiseAfterTheEchoAndAComputationReplyWithoutItsEchoAreWrongReplies)
+{
+    port.SetFastReplyEnd(true);
+    // A write "confirmed" by line noise is not confirmed: asked once more, then the run stops.
+    sim.setFault(0, km4x::Fault::Garbage, true, "ws");
+    write.SetMode(TTransferMode::Setpoints);
+    write.Start();
+    ASSERT_TRUE(runToEnd());
+    EXPECT_EQ(write.View().Outcome, TTransferOutcome::WrongReply);
+    EXPECT_EQ(requests(), std::vector<std::string>(2, "ws 1 " + std::to_string(write.Setpoints()[1])));
+
+    // A wrong echo to "bp" is no computation report: asked again, and a good second reply finishes.
+    sim.clearFaults();
+    sim.setFault(0, km4x::Fault::WrongEchoOnce, true, "bp");
+    sim.clearLog();
+    write.SetMode(TTransferMode::Parameters);
+    write.Again();
+    ASSERT_TRUE(runToEnd());
+    EXPECT_EQ(write.View().Outcome, TTransferOutcome::Finished);
+    EXPECT_EQ(requests().size(), 402u);
+    EXPECT_EQ(requests()[400], "bp");
+    EXPECT_EQ(requests()[401], "bp");
+
+    // Refused twice: the run stops with the wrong reply, not with a computation report.
+    sim.setFault(0, km4x::Fault::Refuse, true, "bp");
+    sim.clearLog();
+    write.Again();
+    ASSERT_TRUE(runToEnd());
+    EXPECT_EQ(write.View().Outcome, TTransferOutcome::WrongReply);
+    EXPECT_FALSE(write.View().OKEnabled);
+    EXPECT_EQ(text(write.View()).rfind("tekst 7 er 1", 0), 0u) << text(write.View());
+    EXPECT_EQ(requests().size(), 402u);
+}
+
 TEST_F(WriteRun, PortClosedDuringTheRunLetsCancelCloseAtOnce)
 {
     write.SetMode(TTransferMode::Parameters);

@@ -57,8 +57,18 @@ void TComputeParameters::Start()
 
 void TComputeParameters::KT750ParLoaderCommResult(TObject*, TMemoryStream& Result)
 {
-    const TComputeReply reply = DecodeComputeReply(Result.Bytes());
     view_.Computing = false;
+    // A reply that does not echo "bp" ("er 1", a garbled echo) is no computation report: the
+    // controller may not have computed, so the mark stays and the line is blamed.
+    if (!ReplyEchoes(Result.Bytes(), "bp")) {
+        view_.Panel = TPanelText::Of(CommErrorText);
+        view_.PanelRed = true;
+        view_.Reply = ReplyHead(Result.Bytes(), 4);
+        view_.Outcome = TTransferOutcome::WrongReply;
+        Changed();
+        return;
+    }
+    const TComputeReply reply = DecodeComputeReply(Result.Bytes());
     if (reply.Success) {
         view_.Panel = TPanelText::Of(ComputedText);
         view_.PanelRed = false;

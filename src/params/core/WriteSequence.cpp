@@ -97,7 +97,9 @@ void TWriteSequence::KT750SchrijfParSollCommResult(TObject*, TMemoryStream& Resu
         Fail(TPanelText::Literal("(er 7) ", RefusedText), TTransferOutcome::Refused);
         return;
     }
-    if (!ReplyEchoes(reply, view_.Parameters ? "wp" : "ws")) {
+    // The controller confirms a write with its number and value; anything else after the right
+    // echo (line noise) does not confirm it.
+    if (!ReplyEchoes(reply, view_.Parameters ? "wp" : "ws") || !ReadReplyValue(reply)) {
         if (RetryWrongReply(reply))
             WriteCurrent();
         return;
@@ -122,6 +124,13 @@ void TWriteSequence::KT750BerekenParametersCommResult(TObject*, TMemoryStream& R
 {
     if (!TakeEvent())
         return;
+    // Only a reply that echoes "bp" is the computation's; another is asked for once more.
+    if (!ReplyEchoes(Result.Bytes(), "bp")) {
+        if (RetryWrongReply(Result.Bytes()))
+            Send(KT750BerekenParameters, "bp");
+        return;
+    }
+    AcceptReply();
     const TComputeReply reply = DecodeComputeReply(Result.Bytes());
     if (reply.Success) {
         view_.Panel = TPanelText::Of(ComputedText(mode_));

@@ -79,6 +79,7 @@ void TWriteSequence::WriteCurrent()
 
 void TWriteSequence::StartComputation()
 {
+    view_.RetryPending = false;
     view_.ProgressPosition = view_.CurrentNumber;
     view_.PanelRed = false;
     view_.Panel = TPanelText::Literal(ComputingPanelText);
@@ -97,7 +98,7 @@ void TWriteSequence::KT750SchrijfParSollCommResult(TObject*, TMemoryStream& Resu
         Fail(TPanelText::Literal("(er 7) ", RefusedText), TTransferOutcome::Refused);
         return;
     }
-    if (!ReplyEchoes(reply, view_.Parameters ? "wp" : "ws")) {
+    if (!WriteReplyConfirms(reply, view_.Parameters ? "wp" : "ws")) {
         if (RetryWrongReply(reply))
             WriteCurrent();
         return;
@@ -123,6 +124,18 @@ void TWriteSequence::KT750BerekenParametersCommResult(TObject*, TMemoryStream& R
     if (!TakeEvent())
         return;
     const TComputeReply reply = DecodeComputeReply(Result.Bytes());
+    if (!reply.Valid) {
+        // Not the controller's report: asking once more is harmless, a computation may be repeated.
+        if (!view_.RetryPending) {
+            view_.RetryPending = true;
+            Send(KT750BerekenParameters, "bp");
+        } else {
+            view_.Reply = ReplyHead(Result.Bytes(), 4);
+            Fail(TPanelText::Of(WrongReplyTextKey, view_.Reply), TTransferOutcome::WrongReply);
+        }
+        return;
+    }
+    view_.RetryPending = false;
     if (reply.Success) {
         view_.Panel = TPanelText::Of(ComputedText(mode_));
         view_.PanelRed = false;

@@ -189,6 +189,42 @@ TEST_F(WriteRun, WrongEchoIsWrittenOnceMoreAndTheSecondStops)
     EXPECT_EQ(text(write.View()), "tekst 7 sw 1   S[001]");
 }
 
+TEST_F(WriteRun, AGarbledWriteConfirmsNothingAndABpReplyWithoutReportIsAskedOnceMore)
+{
+    // "ws" with noise after it is no confirmation: written once more, then the run stops.
+    sim.setFault(0, km4x::Fault::Garbage, true, "ws");
+    write.SetMode(TTransferMode::Setpoints);
+    write.Start();
+    ASSERT_TRUE(runToEnd());
+    EXPECT_EQ(requests().size(), 2u);
+    EXPECT_EQ(write.View().Outcome, TTransferOutcome::WrongReply);
+
+    // One "bp" answered with a wrong echo: asked once more, and the second answer counts.
+    sim.clearFaults();
+    sim.setRequestObserver([this](const km4x::RequestRecord& record) {
+        if (record.text.rfind("wp 399 ", 0) == 0)
+            sim.setFault(0, km4x::Fault::WrongEchoOnce, true, "bp");
+    });
+    sim.clearLog();
+    write.SetMode(TTransferMode::Parameters);
+    write.Start();
+    ASSERT_TRUE(runToEnd());
+    std::vector<std::string> expected = Writes("wp", 0, 399, write.Parameters().data());
+    expected.insert(expected.end(), {"bp", "bp"});
+    EXPECT_EQ(requests(), expected);
+    EXPECT_EQ(write.View().Outcome, TTransferOutcome::Finished);
+    EXPECT_FALSE(write.View().PanelRed);
+
+    // A refusal of "bp" twice is a wrong reply, never a computation that failed with code 1.
+    sim.setRequestObserver({});
+    sim.setFault(0, km4x::Fault::Refuse, true, "bp");
+    write.Again();
+    ASSERT_TRUE(runToEnd());
+    EXPECT_EQ(write.View().Outcome, TTransferOutcome::WrongReply);
+    EXPECT_EQ(text(write.View()), "tekst 7 er 1");
+    EXPECT_FALSE(write.View().OKEnabled);
+}
+
 TEST_F(WriteRun, PortClosedDuringTheRunLetsCancelCloseAtOnce)
 {
     write.SetMode(TTransferMode::Parameters);

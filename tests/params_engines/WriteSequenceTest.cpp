@@ -191,6 +191,7 @@ TEST_F(WriteRun, WrongEchoIsWrittenOnceMoreAndTheSecondStops)
 
 TEST_F(WriteRun, AGarbledWriteConfirmsNothingAndABpReplyWithoutReportIsAskedOnceMore)
 {
+    port.SetFastReplyEnd(true); // two whole parameter runs: the end of reply is not the subject
     // "ws" with noise after it is no confirmation: written once more, then the run stops.
     sim.setFault(0, km4x::Fault::Garbage, true, "ws");
     write.SetMode(TTransferMode::Setpoints);

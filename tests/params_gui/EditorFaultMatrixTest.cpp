@@ -342,12 +342,21 @@ void TransferCell(Matrix& m, const TransferRow& Row, LineFault Fault, int32_t Ma
     m.report.Add(Row.Name, Fault, c.problems);
 }
 
+// Reads wait 1000 ms for a reply, "bp" 2000 ms, writes here 400 ms (see TransferMatrix). Failing
+// columns strike in the middle; just inside slows every later reply, so it strikes near the end.
+constexpr int kRead = TReadSequence::TimeoutTime;
+constexpr int kWrite = 400;
+constexpr int kCompute = TWriteSequence::ComputeTimeoutTime;
+
 // Every row struck by every fault; true when every cell passed (the table is printed in any case).
 bool TransferMatrix(const char* Area, const std::vector<TransferRow>& Rows)
 {
     Matrix m(Area);
     if (!m.opened)
         return false;
+    // The write window's 100 ms for each of 448 replies leaves a loaded machine too little room;
+    // the timing columns strike relative to whatever time-out the window has.
+    FormSchrijfParSoll->Sequence().KT750SchrijfParSoll.SetTimeoutTime(kWrite);
     int32_t marker = 1000;
     for (const TransferRow& row : Rows)
         for (LineFault fault : AllLineFaults) {
@@ -356,12 +365,6 @@ bool TransferMatrix(const char* Area, const std::vector<TransferRow>& Rows)
         }
     return m.report.AllPassed();
 }
-
-// Reads wait 1000 ms for a reply, writes 100 ms, "bp" 2000 ms. Failing columns strike in the
-// middle; just inside slows every later reply, so it strikes near the end.
-constexpr int kRead = 1000;
-constexpr int kWrite = 100;
-constexpr int kCompute = 2000;
 
 } // namespace
 

@@ -63,19 +63,31 @@ public:
     {
         // The matrix is about faults, not about the 50 ms end of a reply.
         h.main->ZBComm1.SetFastReplyEnd(true);
-        opened = h.OpenPort();
+        opened = OpenPort();
     }
     ~Matrix() { report.Print(std::cout); }
 
     int Boxes() const { return static_cast<int>(h.dialogs.asked.size()); }
 
-    // Closes and opens the port with the main window's button, as a user does after a lost line.
+    // Opens the port with the main window's button and lets the identification it starts run out
+    // (on a loaded machine that may fail; the port is open all the same).
+    bool OpenPort()
+    {
+        TFormMain& main = *h.main;
+        QTest::mouseClick(main.CmdSelectUnit, Qt::LeftButton);
+        return QTest::qWaitFor(
+            [&] {
+                return main.ZBComm1.Active() && main.ZBComm1.QueuedRequestsOf(&main.KT750UnitSelect) == 0 &&
+                       main.ZBComm1.QueuedRequestsOf(&main.KT750TypeInfo) == 0;
+            },
+            kBoundMs);
+    }
+
+    // Closes and opens the port with the same button, as a user does after a lost line.
     bool ReopenPort()
     {
         QTest::mouseClick(h.main->CmdSelectUnit, Qt::LeftButton);
-        if (!QTest::qWaitFor([this] { return !h.main->ZBComm1.Active(); }, kBoundMs))
-            return false;
-        return h.OpenPort();
+        return QTest::qWaitFor([this] { return !h.main->ZBComm1.Active(); }, kBoundMs) && OpenPort();
     }
 
     // No poll of the main window may be under way when a fault is armed: it would be struck instead.

@@ -74,6 +74,9 @@ public:
     static constexpr const char* LineBackupWindowName = "FormLijnBackup";
     static constexpr const char* ReadWindowName = "FormLeesParSoll";
     static constexpr const char* WriteWindowName = "FormSchrijfParSoll";
+    // The single-parameter dialog: a poll that timed out on a slow controller would answer late,
+    // inside the dialog's own longer wait, and be taken for its reply.
+    static constexpr const char* ParameterDialogWindowName = "FormParamService";
 
     // --- creation and closing -----------------------------------------------------------------
     void FormCreate();

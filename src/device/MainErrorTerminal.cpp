@@ -21,7 +21,7 @@ void TFormMain::Timer1Timer()
 {
     // The long transfers of these windows must not be interleaved with error polls.
     if (isActiveWindow(DeviceSearchWindowName) || isActiveWindow(ReadWindowName) || isActiveWindow(WriteWindowName) ||
-        isActiveWindow(LineBackupWindowName))
+        isActiveWindow(LineBackupWindowName) || isActiveWindow(ParameterDialogWindowName))
         return;
     if (!ZBComm1.Active())
         return;

@@ -43,11 +43,26 @@ TEST(TransferReplies, ComputationReply)
     EXPECT_FALSE(failed.Success);
     EXPECT_EQ(failed.Report, "123");
     EXPECT_FALSE(DecodeComputeReply(bytes("bp -1")).Success); // the closing bytes are cut unseen
+    EXPECT_TRUE(failed.Valid);
+    // No report, another command's echo, a refusal or noise: no computation reply at all.
+    for (const std::string& reply : {std::string("bp\r\n"), std::string(""), std::string("pb -1\r\n"),
+                                     std::string("er 1\r\n"), std::string("bp 1?x#\0\xFF" "7z\r\n", 13)})
+        EXPECT_FALSE(DecodeComputeReply(bytes(reply)).Valid) << reply;
     EXPECT_EQ(DecodeComputeReply(bytes("bp\r\n")).Report, "");
-    EXPECT_EQ(DecodeComputeReply(bytes("")).Report, "");
     // The report is taken whole, also beyond the 100 bytes a read or write reply is looked at.
-    const std::string longReport = std::string(150, '9') + "end";
+    const std::string longReport = std::string(150, '0') + "42";
     EXPECT_EQ(DecodeComputeReply(bytes("bp " + longReport + "\r\n")).Report, longReport);
+    EXPECT_TRUE(DecodeComputeReply(bytes("bp " + longReport + "\r\n")).Valid);
+}
+
+TEST(TransferReplies, AWriteIsConfirmedOnlyByItsEchoWithNumberAndValue)
+{
+    EXPECT_TRUE(WriteReplyConfirms(bytes("wp 12 -5\r\n"), "wp"));
+    EXPECT_TRUE(WriteReplyConfirms(bytes("ws 48 0\r\n"), "ws"));
+    EXPECT_FALSE(WriteReplyConfirms(bytes("ws 48 0\r\n"), "wp"));
+    EXPECT_FALSE(WriteReplyConfirms(bytes("wp\r\n"), "wp"));
+    EXPECT_FALSE(WriteReplyConfirms(bytes("wp 12\r\n"), "wp"));
+    EXPECT_FALSE(WriteReplyConfirms(bytes(std::string("wp 1?x#\0\xFF" "7z\r\n", 13)), "wp"));
 }
 
 TEST(TransferView, PanelTextsJoinTheirParts)

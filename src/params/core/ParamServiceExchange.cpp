@@ -91,7 +91,7 @@ void TParamServiceExchange::KT750ZendServiceParameterCommResult(TObject*, TMemor
     const std::vector<uint8_t>& reply = Result.Bytes();
     if (ReplyHead(reply, 4) == "er 7") {
         Done(TPanelText::Literal("(er 7) ", RefusedText), true);
-    } else if (ReplyEchoes(reply, "wp")) {
+    } else if (WriteReplyConfirms(reply, "wp")) {
         ParametersSentNotLoaded = true;
         Done(TPanelText::Of(WrittenText), false);
     } else {
@@ -109,10 +109,16 @@ void TParamServiceExchange::WriteOutcomeUnknown()
 
 void TParamServiceExchange::KT750ServiceBerParCommResult(TObject*, TMemoryStream& Result)
 {
+    const TComputeReply reply = DecodeComputeReply(Result.Bytes());
+    if (!reply.Valid) {
+        // Not the controller's report: whether it computed is unknown, so the warning stays.
+        if (busy_)
+            Done(TPanelText::Of(CommErrorText), true);
+        return;
+    }
     ParametersSentNotLoaded = false;
     if (!busy_)
         return;
-    const TComputeReply reply = DecodeComputeReply(Result.Bytes());
     if (reply.Success)
         Done(TPanelText::Of(ComputedText), false);
     else

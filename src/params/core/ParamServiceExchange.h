@@ -4,9 +4,10 @@
 // while it is outstanding. The status text is made of the dialog's language texts
 // (section "ParamService", PanelTekst0..10).
 //
-// A write reply that begins with "er 7" is the controller's refusal; one that repeats "wp" is
-// the confirmation. Anything else confirms nothing and is shown as a communication error, so a
-// garbled reply is never taken for a written value. Whenever a write's outcome is unknown (no
+// A write reply that begins with "er 7" is the controller's refusal; one that repeats "wp" with
+// the number and a value is the confirmation. Anything else confirms nothing and is shown as a
+// communication error, so a garbled reply is never taken for a written value; likewise a "bp"
+// reply that reports no number is not taken for a computation result. Whenever a write's outcome is unknown (no
 // reply, a garbled one, the port closed under it) ParametersSentNotLoaded is set all the same:
 // the controller may hold the value.
 

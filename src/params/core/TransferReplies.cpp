@@ -24,6 +24,11 @@ bool ReplyEchoes(const std::vector<uint8_t>& Reply, std::string_view Letters)
     return ReplyHead(Reply, Letters.size()) == Letters;
 }
 
+bool WriteReplyConfirms(const std::vector<uint8_t>& Reply, std::string_view Letters)
+{
+    return ReplyEchoes(Reply, Letters) && ReadReplyValue(Reply).has_value();
+}
+
 std::optional<int32_t> ParseDecimalInt32(std::string_view Text)
 {
     const bool negative = !Text.empty() && Text.front() == '-';
@@ -65,6 +70,7 @@ TComputeReply DecodeComputeReply(const std::vector<uint8_t>& Reply)
     result.Success = text == "bp -1";
     if (!result.Success)
         result.Report = text.size() > 3 ? text.substr(3) : std::string();
+    result.Valid = result.Success || (text.compare(0, 3, "bp ") == 0 && ParseDecimalInt32(result.Report).has_value());
     return result;
 }
 

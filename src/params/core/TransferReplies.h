@@ -23,13 +23,20 @@ bool ReplyEchoes(const std::vector<uint8_t>& Reply, std::string_view Letters);
 // echoed number with a blank after it, or the value is empty, not decimal or too large.
 std::optional<int32_t> ReadReplyValue(const std::vector<uint8_t>& Reply);
 
+// A write reply confirms the write when it echoes Letters ("wp"/"ws") and carries the echoed
+// number and a decimal value, as a read reply does; a garbled one confirms nothing.
+bool WriteReplyConfirms(const std::vector<uint8_t>& Reply, std::string_view Letters);
+
 // A whole number in decimal: an optional "-" or "+" followed by digits only, within 32 bits.
 std::optional<int32_t> ParseDecimalInt32(std::string_view Text);
 
 // The computation reply "bp -1\r\n" (success) or "bp <report>\r\n", looked at whole (not limited
-// to 100 bytes): the report is the reply without "bp " and the two closing bytes.
+// to 100 bytes): the report is the reply without "bp " and the two closing bytes. The controller
+// reports a number; a reply that does not echo "bp" or reports no number ("er 1", a wrong echo,
+// noise) is no computation reply at all and must not be shown as a failed computation.
 struct TComputeReply {
     bool Success = false;
+    bool Valid = false;  // echoes "bp" and reports -1 or another whole number
     std::string Report; // the reply after its first three characters, when not successful
 };
 TComputeReply DecodeComputeReply(const std::vector<uint8_t>& Reply);

@@ -79,6 +79,7 @@ void TWriteSequence::WriteCurrent()
 
 void TWriteSequence::StartComputation()
 {
+    view_.RetryPending = false;
     view_.ProgressPosition = view_.CurrentNumber;
     view_.PanelRed = false;
     view_.Panel = TPanelText::Literal(ComputingPanelText);
@@ -99,7 +100,7 @@ void TWriteSequence::KT750SchrijfParSollCommResult(TObject*, TMemoryStream& Resu
     }
     // The controller confirms a write with its number and value; anything else after the right
     // echo (line noise) does not confirm it.
-    if (!ReplyEchoes(reply, view_.Parameters ? "wp" : "ws") || !ReadReplyValue(reply)) {
+    if (!WriteReplyConfirms(reply, view_.Parameters ? "wp" : "ws")) {
         if (RetryWrongReply(reply))
             WriteCurrent();
         return;
@@ -124,14 +125,20 @@ void TWriteSequence::KT750BerekenParametersCommResult(TObject*, TMemoryStream& R
 {
     if (!TakeEvent())
         return;
-    // Only a reply that echoes "bp" is the computation's; another is asked for once more.
-    if (!ReplyEchoes(Result.Bytes(), "bp")) {
-        if (RetryWrongReply(Result.Bytes()))
+    // Only a reply that echoes "bp" and reports a number is the computation's. Another is asked
+    // for once more (a computation may be repeated), then the run stops with the wrong reply.
+    const TComputeReply reply = DecodeComputeReply(Result.Bytes());
+    if (!reply.Valid) {
+        if (!view_.RetryPending) {
+            view_.RetryPending = true;
             Send(KT750BerekenParameters, "bp");
+        } else {
+            view_.Reply = ReplyHead(Result.Bytes(), 4);
+            Fail(TPanelText::Of(WrongReplyTextKey, view_.Reply), TTransferOutcome::WrongReply);
+        }
         return;
     }
     AcceptReply();
-    const TComputeReply reply = DecodeComputeReply(Result.Bytes());
     if (reply.Success) {
         view_.Panel = TPanelText::Of(ComputedText(mode_));
         view_.PanelRed = false;

@@ -5,9 +5,10 @@
 // the values before starting; the shared value tables are never read here.
 //
 // "er 7" as the reply to a write is the controller's refusal and stops the run at once. A reply that
-// does not echo "wp" (or "ws") is answered by sending the same write once more; a second one in a row
-// stops the run with the wrong-reply text. "bp -1" means the computation succeeded; any other report
-// ends the run with the red computation-failed text, OK still offered.
+// does not echo "wp" (or "ws") with the number and a value is answered by sending the same write once
+// more; a second one in a row stops the run with the wrong-reply text. "bp -1" means the computation
+// succeeded; any other reported number ends the run with the red computation-failed text, OK still
+// offered. A "bp" reply that is no report at all is asked for once more, like a wrong write reply.
 //
 // Panel texts are keys of the language section "SchrijfParSoll": 0 time-out, 1 communication error,
 // 2 writing parameter (+ number), 3 computed (mode 0), 4 writing setpoint (+ number), 5 setpoints

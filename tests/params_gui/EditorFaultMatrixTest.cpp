@@ -1,0 +1,422 @@
+// The editors' fault matrix: the single-parameter dialog's "wp" and "bp", and reading and writing
+// the parameters and the setpoints from their editors, each struck by every line fault through
+// the real windows against the simulator. Each cell checks that the operation ends, shows one
+// red message and no box, leaves the buttons usable, the editor's table as it was and nothing of
+// the window queued; then, with the fault healed (and the port reopened where the line was
+// pulled), that the same operation succeeds. The tables are printed for the note.
+
+#include "EditorHarness.h"
+#include "LineFaultMatrix.h"
+
+#include "app/core/Functies.h"
+#include "params/EditParam.h"
+#include "params/EditSollwerten.h"
+#include "params/LeesParSoll.h"
+#include "params/ParamService.h"
+#include "params/SchrijfParSoll.h"
+#include "params/core/ParameterDisplay.h"
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QLabel>
+
+#include <iostream>
+
+using namespace editor_test;
+using std::chrono::milliseconds;
+
+namespace {
+
+// Only a hang reaches it.
+constexpr int kBoundMs = 30000;
+// The dialog's parameter: a numeric one the controller's check accepts any value of.
+constexpr int kParameter = 210;
+
+// COM1 of the main window on the simulator: what the injector needs to plug a pulled line in again.
+struct ComOnSimulator {
+    km4x::Simulator& s;
+    km4x::Simulator& sim() { return s; }
+    void remap() { SetPortDevicePath(TPort::COM1, s.devicePath()); }
+};
+
+// The problems of one cell.
+struct Cell {
+    std::vector<std::string> problems;
+    void Check(bool Held, const std::string& What)
+    {
+        if (!Held)
+            problems.push_back(What);
+    }
+};
+
+std::string Text(const QString& Text) { return Text.toStdString(); }
+
+// How long after an operation ended a late reply or a further message could still come.
+int QuietMs(LineFault Fault, milliseconds Timeout)
+{
+    return Fault == LineFault::JustOutside ? static_cast<int>(TimeOutMargin(Timeout).count()) + 150 : 250;
+}
+
+class Matrix {
+public:
+    explicit Matrix(const char* Area) : report(Area)
+    {
+        // The matrix is about faults, not about the 50 ms end of a reply.
+        h.main->ZBComm1.SetFastReplyEnd(true);
+        opened = OpenPort();
+    }
+    ~Matrix() { report.Print(std::cout); }
+
+    int Boxes() const { return static_cast<int>(h.dialogs.asked.size()); }
+
+    // Opens the port with the main window's button and lets the identification it starts run out
+    // (on a loaded machine that may fail; the port is open all the same).
+    bool OpenPort()
+    {
+        TFormMain& main = *h.main;
+        QTest::mouseClick(main.CmdSelectUnit, Qt::LeftButton);
+        return QTest::qWaitFor(
+            [&] {
+                return main.ZBComm1.Active() && main.ZBComm1.QueuedRequestsOf(&main.KT750UnitSelect) == 0 &&
+                       main.ZBComm1.QueuedRequestsOf(&main.KT750TypeInfo) == 0;
+            },
+            kBoundMs);
+    }
+
+    // Closes and opens the port with the same button, as a user does after a lost line.
+    bool ReopenPort()
+    {
+        QTest::mouseClick(h.main->CmdSelectUnit, Qt::LeftButton);
+        return QTest::qWaitFor([this] { return !h.main->ZBComm1.Active(); }, kBoundMs) && OpenPort();
+    }
+
+    // No poll of the main window may be under way when a fault is armed: it would be struck instead.
+    bool WaitForQuietPort()
+    {
+        return QTest::qWaitFor([this] { return h.main->ZBComm1.QueuedRequestsOf(&h.main->KT750ReadError) == 0; },
+                        kBoundMs);
+    }
+
+    EditorHarness h;
+    LineFaultInjector inject{h.sim};
+    ComOnSimulator pty{h.sim};
+    FaultMatrixReport report;
+    bool opened = false;
+};
+
+bool Activate(QWidget& Window)
+{
+    Window.show();
+    Window.activateWindow();
+    return QTest::qWaitForWindowActive(&Window);
+}
+
+// ---- the single-parameter dialog ---------------------------------------------------------------
+
+bool AllButtonsEnabled(const TFormParamService& Dialog)
+{
+    for (const QPushButton* button : {Dialog.CmdOK, Dialog.CmdZenden, Dialog.CmdCancel, Dialog.CmdDefault, Dialog.CmdBerPar})
+        if (!button->isEnabled())
+            return false;
+    return true;
+}
+
+// "Zenden" (Compute false) or "Laad par" (true) of the dialog for kParameter, showing Value.
+void DialogCell(Matrix& m, const std::string& Row, bool Compute, LineFault Fault, int32_t Value)
+{
+    Cell c;
+    TFormParamService& d = *FormParamService;
+    TParamServiceExchange& x = d.Exchange();
+    const milliseconds timeout(Compute ? TParamServiceExchange::ComputeTimeoutTime
+                                       : TParamServiceExchange::WriteTimeoutTime);
+    const TPanelText success =
+        TPanelText::Of(Compute ? TParamServiceExchange::ComputedText : TParamServiceExchange::WrittenText);
+    auto open = [&] {
+        ParameterValues[kParameter] = Value;
+        SelectedParameter = SelectedParameterOf(kParameter);
+        c.Check(Activate(d), "the dialog does not open");
+    };
+    auto run = [&] {
+        QTest::mouseClick(Compute ? d.CmdBerPar : d.CmdZenden, Qt::LeftButton);
+        return QTest::qWaitFor([&] { return !x.Busy(); }, kBoundMs);
+    };
+    auto succeeded = [&](const std::string& When) {
+        c.Check(x.Status() == success && !x.StatusRed(), When + " not done: " + Text(d.StatusText()));
+        if (Compute)
+            c.Check(!ParametersSentNotLoaded, When + " still not computed");
+        else
+            c.Check(m.h.sim.parameter(0, kParameter) == Value, When + " the controller lacks the value");
+    };
+
+    open();
+    m.h.sim.setParameter(0, kParameter, 0);
+    ParametersSentNotLoaded = Compute; // a computation that fails must leave the warning standing
+    const int boxes = m.Boxes();
+    c.Check(m.WaitForQuietPort(), "the main window's poll does not end"); // none follows while the dialog is open
+    m.inject.Arm(Fault, 0, timeout, Compute ? "bp" : "wp");
+    c.Check(run(), "no end");
+    if (LineFaultFails(Fault)) {
+        c.Check(x.StatusRed() && !d.StatusText().isEmpty(), "no red message: " + Text(d.StatusText()));
+        c.Check(x.Status() == TPanelText::Of(TParamServiceExchange::TimeoutText) ||
+                    x.Status() == TPanelText::Of(TParamServiceExchange::CommErrorText),
+                "not a time-out or line error: " + Text(d.StatusText()));
+        // The controller may have stored the value, or not have computed: the warning must stand.
+        c.Check(ParametersSentNotLoaded, "taken for sent and computed");
+    } else {
+        succeeded("");
+    }
+    const TPanelText shown = x.Status();
+    QTest::qWait(QuietMs(Fault, timeout));
+    c.Check(x.Status() == shown, "message changed afterwards: " + Text(d.StatusText()));
+    c.Check(m.Boxes() == boxes, "a message box");
+    c.Check(AllButtonsEnabled(d), "buttons disabled");
+    c.Check(m.h.main->ZBComm1.QueuedRequestsOf(&x.KT750ZendServiceParameter) == 0 &&
+                m.h.main->ZBComm1.QueuedRequestsOf(&x.KT750ServiceBerPar) == 0,
+            "request left queued");
+
+    if (LineFaultFails(Fault)) {
+        const bool pulled = m.inject.Unplugged() || !m.h.sim.lineOpen();
+        c.Check(m.inject.Heal(m.pty), "line not plugged in again");
+        if (pulled) {
+            QTest::mouseClick(d.CmdCancel, Qt::LeftButton);
+            c.Check(!d.isVisible(), "Cancel does not close");
+            c.Check(m.ReopenPort(), "port does not open again");
+            open();
+        }
+        m.h.sim.setParameter(0, kParameter, 0);
+        ParametersSentNotLoaded = Compute;
+        c.Check(run(), "no end after healing");
+        succeeded("after healing:");
+    }
+    QTest::mouseClick(d.CmdCancel, Qt::LeftButton);
+    c.Check(!d.isVisible(), "Cancel does not close");
+    m.report.Add(Row, Fault, c.problems);
+}
+
+// ---- the editors' transfers ----------------------------------------------------------------------
+
+// Where a fault strikes: the (Skip+1)-th request beginning with Letters, whose time-out is Timeout.
+struct Strike {
+    std::string Letters;
+    int Skip = 0;
+    int TimeoutMs = 0;
+};
+
+struct TransferRow {
+    std::string Name;
+    bool Setpoints = false; // the setpoint editor, else the parameter editor
+    bool Write = false;     // "Par zenden", else "Par ontvangen"
+    Strike Failing;         // silent, unplugged, wrong echo, "er 1", garbage
+    Strike Late;            // just inside: every later reply is slow, so near the end
+    Strike Timing;          // just outside
+};
+
+QDialog& EditorOf(const TransferRow& Row)
+{
+    return Row.Setpoints ? static_cast<QDialog&>(*FormEditSollwerten) : static_cast<QDialog&>(*FormEditParam);
+}
+
+QAction* CommandOf(const TransferRow& Row)
+{
+    return EditorOf(Row).findChild<QAction*>(Row.Write ? QStringLiteral("subParZenden")
+                                                       : QStringLiteral("subParOntvangen"));
+}
+
+// What the editor holds before a run, and what the controller holds: a failed run changes
+// neither table of the program; a complete one brings them together.
+void PrepareTables(Matrix& m, const TransferRow& Row, int32_t Marker)
+{
+    ParametersSentNotLoaded = false;
+    if (!Row.Write) {
+        ParameterValues.fill(-7);
+        SetpointValues.fill(-7);
+        ParameterSource = TParameterSource::None;
+        SetpointSource = TSetpointSource::None;
+        m.h.sim.setParameter(0, kParameter, Marker);
+        m.h.sim.setSetpoint(0, 5, Marker);
+        return;
+    }
+    // The controller's own parameters pass its check; one of them and the setpoints carry the marker.
+    for (int n = 0; n < ParameterCount; ++n)
+        ParameterValues[static_cast<std::size_t>(n)] = m.h.sim.parameter(0, n).value_or(0);
+    ParameterValues[kParameter] = Marker;
+    for (int k = 1; k <= SetpointCount; ++k)
+        SetpointValues[static_cast<std::size_t>(k)] = Marker + k;
+    ParameterSource = TParameterSource::Device;
+    SetpointSource = TSetpointSource::Device;
+}
+
+bool ControllerAndTablesAgree(Matrix& m, const TransferRow& Row)
+{
+    if (Row.Setpoints) {
+        for (int k = 1; k <= SetpointCount; ++k)
+            if (m.h.sim.setpoint(0, k) != SetpointValues[static_cast<std::size_t>(k)])
+                return false;
+        return SetpointSource == TSetpointSource::Device;
+    }
+    for (int n = 0; n < ParameterCount; ++n)
+        if (m.h.sim.parameter(0, n) != ParameterValues[static_cast<std::size_t>(n)])
+            return false;
+    return ParameterSource == TParameterSource::Device;
+}
+
+void TransferCell(Matrix& m, const TransferRow& Row, LineFault Fault, int32_t Marker)
+{
+    Cell c;
+    QDialog& editor = EditorOf(Row);
+    QAction* command = CommandOf(Row);
+    TTransferWindow& window = Row.Write ? static_cast<TTransferWindow&>(*FormSchrijfParSoll)
+                                        : static_cast<TTransferWindow&>(*FormLeesParSoll);
+    const TTransferSequence& run = Row.Write ? static_cast<const TTransferSequence&>(FormSchrijfParSoll->Sequence())
+                                             : static_cast<const TTransferSequence&>(FormLeesParSoll->Sequence());
+    const QString windowName = window.objectName();
+    auto queued = [&] {
+        TZBComm& port = m.h.main->ZBComm1;
+        if (!Row.Write)
+            return port.QueuedRequestsOf(&FormLeesParSoll->Sequence().KT750LeesParSoll);
+        return port.QueuedRequestsOf(&FormSchrijfParSoll->Sequence().KT750SchrijfParSoll) +
+               port.QueuedRequestsOf(&FormSchrijfParSoll->Sequence().KT750BerekenParameters);
+    };
+
+    PrepareTables(m, Row, Marker);
+    const TParameterValues parametersBefore = ParameterValues;
+    const TSetpointValues setpointsBefore = SetpointValues;
+    const TParameterSource parameterSourceBefore = ParameterSource;
+    const TSetpointSource setpointSourceBefore = SetpointSource;
+    if (!editor.isVisible())
+        c.Check(Activate(editor), "the editor does not open");
+    c.Check(m.WaitForQuietPort(), "the main window's poll does not end");
+
+    const Strike& strike = Fault == LineFault::JustInside ? Row.Late
+                           : Fault == LineFault::JustOutside ? Row.Timing
+                                                             : Row.Failing;
+    const milliseconds timeout(strike.TimeoutMs);
+    const int boxes = m.Boxes();
+    m.inject.Arm(Fault, 0, timeout, strike.Letters, strike.Skip);
+
+    // First the run ends; then, once a late reply or a further message would have come, the checks
+    // and the way out: OK after a complete run, Cancel after a failed one.
+    auto ended = std::make_shared<QElapsedTimer>();
+    auto shown = std::make_shared<QString>();
+    auto first = modal_windows::When(
+        windowName, [&](QWidget*) { return run.View().Failed || run.View().Finished; },
+        [&, ended, shown](QWidget*) {
+            ended->start();
+            *shown = window.PanelText();
+        },
+        kBoundMs);
+    auto second = modal_windows::When(
+        windowName,
+        [&, ended, first](QWidget*) { return first->acted && ended->elapsed() >= QuietMs(Fault, timeout); },
+        [&, shown](QWidget*) {
+            const TTransferView& view = run.View();
+            if (LineFaultFails(Fault)) {
+                c.Check(view.Failed && view.PanelRed && !window.PanelText().isEmpty(),
+                        "no red message: " + Text(window.PanelText()));
+                c.Check(!window.CmdOK->isEnabled() && window.CmdAgain->isEnabled() && window.CmdCancel->isEnabled(),
+                        "buttons not as after a failure");
+            } else {
+                c.Check(view.Outcome == TTransferOutcome::Finished && !view.PanelRed,
+                        "not finished: " + Text(window.PanelText()));
+                c.Check(window.CmdOK->isEnabled(), "OK disabled");
+            }
+            c.Check(window.PanelText() == *shown, "message changed afterwards: " + Text(window.PanelText()));
+            c.Check(m.Boxes() == boxes, "a message box");
+            c.Check(queued() == 0, "request left queued");
+            QTest::mouseClick(LineFaultFails(Fault) ? window.CmdCancel : window.CmdOK, Qt::LeftButton);
+        },
+        kBoundMs);
+    command->trigger();
+    c.Check(first->acted && !first->expired, "no end");
+    c.Check(second->acted && !window.isVisible(), "the window does not close");
+
+    if (LineFaultFails(Fault)) {
+        // A failed run leaves the editor's tables as they were.
+        c.Check(ParameterValues == parametersBefore && SetpointValues == setpointsBefore &&
+                    ParameterSource == parameterSourceBefore && SetpointSource == setpointSourceBefore,
+                "the editor's table changed");
+        const bool pulled = m.inject.Unplugged() || !m.h.sim.lineOpen();
+        c.Check(m.inject.Heal(m.pty), "line not plugged in again");
+        if (pulled) {
+            editor.close();
+            c.Check(!editor.isVisible(), "the editor does not close");
+            c.Check(m.ReopenPort(), "port does not open again");
+            c.Check(Activate(editor), "the editor does not open again");
+        }
+        PrepareTables(m, Row, Marker + 1);
+        c.Check(m.WaitForQuietPort(), "the main window's poll does not end");
+        auto again = modal_windows::ClickWhenEnabled(windowName, QStringLiteral("CmdOK"), kBoundMs);
+        command->trigger();
+        c.Check(again->acted && !again->expired, "after healing: no complete run");
+        c.Check(run.View().Outcome == TTransferOutcome::Finished, "after healing: " + Text(window.PanelText()));
+    }
+    c.Check(ControllerAndTablesAgree(m, Row), "the controller and the editor's table differ");
+    m.report.Add(Row.Name, Fault, c.problems);
+}
+
+// Reads wait 1000 ms for a reply, "bp" 2000 ms, writes here 400 ms (see TransferMatrix). Failing
+// columns strike in the middle; just inside slows every later reply, so it strikes near the end.
+constexpr int kRead = TReadSequence::TimeoutTime;
+constexpr int kWrite = 400;
+constexpr int kCompute = TWriteSequence::ComputeTimeoutTime;
+
+// Every row struck by every fault; true when every cell passed (the table is printed in any case).
+bool TransferMatrix(const char* Area, const std::vector<TransferRow>& Rows)
+{
+    Matrix m(Area);
+    if (!m.opened)
+        return false;
+    // The write window's 100 ms for each of 448 replies leaves a loaded machine too little room;
+    // the timing columns strike relative to whatever time-out the window has.
+    FormSchrijfParSoll->Sequence().KT750SchrijfParSoll.SetTimeoutTime(kWrite);
+    int32_t marker = 1000;
+    for (const TransferRow& row : Rows)
+        for (LineFault fault : AllLineFaults) {
+            TransferCell(m, row, fault, marker);
+            marker += 10;
+        }
+    return m.report.AllPassed();
+}
+
+} // namespace
+
+class EditorFaultMatrixTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void singleParameterDialog()
+    {
+        Matrix m("single-parameter dialog");
+        QVERIFY(m.opened);
+        int32_t value = 4000;
+        for (const auto& [row, compute] : {std::pair{"Zenden (wp)", false}, std::pair{"Laad par (bp)", true}})
+            for (LineFault fault : AllLineFaults)
+                DialogCell(m, row, compute, fault, ++value);
+        QVERIFY(m.report.AllPassed());
+    }
+
+    void parameterEditor()
+    {
+        QVERIFY(TransferMatrix(
+            "parameter editor",
+            {
+                {"Par ontvangen (rp)", false, false, {"rp", 150, kRead}, {"rp", 398, kRead}, {"rp", 150, kRead}},
+                {"Par zenden (wp)", false, true, {"wp", 150, kWrite}, {"wp", 397, kWrite}, {"wp", 150, kWrite}},
+                // Only "bp" is slowed: the writes before it all pass.
+                {"Par zenden (bp)", false, true, {"bp", 0, kCompute}, {"wp", 400, kCompute}, {"wp", 400, kCompute}},
+            }));
+    }
+
+    void setpointEditor()
+    {
+        QVERIFY(TransferMatrix(
+            "setpoint editor",
+            {
+                {"Par ontvangen (rs)", true, false, {"rs", 20, kRead}, {"rs", 46, kRead}, {"rs", 20, kRead}},
+                {"Par zenden (ws)", true, true, {"ws", 20, kWrite}, {"ws", 45, kWrite}, {"ws", 20, kWrite}},
+            }));
+    }
+};
+
+KMT40_GUI_TEST_MAIN(EditorFaultMatrixTest)
+#include "EditorFaultMatrixTest.moc"

@@ -1,6 +1,8 @@
 // Every line fault struck during the device search window's two exchanges: the select probe
 // ("sc n") and the identification of a found unit ("rt", "rh", "rx"). One simulated unit (number 1,
-// 9600 bit/s) among unit numbers 0..2, 80 ms probes and the fast end of reply keep each cell short.
+// 9600 bit/s) among unit numbers 0..1 and the fast end of reply keep each cell short; the probes
+// wait 300 ms, so a loaded machine's stalls stay well inside the time-out and the timing columns'
+// margins.
 //
 // What each cell holds to:
 // - the search ends (finished, paused on the find, or ended by a lost line) within a bound;
@@ -27,7 +29,7 @@ using namespace gui_test;
 namespace {
 
 constexpr int FoundUnit = 1;
-constexpr std::chrono::milliseconds ProbeTimeout{80};
+constexpr std::chrono::milliseconds ProbeTimeout{300};
 const QString FullIdentification = QStringLiteral("KM40 V2.31   SW 2.31 2021-03-15   SN 4711");
 // The type answered; the version and serial texts struck.
 const QString TypeOnly = QStringLiteral("KM40 V2.31      ");
@@ -75,7 +77,7 @@ private slots:
     void everyLineFaultDuringTheSearch()
     {
         MainWindowHarness h({Unit(FoundUnit)}, FoundUnit, false);
-        TFormApparaatZoeken& w = ShowSearchWindow(h, FoundUnit, 2);
+        TFormApparaatZoeken& w = ShowSearchWindow(h, FoundUnit, 1);
         TDeviceSearch::TOptions options = w.Search().Options();
         options.ProbeTimeoutMs = static_cast<int>(ProbeTimeout.count());
         w.Search().SetOptions(options);

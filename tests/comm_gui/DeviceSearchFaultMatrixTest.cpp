@@ -103,58 +103,59 @@ private slots:
              }},
         };
 
-        for (const Row& row : rows) {
-            for (LineFault fault : AllLineFaults) {
-                std::vector<std::string> problems;
-                h.dialogs.asked.clear();
-                inject.Arm(fault, row.unit, ProbeTimeout, row.letters, row.skip);
-                w.CmdStartZoeken->click();
-                if (!WaitUntil([&] { return !w.Search().Running(); }))
-                    problems.push_back("no end");
-                if (!inject.Struck())
-                    problems.push_back("the fault never struck");
-                if (LineFaultFails(fault)) {
-                    QTest::qWait(150); // no second box comes
-                    if (fault == LineFault::Unplugged) {
-                        Expect(h.dialogs.count(FakeDialogs::Kind::Message) == 1 && h.dialogs.asked.size() == 1,
-                               std::to_string(h.dialogs.asked.size()) + " boxes", problems);
-                        Expect(!h.dialogs.asked.empty() && h.dialogs.asked[0].caption == QStringLiteral("Comm Error"),
-                               "no Comm Error box", problems);
-                        Expect(w.Search().State() == TDeviceSearch::TState::LineLost, "search not ended by the lost line",
-                               problems);
-                        Expect(!h.Form().ZBComm1.Active(), "port still open on a lost line", problems);
-                    } else {
-                        Expect(h.dialogs.asked.empty(), std::to_string(h.dialogs.asked.size()) + " boxes", problems);
-                        row.checkFailed(w, problems);
-                    }
-                    Expect(w.CmdStartZoeken->isEnabled(), "Start disabled", problems);
-                    Expect(!w.CmdStop->isEnabled() || w.Search().State() == TDeviceSearch::TState::Found,
-                           "Stop enabled while nothing runs", problems);
+        const auto runCell = [&](const Row& row, LineFault fault) {
+            std::vector<std::string> problems;
+            h.dialogs.asked.clear();
+            inject.Arm(fault, row.unit, ProbeTimeout, row.letters, row.skip);
+            w.CmdStartZoeken->click();
+            if (!WaitUntil([&] { return !w.Search().Running(); }))
+                problems.push_back("no end");
+            if (!inject.Struck())
+                problems.push_back("the fault never struck");
+            if (LineFaultFails(fault)) {
+                QTest::qWait(150); // no second box comes
+                if (fault == LineFault::Unplugged) {
+                    Expect(h.dialogs.count(FakeDialogs::Kind::Message) == 1 && h.dialogs.asked.size() == 1,
+                           std::to_string(h.dialogs.asked.size()) + " boxes", problems);
+                    Expect(!h.dialogs.asked.empty() && h.dialogs.asked[0].caption == QStringLiteral("Comm Error"),
+                           "no Comm Error box", problems);
+                    Expect(w.Search().State() == TDeviceSearch::TState::LineLost, "search not ended by the lost line",
+                           problems);
+                    Expect(!h.Form().ZBComm1.Active(), "port still open on a lost line", problems);
                 } else {
                     Expect(h.dialogs.asked.empty(), std::to_string(h.dialogs.asked.size()) + " boxes", problems);
-                    ExpectListedAs(w, FullIdentification, problems);
+                    row.checkFailed(w, problems);
                 }
-                // The port drops a served request just after its reply was handled.
-                Expect(WaitUntil([&] { return h.Form().ZBComm1.QueuedRequestsOf(&w.Search().KT750ApparaatZoeken) == 0 &&
-                                              h.Form().ZBComm1.QueuedRequestsOf(&w.Search().ASCIILeesTypeInfo) == 0; },
-                                 2000),
-                       "a request left in the queue", problems);
-
-                // Healed (a pulled line plugged in again), Start opens the port and finds the unit.
-                if (!inject.Heal(line))
-                    problems.push_back("the line could not be plugged in again");
-                h.dialogs.asked.clear();
-                w.CmdStartZoeken->click();
-                if (!WaitUntil([&] { return !w.Search().Running(); }))
-                    problems.push_back("no end after healing");
-                std::vector<std::string> again;
-                ExpectListedAs(w, FullIdentification, again);
-                Expect(h.dialogs.asked.empty(), "a box after healing", again);
-                for (const std::string& problem : again)
-                    problems.push_back("after healing: " + problem);
-                report.Add(row.operation, fault, problems);
+                Expect(w.CmdStartZoeken->isEnabled(), "Start disabled", problems);
+                Expect(!w.CmdStop->isEnabled() || w.Search().State() == TDeviceSearch::TState::Found,
+                       "Stop enabled while nothing runs", problems);
+            } else {
+                Expect(h.dialogs.asked.empty(), std::to_string(h.dialogs.asked.size()) + " boxes", problems);
+                ExpectListedAs(w, FullIdentification, problems);
             }
-        }
+            // The port drops a served request just after its reply was handled.
+            Expect(WaitUntil([&] { return h.Form().ZBComm1.QueuedRequestsOf(&w.Search().KT750ApparaatZoeken) == 0 &&
+                                          h.Form().ZBComm1.QueuedRequestsOf(&w.Search().ASCIILeesTypeInfo) == 0; },
+                             2000),
+                   "a request left in the queue", problems);
+
+            // Healed (a pulled line plugged in again), Start opens the port and finds the unit.
+            if (!inject.Heal(line))
+                problems.push_back("the line could not be plugged in again");
+            h.dialogs.asked.clear();
+            w.CmdStartZoeken->click();
+            if (!WaitUntil([&] { return !w.Search().Running(); }))
+                problems.push_back("no end after healing");
+            std::vector<std::string> again;
+            ExpectListedAs(w, FullIdentification, again);
+            Expect(h.dialogs.asked.empty(), "a box after healing", again);
+            for (const std::string& problem : again)
+                problems.push_back("after healing: " + problem);
+            return problems;
+        };
+        for (const Row& row : rows)
+            for (LineFault fault : AllLineFaults)
+                report.Add(row.operation, fault, RunCellTwiceIfNeeded(row, fault, runCell));
         report.Print(std::cout);
         QVERIFY(report.AllPassed());
     }

@@ -3,6 +3,7 @@
 #include "comm/PortNames.h"
 #include "comm/ZBPlatform.h"
 
+#include <algorithm>
 #include <exception>
 #include <stdexcept>
 
@@ -32,7 +33,10 @@ std::string IdentificationReplyText(const std::vector<uint8_t>& Reply)
 {
     if (Reply.size() < 6)
         return std::string();
-    return std::string(Reply.begin() + 3, Reply.end() - 2);
+    // Control bytes mean a garbled line, not a text a unit gave: listed as no text, never shown.
+    const auto garbled = std::any_of(Reply.begin() + 3, Reply.end() - 2,
+                                     [](uint8_t byte) { return byte < 0x20 || (byte >= 0x7F && byte < 0xA0); });
+    return garbled ? std::string() : std::string(Reply.begin() + 3, Reply.end() - 2);
 }
 
 TDeviceSearch::TDeviceSearch(TZBComm& Port) : port_(Port)

@@ -106,5 +106,5 @@ private:
 };
 
 // The text of a reply after the echo and its blank, without the two closing bytes; empty for a
-// reply of fewer than 6 bytes.
+// reply of fewer than 6 bytes or one with control bytes in its text.
 std::string IdentificationReplyText(const std::vector<uint8_t>& Reply);

@@ -33,6 +33,13 @@ bool isRefusal(const TCalibrationReply& Reply)
     return Reply.Command == "er";
 }
 
+// Every calibration reply carries numbers only after its letters; anything else is a garbled line.
+bool carriesNumbersOnly(const TCalibrationReply& Reply)
+{
+    int32_t value = 0;
+    return (Reply.Word1.empty() || parseInt32(Reply.Word1, value)) && (Reply.Word2.empty() || parseInt32(Reply.Word2, value));
+}
+
 } // namespace
 
 TCalibrationReply DecodeCalibrationReply(const std::vector<uint8_t>& Reply, bool ReadBack)
@@ -250,8 +257,14 @@ void TCalibrationSession::commandReplied(const std::string& Sent, const TCalibra
 {
     // Only a reply that repeats the command's letters tells what the controller did.
     if (Sent.size() < 2 || Reply.Command != Sent.substr(0, 2)) {
-        showStatus(Reply.Text, true);
+        showStatus(Reply.Text.empty() ? CommunicationErrorText : Reply.Text, true);
         commandFailed(Sent, isRefusal(Reply));
+        return;
+    }
+    // Garbled after the letters: unreadable, and no word of what happened.
+    if (!carriesNumbersOnly(Reply)) {
+        showStatus(CommunicationErrorText, true);
+        commandFailed(Sent, false);
         return;
     }
     showStatus(Reply.Text, false);
@@ -270,6 +283,7 @@ void TCalibrationSession::commandReplied(const std::string& Sent, const TCalibra
         const bool sameCode = parseInt32(Reply.Word1, code) && isValidCode(code) &&
                               Sent.compare(3, Reply.Word1.size() + 1, Reply.Word1 + " ") == 0;
         if (!sameCode) {
+            showStatus(Reply.Text, true);
             commandFailed(Sent, false);
             return;
         }

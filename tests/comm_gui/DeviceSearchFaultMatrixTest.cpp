@@ -1,0 +1,165 @@
+// Every line fault struck during the device search window's two exchanges: the select probe
+// ("sc n") and the identification of a found unit ("rt", "rh", "rx"). One simulated unit (number 1,
+// 9600 bit/s) among unit numbers 0..1 and the fast end of reply keep each cell short; the probes
+// wait 300 ms, so a loaded machine's stalls stay well inside the time-out and the timing columns'
+// margins.
+//
+// What each cell holds to:
+// - the search ends (finished, paused on the find, or ended by a lost line) within a bound;
+// - one report: a lost line is one "Comm Error" box; a probe's fault is no box (the search moves
+//   on: the unit is simply not found), and an identification's fault leaves that text empty in the
+//   listed row, again without a box;
+// - Start is usable afterwards, Stop and Continue are not while nothing runs;
+// - neither of the search's components has a request left in the port's queue;
+// - after the fault is healed (the line plugged in again) Start finds the unit, fully identified.
+// The search writes no file, so the file column does not apply.
+#include "FaultCellChecks.h"
+#include "GuiTestMain.h"
+#include "LineFaultMatrix.h"
+#include "MainWindowHarness.h"
+#include "SearchWindowHarness.h"
+
+#include <QTableWidget>
+
+#include <functional>
+#include <iostream>
+
+using namespace gui_test;
+
+namespace {
+
+constexpr int FoundUnit = 1;
+constexpr std::chrono::milliseconds ProbeTimeout{300};
+const QString FullIdentification = QStringLiteral("KM40 V2.31   SW 2.31 2021-03-15   SN 4711");
+// The type answered; the version and serial texts struck.
+const QString TypeOnly = QStringLiteral("KM40 V2.31      ");
+
+// The harness's simulator as LineFaultInjector::Heal sees a pty: COM1 follows a re-plugged line.
+struct HarnessLine {
+    MainWindowHarness& harness;
+    km4x::Simulator& sim() { return harness.Sim(); }
+    void remap() { SetPortDevicePath(TPort::COM1, harness.Sim().devicePath()); }
+};
+
+struct Row {
+    const char* operation;
+    int unit;            // the unit whose requests the fault strikes
+    const char* letters; // the requests the fault strikes (empty: all of that unit's)
+    int skip;            // matching requests let through first
+    // What the window shows once a failed search has ended (not for a lost line).
+    std::function<void(TFormApparaatZoeken&, std::vector<std::string>&)> checkFailed;
+};
+
+QString Cell(TFormApparaatZoeken& w, int row, int column)
+{
+    const QTableWidgetItem* item = w.StringGrid1->item(row, column);
+    return item ? item->text() : QString();
+}
+
+void ExpectListedAs(TFormApparaatZoeken& w, const QString& identification, std::vector<std::string>& problems)
+{
+    Expect(w.Search().State() == TDeviceSearch::TState::Found, "not paused on the find", problems);
+    Expect(w.FoundRows().size() == 1, std::to_string(w.FoundRows().size()) + " rows listed", problems);
+    Expect(Cell(w, 0, 0) == QStringLiteral("01") && Cell(w, 0, 2) == QStringLiteral("9600"),
+           "row " + Cell(w, 0, 0).toStdString() + " at " + Cell(w, 0, 2).toStdString(), problems);
+    Expect(Cell(w, 0, 1) == identification, "identification '" + Cell(w, 0, 1).toStdString() + "'", problems);
+    Expect(w.PanelZoekTekst->text() == QStringLiteral("Device found!"), "panel '" + w.PanelZoekTekst->text().toStdString() + "'",
+           problems);
+    Expect(w.CmdOK->isEnabled() && w.CmdVerder->isEnabled(), "OK or Continue disabled on the find", problems);
+}
+
+} // namespace
+
+class DeviceSearchFaultMatrixTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void everyLineFaultDuringTheSearch()
+    {
+        MainWindowHarness h({Unit(FoundUnit)}, FoundUnit, false);
+        TFormApparaatZoeken& w = ShowSearchWindow(h, FoundUnit, 1);
+        TDeviceSearch::TOptions options = w.Search().Options();
+        options.ProbeTimeoutMs = static_cast<int>(ProbeTimeout.count());
+        w.Search().SetOptions(options);
+        h.Form().ZBComm1.SetFastReplyEnd(true);
+        HarnessLine line{h};
+        LineFaultInjector inject(h.Sim());
+        FaultMatrixReport report("device search window");
+
+        const Row rows[] = {
+            {"search: select probe (sc n)", km4x::Simulator::AllUnits, "sc", 1,
+             [](TFormApparaatZoeken& w, std::vector<std::string>& problems) {
+                 // A probe that gets no proper echo is no unit: nothing listed, the search finishes.
+                 Expect(w.Search().State() == TDeviceSearch::TState::Finished, "search not finished", problems);
+                 Expect(w.FoundRows().empty(), std::to_string(w.FoundRows().size()) + " rows listed", problems);
+                 Expect(w.PanelZoekTekst->text() == QStringLiteral("Search finished."),
+                        "panel '" + w.PanelZoekTekst->text().toStdString() + "'", problems);
+             }},
+            // "sc 0" (no unit answers), "sc 1" and "rt" pass; "rh" and "rx" are struck.
+            {"search: identification (rt, rh, rx)", FoundUnit, "", 3,
+             [](TFormApparaatZoeken& w, std::vector<std::string>& problems) {
+                 // The unit answered its select: listed, the struck texts empty.
+                 ExpectListedAs(w, TypeOnly, problems);
+             }},
+        };
+
+        const auto runCell = [&](const Row& row, LineFault fault) {
+            std::vector<std::string> problems;
+            h.dialogs.asked.clear();
+            inject.Arm(fault, row.unit, ProbeTimeout, row.letters, row.skip);
+            w.CmdStartZoeken->click();
+            if (!WaitUntil([&] { return !w.Search().Running(); }))
+                problems.push_back("no end");
+            if (!inject.Struck())
+                problems.push_back("the fault never struck");
+            if (LineFaultFails(fault)) {
+                QTest::qWait(150); // no second box comes
+                if (fault == LineFault::Unplugged) {
+                    Expect(h.dialogs.count(FakeDialogs::Kind::Message) == 1 && h.dialogs.asked.size() == 1,
+                           std::to_string(h.dialogs.asked.size()) + " boxes", problems);
+                    Expect(!h.dialogs.asked.empty() && h.dialogs.asked[0].caption == QStringLiteral("Comm Error"),
+                           "no Comm Error box", problems);
+                    Expect(w.Search().State() == TDeviceSearch::TState::LineLost, "search not ended by the lost line",
+                           problems);
+                    Expect(!h.Form().ZBComm1.Active(), "port still open on a lost line", problems);
+                } else {
+                    Expect(h.dialogs.asked.empty(), std::to_string(h.dialogs.asked.size()) + " boxes", problems);
+                    row.checkFailed(w, problems);
+                }
+                Expect(w.CmdStartZoeken->isEnabled(), "Start disabled", problems);
+                Expect(!w.CmdStop->isEnabled() || w.Search().State() == TDeviceSearch::TState::Found,
+                       "Stop enabled while nothing runs", problems);
+            } else {
+                Expect(h.dialogs.asked.empty(), std::to_string(h.dialogs.asked.size()) + " boxes", problems);
+                ExpectListedAs(w, FullIdentification, problems);
+            }
+            // The port drops a served request just after its reply was handled.
+            Expect(WaitUntil([&] { return h.Form().ZBComm1.QueuedRequestsOf(&w.Search().KT750ApparaatZoeken) == 0 &&
+                                          h.Form().ZBComm1.QueuedRequestsOf(&w.Search().ASCIILeesTypeInfo) == 0; },
+                             2000),
+                   "a request left in the queue", problems);
+
+            // Healed (a pulled line plugged in again), Start opens the port and finds the unit.
+            if (!inject.Heal(line))
+                problems.push_back("the line could not be plugged in again");
+            h.dialogs.asked.clear();
+            w.CmdStartZoeken->click();
+            if (!WaitUntil([&] { return !w.Search().Running(); }))
+                problems.push_back("no end after healing");
+            std::vector<std::string> again;
+            ExpectListedAs(w, FullIdentification, again);
+            Expect(h.dialogs.asked.empty(), "a box after healing", again);
+            for (const std::string& problem : again)
+                problems.push_back("after healing: " + problem);
+            return problems;
+        };
+        for (const Row& row : rows)
+            for (LineFault fault : AllLineFaults)
+                report.Add(row.operation, fault, RunCellTwiceIfNeeded(row, fault, runCell));
+        report.Print(std::cout);
+        QVERIFY(report.AllPassed());
+    }
+};
+
+KMT40_GUI_TEST_MAIN(DeviceSearchFaultMatrixTest)
+#include "DeviceSearchFaultMatrixTest.moc"

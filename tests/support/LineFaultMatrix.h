@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <condition_variable>
 #include <map>
@@ -153,7 +154,10 @@ private:
     {
         if (unit_ != km4x::Simulator::AllUnits && record.unit != unit_ && record.unit != -1)
             return false;
-        return letters_.empty() || record.text.compare(0, letters_.size(), letters_) == 0;
+        // Whole letters, as the simulator's faults match them: "r" is not "rp".
+        const size_t n = letters_.size();
+        return letters_.empty() || (record.text.compare(0, n, letters_) == 0 &&
+                                    (record.text.size() == n || !std::isalpha(static_cast<unsigned char>(record.text[n]))));
     }
 
     // On the simulator thread, outside its lock: faults may change here, the line may not.

@@ -34,8 +34,9 @@ std::string IdentificationReplyText(const std::vector<uint8_t>& Reply)
     if (Reply.size() < 6)
         return std::string();
     // Control bytes mean a garbled line, not a text a unit gave: listed as no text, never shown.
+    // Bytes from 0x80 on are the controller's Windows-1252 text ("SN 4711 \x80" is a euro sign).
     const auto garbled = std::any_of(Reply.begin() + 3, Reply.end() - 2,
-                                     [](uint8_t byte) { return byte < 0x20 || (byte >= 0x7F && byte < 0xA0); });
+                                     [](uint8_t byte) { return byte < 0x20 || byte == 0x7F; });
     return garbled ? std::string() : std::string(Reply.begin() + 3, Reply.end() - 2);
 }
 

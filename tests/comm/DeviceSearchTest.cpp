@@ -270,3 +270,12 @@ TEST(DeviceSearch, CsvQuotesOnlyWhatNeedsIt)
     device.Identification = "a,\"b\"";
     EXPECT_EQ(FoundDeviceCsvLine(FoundDeviceTexts(device)), "05,\"a,\"\"b\"\"\",19200,Even,1\n");
 }
+
+TEST(DeviceSearch, IdentificationTextKeepsWindows1252ButNotControlBytes)
+{
+    const auto reply = [](const std::string& text) { return std::vector<uint8_t>(text.begin(), text.end()); };
+    EXPECT_EQ(IdentificationReplyText(reply("rx SN 4711 \x80\xE9\r\n")), "SN 4711 \x80\xE9");
+    EXPECT_EQ(IdentificationReplyText(reply(std::string("rx 1?x#\0\xFF" "7z\r\n", 13))), "");
+    EXPECT_EQ(IdentificationReplyText(reply("rx SN\x7F" "1\r\n")), "");
+    EXPECT_EQ(IdentificationReplyText(reply("rx\r\n")), "");
+}

@@ -15,6 +15,9 @@ constexpr std::array<std::pair<Fault, const char*>, FaultKinds> kNames = {{
     {Fault::OverLong, "long"},
     {Fault::Noise, "noise"},
     {Fault::Refuse, "refuse"},
+    {Fault::CutEnd, "cut-end"},
+    {Fault::Doubled, "doubled"},
+    {Fault::OtherValue, "other-value"},
 }};
 
 // Echo letters a client must not accept: the two letters swapped ("pr" for "rp").
@@ -106,9 +109,18 @@ FaultSet::Outgoing FaultSet::apply(const std::string& letters, const std::string
         text = WrongLetters(text.substr(0, 2)) + text.substr(std::min<size_t>(2, text.size()));
     if (wrongOnce)
         set(Fault::WrongEchoOnce, false);
+    if (hits(Fault::OtherValue, letters)) {
+        // "ws 3 87227" -> "ws 3 9999": the number kept, the value changed (a controller clamping it).
+        const size_t lastBlank = text.rfind(' ');
+        if (lastBlank != std::string::npos && lastBlank > 3)
+            text = text.substr(0, lastBlank) + " 9999";
+    }
     if (hits(Fault::Noise, letters))
         out.bytes = NoiseBytes(settings.noiseLength, random);
-    out.bytes += text + "\r\n";
+    const std::string line = text + (hits(Fault::CutEnd, letters) ? "\r" : "\r\n");
+    out.bytes += line;
+    if (hits(Fault::Doubled, letters))
+        out.bytes += line;
     if (hits(Fault::Slow, letters))
         out.extraDelay = settings.slowDelay;
     return out;

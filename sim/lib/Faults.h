@@ -23,11 +23,14 @@ enum class Fault {
     OverLong,        // the answer after the echo is over-long (overLongLength bytes)
     Noise,           // random bytes on the line before each reply
     Refuse,          // answers "er 1" (unknown command, as older firmware does) and carries nothing out
+    CutEnd,          // the reply ends with CR only, its LF lost
+    Doubled,         // every reply is sent twice
+    OtherValue,      // a reply with a number and a value repeats the number with the value 9999
 };
-constexpr size_t FaultKinds = 8;
+constexpr size_t FaultKinds = 11;
 
 // Name used on the command line and console ("silent", "slow", "echo-once", "echo-always",
-// "garbage", "long", "noise", "refuse").
+// "garbage", "long", "noise", "refuse", "cut-end", "doubled", "other-value").
 const char* FaultName(Fault fault);
 std::optional<Fault> FaultFromName(const std::string& name);
 

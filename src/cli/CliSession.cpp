@@ -1,5 +1,6 @@
 #include "cli/CliSession.h"
 
+#include "comm/ReplyRule.h"
 #include "comm/serial/NetworkLine.h"
 
 namespace cli {
@@ -41,12 +42,24 @@ std::optional<CliOutcome> CliSession::Connect()
         return failed;
     const std::string where = Where();
     const std::string select = "sc " + std::to_string(setup_.unit);
-    const ExchangeResult reply = link_.Exchange(select, UnitSelectTimeoutMs);
-    // The reply only confirms that the unit listens; its content is not read.
-    if (!reply.answered)
-        return CliOutcome::Failure("unit " + std::to_string(setup_.unit) + " on " + where + " does not answer \"" +
-                                   select + "\": " + DescribeCommError(reply.error));
-    return std::nullopt;
+    // Nothing is read or written before the unit has proven itself: its reply repeats "sc n"
+    // whole. A wrong one is asked for once more, as any wrong reply is.
+    ExchangeResult reply;
+    TReplyCheck check;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        reply = link_.Exchange(select, UnitSelectTimeoutMs);
+        if (!reply.answered)
+            return CliOutcome::Failure("unit " + std::to_string(setup_.unit) + " on " + where +
+                                       " does not answer \"" + select + "\": " + DescribeCommError(reply.error));
+        check = CheckReply(select, reply.reply);
+        if (check.Answers() && check.Value.empty())
+            return std::nullopt;
+    }
+    if (check.Verdict == TReplyVerdict::Echo)
+        return CliOutcome::Failure("unit " + std::to_string(setup_.unit) + " on " + where + ": " +
+                                   std::string(EchoingLineText));
+    return CliOutcome::Failure("unit " + std::to_string(setup_.unit) + " on " + where + " is not proven: \"" + select +
+                               "\" was answered \"" + ShownReply(reply.reply) + "\"");
 }
 
 } // namespace cli

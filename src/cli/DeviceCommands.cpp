@@ -2,6 +2,7 @@
 
 #include "cli/CliSession.h"
 #include "cli/JsonRecords.h"
+#include "comm/ReplyRule.h"
 #include "device/core/IdentificationChain.h"
 #include "device/core/ReplyValue.h"
 #include "params/core/ComputeParameters.h"
@@ -17,12 +18,6 @@ constexpr int IdentifyTimeoutMs = 0;
 constexpr int SendTimeoutMs = 1500;
 constexpr int ComputeStallMs = 30000;
 
-std::string FirstLine(const std::vector<uint8_t>& reply)
-{
-    const auto lines = device::TextLines(std::string(reply.begin(), reply.end()));
-    return lines.empty() ? std::string() : lines.front();
-}
-
 } // namespace
 
 CliOutcome RunIdentify(CliSession& Session, bool Json)
@@ -36,9 +31,12 @@ CliOutcome RunIdentify(CliSession& Session, bool Json)
             return CliOutcome::Failure(std::string("\"") + command + "\": " + DescribeCommError(reply.error));
         // A script takes these lines for the controller's texts, so a reply to something else
         // must not pass for one.
-        if (!device::EchoMatches(reply.reply, command))
-            return CliOutcome::Failure(std::string("wrong reply to \"") + command + "\": \"" + FirstLine(reply.reply) + "\"");
-        replies.push_back(device::ReplyValueText(reply.reply));
+        const TReplyCheck check = CheckReply(command, reply.reply);
+        if (check.Verdict == TReplyVerdict::Echo)
+            return CliOutcome::Failure(std::string("\"") + command + "\": " + std::string(EchoingLineText));
+        if (!check.Answers() || reply.reply.size() > device::kReplyBufferSize)
+            return CliOutcome::Failure(std::string("wrong reply to \"") + command + "\": \"" + ShownReply(reply.reply) + "\"");
+        replies.push_back(check.Value);
         if (!Json)
             Session.Out() << replies.back() << '\n';
     }

@@ -87,12 +87,17 @@ std::string DescribeTransferFailure(const TTransferView& View, TransferDirection
                                                    TransferItemName(View.Parameters, View.CurrentNumber);
     switch (View.Outcome) {
     case TTransferOutcome::Timeout:
-        return "no reply (time-out)" + where;
+        // The request went out: the controller may have stored it without the reply arriving.
+        return "no reply (time-out)" + where +
+               (Direction == TransferDirection::Write && !View.Computing ? "; the value may have been written"
+                                                                         : std::string());
     case TTransferOutcome::CommError:
     case TTransferOutcome::OtherError:
         return DescribeCommError(View.Error) + where;
     case TTransferOutcome::WrongReply:
         return "wrong reply \"" + View.Reply + "\" twice in a row" + where;
+    case TTransferOutcome::OtherValue:
+        return View.Reply + where;
     case TTransferOutcome::Refused:
         return "the controller refused " + TransferItemName(View.Parameters, View.CurrentNumber) + " (er 7)";
     case TTransferOutcome::PortClosed:

@@ -1,5 +1,7 @@
 #include "comm/DeviceSearch.h"
 
+#include "comm/ReplyRule.h"
+
 #include "comm/PortNames.h"
 #include "comm/ZBPlatform.h"
 
@@ -16,8 +18,7 @@ constexpr const char* IdentificationCommands[] = {"rt", "rh", "rx"};
 
 bool echoes(const std::vector<uint8_t>& Reply, const char* Command)
 {
-    return Reply.size() >= 2 && Reply.size() <= MaxReplyLength && Reply[0] == static_cast<uint8_t>(Command[0]) &&
-           Reply[1] == static_cast<uint8_t>(Command[1]);
+    return Reply.size() <= MaxReplyLength && CheckReply(Command, Reply).Answers();
 }
 
 TBaudrate nextSearchBaudrate(TBaudrate Baudrate)
@@ -188,8 +189,9 @@ void TDeviceSearch::KT750ApparaatZoekenCommResult(TMemoryStream& Result)
         return;
     const std::string expected = "sc " + std::to_string(unit_);
     const std::vector<uint8_t>& reply = Result.Bytes();
-    const bool match = reply.size() <= MaxReplyLength && reply.size() >= 2 &&
-                       std::string(reply.begin(), reply.end() - 2) == expected;
+    // Only this unit's own "sc n", whole: not another unit's, not the request echoed back.
+    const TReplyCheck check = CheckReply(expected, reply);
+    const bool match = reply.size() <= MaxReplyLength && check.Answers() && check.Value.empty();
     if (match) {
         identification_.clear();
         identificationStep_ = 0;

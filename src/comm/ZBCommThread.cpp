@@ -376,6 +376,25 @@ void TZBCommThread::discardInput()
     error_ = saved;
 }
 
+void TZBCommThread::takeWaitingBytes(std::size_t Received)
+{
+    // Bytes already waiting behind a reply's CR LF (a second copy, a second unit) belong to this
+    // exchange: handed over with it, they make it a wrong reply instead of being taken for the
+    // next request's answer. Only what is there now is read, so the fast end keeps its speed.
+    const TCommError saved = error_;
+    while (Received < ZBBufferSize) {
+        readTimeout_ = 0;
+        if (!readByte())
+            break;
+        work_[1] = lastByte_;
+        work_[0] = 1;
+        deliver();
+        ++Received;
+    }
+    error_ = saved;
+    work_[0] = 0;
+}
+
 void TZBCommThread::sendRejectTelegram(uint8_t Lead)
 {
     const TCommError saved = error_;
@@ -452,6 +471,7 @@ void TZBCommThread::exchangeKT750()
                 count = 0;
                 work_[0] = 0;
                 if (current_.endsAtCrLf && lastByte_ == LF && previous == CR) {
+                    takeWaitingBytes(received);
                     deliverHeld();
                     return;
                 }

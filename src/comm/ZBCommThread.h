@@ -56,6 +56,7 @@ private:
     bool transmit(const uint8_t* Frame, std::size_t Count);
     bool readByte();
     void discardInput();
+    void takeWaitingBytes(std::size_t Received);
     void sendRejectTelegram(uint8_t Lead);
     void exchangeKT750();
     void exchangeZB2();

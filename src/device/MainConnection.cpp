@@ -113,10 +113,9 @@ void TFormMain::KT750UnitSelectCommResult(TObject*, TMemoryStream&)
 void TFormMain::KT750TypeInfoCommResult(TObject*, TMemoryStream& Result)
 {
     const bool typeReply = identification_.IdentificationStep() == 0;
+    const std::optional<std::string> text = device::EchoedValueText(Result.Bytes(), identification_.AwaitedCommand());
     const device::IdentificationChain::Outcome outcome =
-        device::EchoMatches(Result.Bytes(), identification_.AwaitedCommand())
-            ? identification_.OnReply(device::ReplyValueText(Result.Bytes()), LanguageLoaded)
-            : identification_.OnForeignReply();
+        text ? identification_.OnReply(*text, LanguageLoaded) : identification_.OnForeignReply();
     setStatusPanel(outcome.statusPanel, tx(outcome.text));
     // The panels are narrow; the whole text is one hover away.
     StatusPanels[static_cast<std::size_t>(outcome.statusPanel)]->setToolTip(tx(outcome.text));

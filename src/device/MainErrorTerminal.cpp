@@ -32,12 +32,13 @@ void TFormMain::Timer1Timer()
 void TFormMain::KT750ReadErrorCommResult(TObject*, TMemoryStream& Result)
 {
     PanelComInfo->clear();
-    if (!device::EchoMatches(Result.Bytes(), "rf")) {
+    const std::optional<std::string> echoed = device::EchoedValueText(Result.Bytes(), "rf");
+    if (!echoed) {
         // Not an error-number reply: an old number must not stand as if it were current.
         PanelErrorNo->setText(tx(std::string(device::kFailedRequestText)));
         return;
     }
-    const std::string value = device::ReplyValueText(Result.Bytes());
+    const std::string& value = *echoed;
     if (!device::IsDeviceErrorValue(value)) {
         PanelErrorNo->clear();
         return;

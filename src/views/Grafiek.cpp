@@ -334,8 +334,8 @@ void TFormGrafiek::KT750LeesLogDataCommResult(TObject*, TMemoryStream& Result)
 {
     if (!logging_)
         return; // a reply that was under way when the log ended
-    const std::optional<std::int32_t> value = views::GraphReplyValue(Result.Bytes());
-    if (!device::EchoMatches(Result.Bytes(), KT750LeesLogData.ASCIIProtocol()) || !value) {
+    const std::optional<std::int32_t> value = views::GraphReplyValue(KT750LeesLogData.ASCIIProtocol(), Result.Bytes());
+    if (!value) {
         // A reply of another command (a late reply to another request) is a failed request, and
         // so is a garbled value: a sample that kept an old value would be drawn and exported as
         // if it had been measured.

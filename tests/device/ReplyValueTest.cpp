@@ -37,8 +37,10 @@ TEST(ReplyValue, AReplyOfAnotherCommandGivesNoValue)
     EXPECT_FALSE(EchoedValueText(bytes("1r -5\r\n"), "r1"));
     EXPECT_FALSE(EchoedValueText(bytes(""), "r1"));
     EXPECT_FALSE(EchoedValueText(bytes("ri 65\r\n"), "ru", device::kIoReplyBufferSize));
-    // The echo is the letters; arguments of the command are not part of it.
-    EXPECT_EQ(EchoedValueText(bytes("rd 3 500\r\n"), "rd 3"), "3 500");
+    // The thumbwheel's number is repeated before the value; another number is no answer.
+    EXPECT_EQ(EchoedValueText(bytes("rd 3 500\r\n"), "rd 3"), "500");
+    EXPECT_FALSE(EchoedValueText(bytes("rd 2 500\r\n"), "rd 3"));
+    EXPECT_FALSE(EchoedValueText(bytes("r1 -50\r"), "r1"));
     // A reply too long for the buffer is not read at all, echo included: an empty value.
     EXPECT_EQ(EchoedValueText(bytes("xx " + std::string(16, '1') + "\r\n"), "ri", device::kIoReplyBufferSize), "");
 }

@@ -43,10 +43,10 @@ TEST_F(GraphTest, LogFillsUpToTheLastIndex)
     EXPECT_EQ(GraphElapsedText(12345), "12,3 sec");
     EXPECT_EQ(GraphElapsedText(0), "0,0 sec");
 
-    EXPECT_EQ(GraphReplyValue(Reply("r0 -1234\r\n")), -1234);
-    EXPECT_FALSE(GraphReplyValue(Reply("r0 12a\r\n")));
-    EXPECT_FALSE(GraphReplyValue(Reply("r0 " + std::string(46, '1') + "\r\n"))); // 51 bytes
-    EXPECT_FALSE(GraphReplyValue(Reply("r0 99999999999\r\n")));
+    EXPECT_EQ(GraphReplyValue("r0", Reply("r0 -1234\r\n")), -1234);
+    EXPECT_FALSE(GraphReplyValue("r0", Reply("r0 12a\r\n")));
+    EXPECT_FALSE(GraphReplyValue("r0", Reply("r0 " + std::string(46, '1') + "\r\n"))); // 51 bytes
+    EXPECT_FALSE(GraphReplyValue("r0", Reply("r0 99999999999\r\n")));
 }
 
 TEST_F(GraphTest, TimeTicks)

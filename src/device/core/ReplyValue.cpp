@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "comm/ReplyRule.h"
+
 namespace device {
 
 std::string ReplyValueText(const std::vector<std::uint8_t>& reply, std::size_t bufferSize)
@@ -25,9 +27,10 @@ std::optional<std::string> EchoedValueText(const std::vector<std::uint8_t>& repl
 {
     if (reply.size() > bufferSize)
         return std::string();
-    if (!EchoMatches(reply, command))
+    const TReplyCheck check = CheckReply(command, reply);
+    if (!check.Answers())
         return std::nullopt;
-    return ReplyValueText(reply, bufferSize);
+    return check.Value;
 }
 
 std::optional<std::int32_t> ParseInt32(std::string_view text)

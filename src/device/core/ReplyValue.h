@@ -24,9 +24,9 @@ constexpr std::string_view kFailedRequestText = "?";
 // True when the reply starts with the two command letters (the controller's echo).
 bool EchoMatches(const std::vector<std::uint8_t>& reply, std::string_view command);
 
-// The value text of a reply to `command`; nothing when the reply does not repeat the command's
-// letters (a late reply to another request, a garbled line): that counts as a failed request. A
-// reply longer than the buffer is not read, so its echo is not looked at and its value is empty.
+// The value text of a reply to the request `command` ("r1", "rd 3"); nothing when the reply does
+// not answer it by the reply rule (comm/ReplyRule.h): that counts as a failed request. A reply
+// longer than the buffer is not read, so its echo is not looked at and its value is empty.
 std::optional<std::string> EchoedValueText(const std::vector<std::uint8_t>& reply, std::string_view command,
                                            std::size_t bufferSize = kReplyBufferSize);
 

@@ -28,15 +28,11 @@ ThumbwheelChain::Outcome ThumbwheelChain::OnReply(const std::vector<std::uint8_t
     if (!running_)
         return {};
     const int k = index_;
-    const std::optional<std::string> text = EchoedValueText(reply, "rd");
-    // The echoed thumbwheel number and a blank come first: a reply for another thumbwheel (late,
-    // after a time-out) must not land in this one's place.
-    const std::string number = std::to_string(k);
-    if (!text || text->compare(0, number.size(), number) != 0 ||
-        (text->size() > number.size() && (*text)[number.size()] != ' '))
+    // The reply must repeat this thumbwheel's number: a late one for another must not land here.
+    const std::optional<std::string> text = EchoedValueText(reply, "rd " + std::to_string(k));
+    if (!text)
         return OnError();
-    const std::optional<std::int32_t> v =
-        ParseInt32(std::string_view(*text).substr(std::min(text->size(), number.size() + 1)));
+    const std::optional<std::int32_t> v = ParseInt32(*text);
     values[static_cast<std::size_t>(k - 1)] = v.value_or(0);
     return next(k, v ? FormatFixed(DecimalsOfPosition, *v) : std::string(NotANumberText));
 }

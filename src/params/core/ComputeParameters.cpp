@@ -58,12 +58,12 @@ void TComputeParameters::Start()
 void TComputeParameters::KT750ParLoaderCommResult(TObject*, TMemoryStream& Result)
 {
     view_.Computing = false;
-    // A reply that does not echo "bp" ("er 1", a garbled echo) is no computation report: the
+    // A reply that is not "bp" with a number ("er 1", a garbled echo, a cut reply) is no computation report: the
     // controller may not have computed, so the mark stays and the line is blamed.
-    if (!ReplyEchoes(Result.Bytes(), "bp")) {
+    if (!DecodeComputeReply(Result.Bytes()).Valid) {
         view_.Panel = TPanelText::Of(CommErrorText);
         view_.PanelRed = true;
-        view_.Reply = ReplyHead(Result.Bytes(), 4);
+        view_.Reply = DescribeWrongReply("bp", Result.Bytes());
         view_.Outcome = TTransferOutcome::WrongReply;
         Changed();
         return;

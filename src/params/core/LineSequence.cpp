@@ -1,5 +1,7 @@
 #include "params/core/LineSequence.h"
 
+#include "comm/ReplyRule.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -188,7 +190,7 @@ void TLineSequence::SelectReply(const std::vector<uint8_t>& Reply)
     TLineRow& row = Result().Row;
     // The identification texts are taken as the device search takes them; a refused one is empty.
     auto text = [&](const char* Letters) {
-        std::string identification = ReplyEchoes(Reply, Letters) ? IdentificationReplyText(Reply) : std::string();
+        std::string identification = CheckReply(Letters, Reply).Answers() ? IdentificationReplyText(Reply) : std::string();
         // A line break inside a garbled reply must not break the manifest's row.
         std::replace_if(identification.begin(), identification.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
         return identification;
@@ -196,8 +198,10 @@ void TLineSequence::SelectReply(const std::vector<uint8_t>& Reply)
     switch (step_) {
     case TStep::Select: {
         const std::string expected = "sc " + std::to_string(Target().Unit);
-        if (Reply.size() < 2 || std::string(Reply.begin(), Reply.end() - 2) != expected) {
-            UnitFailed("wrong reply to " + expected);
+        const TReplyCheck check = CheckReply(expected, Reply);
+        if (!check.Answers() || !check.Value.empty()) {
+            UnitFailed(check.Verdict == TReplyVerdict::Echo ? std::string(EchoingLineText)
+                                                             : "wrong reply to " + expected + ": \"" + ShownReply(Reply) + "\"");
             NextUnit();
             return;
         }
@@ -323,6 +327,9 @@ void TLineSequence::TransferEnded(const TTransferView& View)
         break;
     case TTransferOutcome::Refused:
         UnitFailed("refused at " + where + " (er 7)");
+        break;
+    case TTransferOutcome::OtherValue:
+        UnitFailed(View.Reply + " at " + where);
         break;
     case TTransferOutcome::Idle:
     case TTransferOutcome::Running:

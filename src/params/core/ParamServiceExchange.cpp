@@ -89,9 +89,10 @@ void TParamServiceExchange::KT750ZendServiceParameterCommResult(TObject*, TMemor
     if (!busy_)
         return;
     const std::vector<uint8_t>& reply = Result.Bytes();
-    if (ReplyHead(reply, 4) == "er 7") {
+    const TWriteReply written = CheckWriteReply(KT750ZendServiceParameter.ASCIIProtocol(), reply);
+    if (written == TWriteReply::Refused) {
         Done(TPanelText::Literal("(er 7) ", RefusedText), true);
-    } else if (WriteReplyConfirms(reply, "wp")) {
+    } else if (written == TWriteReply::Confirmed) {
         ParametersSentNotLoaded = true;
         Done(TPanelText::Of(WrittenText), false);
     } else {

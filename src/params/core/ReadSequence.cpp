@@ -49,9 +49,14 @@ void TReadSequence::Start()
     RequestCurrent();
 }
 
+std::string TReadSequence::CurrentRequest() const
+{
+    return (view_.Parameters ? "rp " : "rs ") + std::to_string(view_.CurrentNumber);
+}
+
 void TReadSequence::RequestCurrent()
 {
-    Send(KT750LeesParSoll, (view_.Parameters ? "rp " : "rs ") + std::to_string(view_.CurrentNumber));
+    Send(KT750LeesParSoll, CurrentRequest());
 }
 
 void TReadSequence::KT750LeesParSollCommResult(TObject*, TMemoryStream& Result)
@@ -59,13 +64,12 @@ void TReadSequence::KT750LeesParSollCommResult(TObject*, TMemoryStream& Result)
     if (!TakeEvent())
         return;
     const std::vector<uint8_t>& reply = Result.Bytes();
-    // A reply without the right echo, or with a value that is no 32-bit decimal number, is a wrong
-    // reply.
-    std::optional<int32_t> value;
-    if (ReplyEchoes(reply, view_.Parameters ? "rp" : "rs"))
-        value = ReadReplyValue(reply);
+    // A reply that does not answer this request, or with a value that is no 32-bit decimal
+    // number, is a wrong reply.
+    const std::string request = CurrentRequest();
+    const std::optional<int32_t> value = ReadReplyValue(request, reply);
     if (!value) {
-        if (RetryWrongReply(reply))
+        if (RetryWrongReply(request, reply))
             RequestCurrent();
         return;
     }

@@ -38,6 +38,7 @@ public:
     void KT750LeesParSollCommError(TObject* Sender, TCommError& CommError, TMemoryStream& Result);
 
 private:
+    std::string CurrentRequest() const;
     void RequestCurrent();
 
     TParameterValues readParameters_{};

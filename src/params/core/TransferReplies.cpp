@@ -1,5 +1,7 @@
 #include "params/core/TransferReplies.h"
 
+#include "comm/ReplyRule.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
@@ -24,9 +26,26 @@ bool ReplyEchoes(const std::vector<uint8_t>& Reply, std::string_view Letters)
     return ReplyHead(Reply, Letters.size()) == Letters;
 }
 
-bool WriteReplyConfirms(const std::vector<uint8_t>& Reply, std::string_view Letters)
+TWriteReply CheckWriteReply(std::string_view Request, const std::vector<uint8_t>& Reply)
 {
-    return ReplyEchoes(Reply, Letters) && ReadReplyValue(Reply).has_value();
+    const std::string reply = LimitedReply(Reply);
+    if (reply == "er 7\r\n")
+        return TWriteReply::Refused;
+    const TReplyCheck check = CheckReply(Request, reply);
+    if (check.Verdict == TReplyVerdict::OtherValue)
+        return TWriteReply::OtherValue;
+    // The controller repeats the request and adds nothing.
+    return check.Answers() && check.Value.empty() ? TWriteReply::Confirmed : TWriteReply::Wrong;
+}
+
+std::string DescribeWrongReply(std::string_view Request, const std::vector<uint8_t>& Reply)
+{
+    const TReplyCheck check = CheckReply(Request, LimitedReply(Reply));
+    if (check.Verdict == TReplyVerdict::Echo)
+        return std::string(EchoingLineText);
+    if (check.Verdict == TReplyVerdict::OtherValue)
+        return HeldValueText(check, Request);
+    return ShownReply(Reply, 24);
 }
 
 std::optional<int32_t> ParseDecimalInt32(std::string_view Text)
@@ -48,29 +67,24 @@ std::optional<int32_t> ParseDecimalInt32(std::string_view Text)
     return value;
 }
 
-std::optional<int32_t> ReadReplyValue(const std::vector<uint8_t>& Reply)
+std::optional<int32_t> ReadReplyValue(std::string_view Request, const std::vector<uint8_t>& Reply)
 {
-    const std::string reply = LimitedReply(Reply);
-    if (reply.size() < 6)
+    const TReplyCheck check = CheckReply(Request, LimitedReply(Reply));
+    if (!check.Answers())
         return std::nullopt;
-    const std::string_view payload = std::string_view(reply).substr(3, reply.size() - 5);
-    // The echoed number and its blank go; a payload without that blank holds no value.
-    const std::size_t blank = payload.find(' ');
-    if (blank == std::string_view::npos)
-        return std::nullopt;
-    return ParseDecimalInt32(payload.substr(blank + 1));
+    return ParseDecimalInt32(check.Value);
 }
 
 TComputeReply DecodeComputeReply(const std::vector<uint8_t>& Reply)
 {
     // Unlike the read and write replies, the computation's report is taken whole.
-    const std::string reply(Reply.begin(), Reply.end());
-    const std::string text = reply.size() < 3 ? std::string() : reply.substr(0, reply.size() - 2);
+    const TReplyCheck check = CheckReply("bp", Reply);
     TComputeReply result;
-    result.Success = text == "bp -1";
+    const std::optional<int32_t> report = check.Answers() ? ParseDecimalInt32(check.Value) : std::nullopt;
+    result.Valid = report.has_value();
+    result.Success = report == -1 && check.Value == "-1";
     if (!result.Success)
-        result.Report = text.size() > 3 ? text.substr(3) : std::string();
-    result.Valid = result.Success || (text.compare(0, 3, "bp ") == 0 && ParseDecimalInt32(result.Report).has_value());
+        result.Report = check.Answers() ? check.Value : ShownReply(Reply, 24);
     return result;
 }
 

@@ -18,20 +18,29 @@ std::string ReplyHead(const std::vector<uint8_t>& Reply, std::size_t Count);
 // True when the reply begins with the two command letters.
 bool ReplyEchoes(const std::vector<uint8_t>& Reply, std::string_view Letters);
 
-// The value of a read reply "rp 5 -120\r\n": the text from the fourth byte up to the last two,
-// without the echoed number and its blank, as a decimal 32-bit integer. Nothing when there is no
-// echoed number with a blank after it, or the value is empty, not decimal or too large.
-std::optional<int32_t> ReadReplyValue(const std::vector<uint8_t>& Reply);
+// The value of a read reply to Request ("rp 5" answered "rp 5 -120\r\n"), taken by the reply rule
+// (comm/ReplyRule.h): a decimal 32-bit integer after the repeated letters and number. Nothing when
+// the reply does not answer the request or its value is empty, not decimal or too large.
+std::optional<int32_t> ReadReplyValue(std::string_view Request, const std::vector<uint8_t>& Reply);
 
-// A write reply confirms the write when it echoes Letters ("wp"/"ws") and carries the echoed
-// number and a decimal value, as a read reply does; a garbled one confirms nothing.
-bool WriteReplyConfirms(const std::vector<uint8_t>& Reply, std::string_view Letters);
+// How the controller answered a write ("wp n v", "ws n v").
+enum class TWriteReply {
+    Confirmed,  // the reply repeats the letters, the number and the value written
+    Refused,    // "er 7": the controller refused the value
+    OtherValue, // the number with another value: the controller holds something else
+    Wrong,      // anything else confirms nothing
+};
+TWriteReply CheckWriteReply(std::string_view Request, const std::vector<uint8_t>& Reply);
+
+// The reply as a message shows it: the line's own words ("the line echoes ...", "the controller
+// holds X, not Y") or its first bytes, escaped.
+std::string DescribeWrongReply(std::string_view Request, const std::vector<uint8_t>& Reply);
 
 // A whole number in decimal: an optional "-" or "+" followed by digits only, within 32 bits.
 std::optional<int32_t> ParseDecimalInt32(std::string_view Text);
 
 // The computation reply "bp -1\r\n" (success) or "bp <report>\r\n", looked at whole (not limited
-// to 100 bytes): the report is the reply without "bp " and the two closing bytes. The controller
+// to 100 bytes) and by the reply rule: the report is the reply without "bp " and its CR LF. The controller
 // reports a number; a reply that does not echo "bp" or reports no number ("er 1", a wrong echo,
 // noise) is no computation reply at all and must not be shown as a failed computation.
 struct TComputeReply {

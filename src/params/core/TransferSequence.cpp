@@ -65,13 +65,13 @@ void TTransferSequence::ShowFirstSetpoint()
     view_.ProgressPosition = 1;
 }
 
-bool TTransferSequence::RetryWrongReply(const std::vector<uint8_t>& Reply)
+bool TTransferSequence::RetryWrongReply(const std::string& Request, const std::vector<uint8_t>& Reply)
 {
     if (!view_.RetryPending) {
         view_.RetryPending = true;
         return true;
     }
-    view_.Reply = ReplyHead(Reply, 4);
+    view_.Reply = DescribeWrongReply(Request, Reply);
     Fail(TPanelText::Of(WrongReplyTextKey, view_.Reply + WrongReplyItem(view_.Parameters, view_.CurrentNumber)),
          TTransferOutcome::WrongReply);
     return false;

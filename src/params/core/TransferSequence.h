@@ -70,7 +70,7 @@ protected:
     void HandleCommError(const TCommError& CommError);
     // A wrong reply to the current request. The first in a row returns true: the caller asks once
     // more. The second fails the run with the wrong-reply text naming the request ("P[017]").
-    bool RetryWrongReply(const std::vector<uint8_t>& Reply);
+    bool RetryWrongReply(const std::string& Request, const std::vector<uint8_t>& Reply);
     // A good reply ends a retry and a red panel.
     void AcceptReply();
     // Moves on to the next value of the set being transferred and shows it; false, with nothing

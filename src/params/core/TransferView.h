@@ -28,6 +28,7 @@ enum class TTransferOutcome {
     CommError,     // line or system error
     WrongReply,    // wrong echo letters (or no usable value) twice for the same request
     Refused,       // write refused by the controller ("er 7")
+    OtherValue,    // write confirmed with another value (Reply: "the controller holds X, not Y")
     PortClosed,    // the port closed during the run (or was closed at its start): no reply will come
     OtherError,    // an error report without time-out, system or line error: the panel is kept
 };

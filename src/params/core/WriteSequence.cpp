@@ -67,14 +67,18 @@ void TWriteSequence::Start()
     WriteCurrent();
 }
 
-void TWriteSequence::WriteCurrent()
+std::string TWriteSequence::CurrentRequest() const
 {
     const auto n = static_cast<std::size_t>(view_.CurrentNumber);
     const std::string number = std::to_string(n);
     if (view_.Parameters)
-        Send(KT750SchrijfParSoll, "wp " + number + " " + std::to_string(parameters_[n]));
-    else
-        Send(KT750SchrijfParSoll, "ws " + number + " " + std::to_string(setpoints_[n]));
+        return "wp " + number + " " + std::to_string(parameters_[n]);
+    return "ws " + number + " " + std::to_string(setpoints_[n]);
+}
+
+void TWriteSequence::WriteCurrent()
+{
+    Send(KT750SchrijfParSoll, CurrentRequest());
 }
 
 void TWriteSequence::StartComputation()
@@ -92,18 +96,27 @@ void TWriteSequence::KT750SchrijfParSollCommResult(TObject*, TMemoryStream& Resu
     if (!TakeEvent())
         return;
     const std::vector<uint8_t>& reply = Result.Bytes();
-    if (ReplyHead(reply, 4) == "er 7") {
+    const std::string request = CurrentRequest();
+    switch (CheckWriteReply(request, reply)) {
+    case TWriteReply::Refused:
         // The controller refused this value; writing it again would be refused again.
         view_.Reply = "er 7";
         Fail(TPanelText::Literal("(er 7) ", RefusedText), TTransferOutcome::Refused);
         return;
-    }
-    // The controller confirms a write with its number and value; anything else after the right
-    // echo (line noise) does not confirm it.
-    if (!WriteReplyConfirms(reply, view_.Parameters ? "wp" : "ws")) {
-        if (RetryWrongReply(reply))
+    case TWriteReply::OtherValue:
+        // It stored another value (clamped it): writing it again would store the same.
+        view_.Reply = DescribeWrongReply(request, reply);
+        Fail(TPanelText::Of(WrongReplyTextKey, view_.Reply + WrongReplyItem(view_.Parameters, view_.CurrentNumber)),
+             TTransferOutcome::OtherValue);
+        return;
+    case TWriteReply::Wrong:
+        // Only the number and value written confirm a write; anything else (noise, another
+        // number, a reply cut short) does not.
+        if (RetryWrongReply(request, reply))
             WriteCurrent();
         return;
+    case TWriteReply::Confirmed:
+        break;
     }
     AcceptReply();
 
@@ -133,7 +146,7 @@ void TWriteSequence::KT750BerekenParametersCommResult(TObject*, TMemoryStream& R
             view_.RetryPending = true;
             Send(KT750BerekenParameters, "bp");
         } else {
-            view_.Reply = ReplyHead(Result.Bytes(), 4);
+            view_.Reply = DescribeWrongReply("bp", Result.Bytes());
             Fail(TPanelText::Of(WrongReplyTextKey, view_.Reply), TTransferOutcome::WrongReply);
         }
         return;

@@ -51,6 +51,7 @@ public:
     void KT750SchrijfParSollCommError(TObject* Sender, TCommError& CommError, TMemoryStream& Result);
 
 private:
+    std::string CurrentRequest() const;
     void WriteCurrent();
     void StartComputation();
 

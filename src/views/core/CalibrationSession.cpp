@@ -1,5 +1,7 @@
 #include "views/core/CalibrationSession.h"
 
+#include "comm/ReplyRule.h"
+
 #include "app/core/WrapText.h"
 
 #include <algorithm>
@@ -45,7 +47,9 @@ bool carriesNumbersOnly(const TCalibrationReply& Reply)
 TCalibrationReply DecodeCalibrationReply(const std::vector<uint8_t>& Reply, bool ReadBack)
 {
     TCalibrationReply decoded;
-    if (Reply.size() < 3 || Reply.size() > MaxReplyLength)
+    // A reply cut short or carrying a second line is no answer (comm/ReplyRule.h).
+    if (Reply.size() < 3 || Reply.size() > MaxReplyLength ||
+        !IsOneReplyLine(std::string_view(reinterpret_cast<const char*>(Reply.data()), Reply.size())))
         return decoded;
     decoded.Text.assign(Reply.begin(), Reply.end() - 2);
     decoded.Command = decoded.Text.substr(0, 2);

@@ -22,12 +22,13 @@ bool GraphLog::Add(std::uint32_t tickMs, std::optional<std::int32_t> value)
     return last_ == GraphLastIndex;
 }
 
-std::optional<std::int32_t> GraphReplyValue(const std::vector<std::uint8_t>& reply)
+std::optional<std::int32_t> GraphReplyValue(std::string_view request, const std::vector<std::uint8_t>& reply)
 {
     constexpr std::size_t kLongestReply = 50;
     if (reply.size() > kLongestReply)
         return std::nullopt;
-    return device::ParseInt32(device::ReplyValueText(reply, kLongestReply));
+    const std::optional<std::string> text = device::EchoedValueText(reply, request, kLongestReply);
+    return text ? device::ParseInt32(*text) : std::nullopt;
 }
 
 std::string GraphElapsedText(std::int32_t ms)

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace views {
@@ -43,7 +44,7 @@ private:
 
 // The sample of a reply ("r0 12345\r\n"): a decimal integer after the echo; none for a reply
 // longer than 50 bytes or a value that is no number.
-std::optional<std::int32_t> GraphReplyValue(const std::vector<std::uint8_t>& reply);
+std::optional<std::int32_t> GraphReplyValue(std::string_view request, const std::vector<std::uint8_t>& reply);
 
 // "12,3 sec" for 12345 ms.
 std::string GraphElapsedText(std::int32_t ms);

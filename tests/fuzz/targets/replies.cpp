@@ -37,7 +37,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, std::size_t Size)
 
     (void)ReplyHead(reply, Size);
     (void)ReplyEchoes(reply, "rp");
-    (void)ReadReplyValue(reply);
+    (void)ReadReplyValue("rp 5", reply);
+    (void)CheckWriteReply("wp 5 -12", reply);
+    (void)DescribeWrongReply("ws 3 87227", reply);
     (void)ParseDecimalInt32(text);
     const TComputeReply compute = DecodeComputeReply(reply);
     if (compute.Success && !compute.Report.empty())

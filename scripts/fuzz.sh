@@ -8,6 +8,8 @@
 # in tests/fuzz/corpus/<target>/; afterwards what it found is merged back there, minimised. A
 # crash's reproducer is copied into tests/fuzz/regressions/<target>/, where the replay test of
 # every build keeps running it, and the script ends with status 1. Runs at the lowest priority.
+# TARGET reply-schedules (also part of all) runs the reply rule's property test through the real
+# kmt40-cli with a long random schedule of reply faults: SECONDS / 2 runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -25,14 +27,20 @@ for source in tests/fuzz/targets/*.cpp; do
     targets+=("$name")
   fi
 done
-if [ ${#targets[@]} -eq 0 ]; then
+schedules=0
+if [ "$only" = all ] || [ "$only" = reply-schedules ]; then
+  schedules=1
+fi
+if [ ${#targets[@]} -eq 0 ] && [ $schedules -eq 0 ]; then
   echo "fuzz.sh: no target named '$only' (see tests/fuzz/targets/)" >&2
   exit 2
 fi
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKMT40_GUI=OFF \
   -DKMT40_SANITIZE=ON -DKMT40_FUZZ=ON >/dev/null
-nice -n 19 cmake --build "$build" -j "$jobs" --target "${targets[@]/#/fuzz_}"
+if [ ${#targets[@]} -gt 0 ]; then
+  nice -n 19 cmake --build "$build" -j "$jobs" --target "${targets[@]/#/fuzz_}"
+fi
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
@@ -74,6 +82,22 @@ for name in "${targets[@]}"; do
   summary+=("$(printf '%-20s %5s s  %10s executions  coverage %5s  crashes %s' "$name" "$elapsed" \
     "${executions:-?}" "${coverage:-?}" "$found")")
 done
+
+if [ $schedules -eq 1 ]; then
+  nice -n 19 cmake --build "$build" -j "$jobs" --target cli_process_test kmt40-cli
+  runs=$(( seconds / 2 ))
+  log=$build/log/reply-schedules.log
+  mkdir -p "$build/log"
+  echo "== reply-schedules: $runs runs"
+  status=0
+  KMT40_REPLY_SCHEDULES=$runs nice -n 19 "$build/bin/cli_process_test" \
+    --gtest_filter='*RandomReplyFaultSchedules*' >"$log" 2>&1 || status=$?
+  if [ "$status" -ne 0 ]; then
+    echo "   FAILED: see $log (KMT40_REPLY_SEED repeats the schedule it names)"
+    failed=1
+  fi
+  summary+=("$(printf '%-20s %5s runs  status %s' reply-schedules "$runs" "$status")")
+fi
 
 echo "== summary"
 printf '%s\n' "${summary[@]}"

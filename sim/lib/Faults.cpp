@@ -18,6 +18,7 @@ constexpr std::array<std::pair<Fault, const char*>, FaultKinds> kNames = {{
     {Fault::CutEnd, "cut-end"},
     {Fault::Doubled, "doubled"},
     {Fault::OtherValue, "other-value"},
+    {Fault::OtherNumber, "other-number"},
 }};
 
 // Echo letters a client must not accept: the two letters swapped ("pr" for "rp").
@@ -114,6 +115,11 @@ FaultSet::Outgoing FaultSet::apply(const std::string& letters, const std::string
         const size_t lastBlank = text.rfind(' ');
         if (lastBlank != std::string::npos && lastBlank > 3)
             text = text.substr(0, lastBlank) + " 9999";
+    }
+    if (hits(Fault::OtherNumber, letters) && text.size() > 3) {
+        const size_t end = std::min(text.find(' ', 3), text.size());
+        if (const auto n = ParseInt32(text.substr(3, end - 3)))
+            text = text.substr(0, 3) + std::to_string(static_cast<int64_t>(*n) + 1) + text.substr(end);
     }
     if (hits(Fault::Noise, letters))
         out.bytes = NoiseBytes(settings.noiseLength, random);

@@ -26,11 +26,12 @@ enum class Fault {
     CutEnd,          // the reply ends with CR only, its LF lost
     Doubled,         // every reply is sent twice
     OtherValue,      // a reply with a number and a value repeats the number with the value 9999
+    OtherNumber,     // the number after the letters is one more ("sc 3" for "sc 2", "rs 5" for "rs 4")
 };
-constexpr size_t FaultKinds = 11;
+constexpr size_t FaultKinds = 12;
 
 // Name used on the command line and console ("silent", "slow", "echo-once", "echo-always",
-// "garbage", "long", "noise", "refuse", "cut-end", "doubled", "other-value").
+// "garbage", "long", "noise", "refuse", "cut-end", "doubled", "other-value", "other-number").
 const char* FaultName(Fault fault);
 std::optional<Fault> FaultFromName(const std::string& name);
 

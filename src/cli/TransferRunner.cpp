@@ -81,7 +81,8 @@ std::string TransferItemName(bool Parameters, int Number)
 
 std::string DescribeTransferFailure(const TTransferView& View, TransferDirection Direction)
 {
-    const std::string where = View.Computing ? std::string(" during the parameter computation (bp)")
+    const bool computing = View.Computing || View.FailedComputing;
+    const std::string where = computing ? std::string(" during the parameter computation (bp)")
                                              : std::string(Direction == TransferDirection::Read ? " while reading "
                                                                                                 : " while writing ") +
                                                    TransferItemName(View.Parameters, View.CurrentNumber);
@@ -89,7 +90,7 @@ std::string DescribeTransferFailure(const TTransferView& View, TransferDirection
     case TTransferOutcome::Timeout:
         // The request went out: the controller may have stored it without the reply arriving.
         return "no reply (time-out)" + where +
-               (Direction == TransferDirection::Write && !View.Computing ? "; the value may have been written"
+               (Direction == TransferDirection::Write && !computing ? "; the value may have been written"
                                                                          : std::string());
     case TTransferOutcome::CommError:
     case TTransferOutcome::OtherError:
@@ -130,7 +131,10 @@ std::optional<CliOutcome> RunTransfer(CliSession& Session, TTransferSequence& Se
     const TTransferView& view = Sequence.View();
     if (ended && view.Outcome == TTransferOutcome::Finished)
         return std::nullopt;
-    return CliOutcome::Failure(DescribeTransferFailure(view, Direction));
+    const std::size_t stale = Session.Link().Port().StaleBytes();
+    return CliOutcome::Failure(DescribeTransferFailure(view, Direction) +
+                               (stale > 0 ? " (" + std::to_string(stale) + " bytes came unasked and were discarded)"
+                                          : std::string()));
 }
 
 std::optional<CliOutcome> ReadFromDevice(CliSession& Session, TReadSequence& Read, TTransferMode Mode)

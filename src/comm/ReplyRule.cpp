@@ -21,28 +21,31 @@ std::vector<std::string_view> Fields(std::string_view Text)
     return fields;
 }
 
+// An optional sign and at most 12 digits.
+bool DecimalNumber(std::string_view Text, long long& Value)
+{
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < Text.size() && (Text[i] == '+' || Text[i] == '-'))
+        negative = Text[i++] == '-';
+    if (i == Text.size() || Text.size() - i > 12)
+        return false;
+    long long v = 0;
+    for (; i < Text.size(); ++i) {
+        if (Text[i] < '0' || Text[i] > '9')
+            return false;
+        v = v * 10 + (Text[i] - '0');
+    }
+    Value = negative ? -v : v;
+    return true;
+}
+
 // A repeated field is the same decimal number ("+5" and "5" are one value) or the same text.
 bool SameField(std::string_view Sent, std::string_view Repeated)
 {
-    const auto number = [](std::string_view t, long long& out) {
-        std::size_t i = 0;
-        bool negative = false;
-        if (i < t.size() && (t[i] == '+' || t[i] == '-'))
-            negative = t[i++] == '-';
-        if (i == t.size() || t.size() - i > 12)
-            return false;
-        long long v = 0;
-        for (; i < t.size(); ++i) {
-            if (t[i] < '0' || t[i] > '9')
-                return false;
-            v = v * 10 + (t[i] - '0');
-        }
-        out = negative ? -v : v;
-        return true;
-    };
     long long a = 0;
     long long b = 0;
-    if (number(Sent, a) && number(Repeated, b))
+    if (DecimalNumber(Sent, a) && DecimalNumber(Repeated, b))
         return a == b;
     return Sent == Repeated;
 }
@@ -79,8 +82,9 @@ TReplyCheck CheckReply(std::string_view Request, std::string_view Reply)
         const std::size_t end = std::min(rest.find(' '), rest.size());
         const std::string_view field = rest.substr(0, end);
         if (!SameField(sent[i], field)) {
-            // The number repeated but not the value: a write the controller changed.
-            if (i >= 2 && !field.empty()) {
+            // The number repeated but another value, whole: a write the controller changed.
+            long long held = 0;
+            if (i >= 2 && i + 1 == sent.size() && end == rest.size() && DecimalNumber(field, held)) {
                 check.Verdict = TReplyVerdict::OtherValue;
                 check.Held = std::string(field);
             }

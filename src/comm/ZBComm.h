@@ -97,6 +97,9 @@ public:
     // takes the value it finds when it reaches the head of the queue.
     bool FastReplyEnd() const { return fastReplyEnd_; }
     void SetFastReplyEnd(bool Value) { fastReplyEnd_ = Value; }
+    // Bytes found waiting before a request (fast end of reply) and thrown away, since the port opened.
+    std::size_t StaleBytes() const { return staleBytes_; }
+    void CountStaleBytes(std::size_t Count) { staleBytes_ += Count; }
 
     TNotifyEvent OnActivate;
     TNotifyEvent OnDeactivate;
@@ -137,6 +140,7 @@ private:
     std::atomic<bool> active_{false};
     bool destroying_ = false;
     bool fastReplyEnd_ = false;
+    std::atomic<std::size_t> staleBytes_{0};
     TBaudrate baudrate_ = TBaudrate::br9600;
     TDataBit databits_ = TDataBit::db_8;
     TParityBit paritybit_ = TParityBit::Even;

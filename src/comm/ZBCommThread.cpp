@@ -376,23 +376,43 @@ void TZBCommThread::discardInput()
     error_ = saved;
 }
 
+bool TZBCommThread::readWaitingByte()
+{
+    const TCommError saved = error_;
+    readTimeout_ = 0;
+    if (readByte())
+        return true;
+    error_ = saved;
+    return false;
+}
+
 void TZBCommThread::takeWaitingBytes(std::size_t Received)
 {
     // Bytes already waiting behind a reply's CR LF (a second copy, a second unit) belong to this
     // exchange: handed over with it, they make it a wrong reply instead of being taken for the
     // next request's answer. Only what is there now is read, so the fast end keeps its speed.
-    const TCommError saved = error_;
-    while (Received < ZBBufferSize) {
-        readTimeout_ = 0;
-        if (!readByte())
-            break;
+    for (; Received < ZBBufferSize && readWaitingByte(); ++Received) {
         work_[1] = lastByte_;
         work_[0] = 1;
         deliver();
-        ++Received;
     }
-    error_ = saved;
     work_[0] = 0;
+}
+
+std::size_t TZBCommThread::takeStrayBytes()
+{
+    // With the fast end a reply is taken at its CR LF, so a tail still on its way then (a second
+    // copy, a second unit, a reply that came late) is waiting now, before the next request goes
+    // out. It is counted and thrown away; the first bytes are kept to be handed over in front of
+    // the next reply, which makes that exchange a wrong reply and asks for it again.
+    std::size_t count = 0;
+    while (count < ZBBufferSize && readWaitingByte()) {
+        if (count < stray_.size())
+            stray_[count] = lastByte_;
+        ++count;
+    }
+    port_.CountStaleBytes(count);
+    return std::min(count, stray_.size());
 }
 
 void TZBCommThread::sendRejectTelegram(uint8_t Lead)
@@ -425,6 +445,7 @@ void TZBCommThread::exchangeKT750()
         work_.fill(0);
         std::copy(current_.send.begin() + 1, current_.send.begin() + static_cast<std::ptrdiff_t>(length),
                   tx_.begin());
+        const std::size_t strays = current_.endsAtCrLf ? takeStrayBytes() : 0;
         if (!transmit(tx_.data(), length - 1)) {
             if (abandoned() || error_.Code == ecPortClosed)
                 return;
@@ -435,6 +456,11 @@ void TZBCommThread::exchangeKT750()
             std::size_t received = 0;
             uint8_t previous = 0;  // the byte accepted before the last one
             heldCount_ = 0;
+            for (; received < strays; ++received) {
+                work_[1] = stray_[received];
+                work_[0] = 1;
+                deliver();
+            }
             work_[0] = 0;
             for (;;) {
                 if (!readByte()) {

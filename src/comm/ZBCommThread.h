@@ -56,7 +56,11 @@ private:
     bool transmit(const uint8_t* Frame, std::size_t Count);
     bool readByte();
     void discardInput();
+    // Fast end of reply: one byte that is already waiting, without waiting for one.
+    bool readWaitingByte();
     void takeWaitingBytes(std::size_t Received);
+    // Fast end of reply: reads what waits before a request goes out; how many to hand over.
+    std::size_t takeStrayBytes();
     void sendRejectTelegram(uint8_t Lead);
     void exchangeKT750();
     void exchangeZB2();
@@ -110,4 +114,5 @@ private:
     static constexpr int16_t NoByte = -1;
     std::array<int16_t, ZBBufferSize + 1> held_{};
     std::size_t heldCount_ = 0;
+    std::array<uint8_t, 8> stray_{};
 };

@@ -3,7 +3,13 @@
 // line is healthy, saves exactly what the controller holds.
 #include "CliFixture.h"
 
+#include "params/core/ValueFiles.h"
+
+#include <array>
 #include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <random>
 
 namespace clitest {
 namespace {
@@ -18,9 +24,14 @@ struct ReplyFault {
 const ReplyFault kReplyFaults[] = {
     {km4x::Fault::CutEnd, "rs", "read-setpoints", "wrong reply"},
     {km4x::Fault::Doubled, "rs", "read-setpoints", "wrong reply"},
-    {km4x::Fault::CutEnd, "sc", "read-setpoints", "is not proven"},
+    {km4x::Fault::CutEnd, "sc", "read-setpoints", "echoes every request"},
     {km4x::Fault::OtherValue, "ws", "write-setpoints", "the controller holds 9999"},
     {km4x::Fault::Doubled, "ws", "write-setpoints", "wrong reply"},
+    {km4x::Fault::OtherNumber, "rs", "read-setpoints", "wrong reply"},
+    {km4x::Fault::OtherNumber, "ws", "write-setpoints", "wrong reply"},
+    {km4x::Fault::OtherNumber, "sc", "write-setpoints", "is not proven"},
+    {km4x::Fault::CutEnd, "bp", "bp", "wrong reply"},
+    {km4x::Fault::CutEnd, "rt", "identify", "wrong reply"},
 };
 
 TEST_F(CliTest, RepliesThatDoNotAnswerTheirRequestAreNeverTaken)
@@ -38,7 +49,10 @@ TEST_F(CliTest, RepliesThatDoNotAnswerTheirRequestAreNeverTaken)
             SCOPED_TRACE(std::string(km4x::FaultName(row.fault)) + " on " + row.letters + (fast ? " fast" : ""));
             sim().clearFaults();
             sim().setFault(0, row.fault, true, row.letters);
-            std::vector<std::string> args = {row.command, FilePath(std::string(row.command) == "read-setpoints" ? "got.aps" : "set.aps")};
+            const std::string command = row.command;
+            std::vector<std::string> args = {command};
+            if (command.find("setpoints") != std::string::npos)
+                args.push_back(FilePath(command == "read-setpoints" ? "got.aps" : "set.aps"));
             if (fast)
                 args.insert(args.begin(), "--fast");
             const ProcessResult r = Run(args);
@@ -57,6 +71,85 @@ TEST_F(CliTest, RepliesThatDoNotAnswerTheirRequestAreNeverTaken)
         std::snprintf(line, sizeof line, "S%03d %d\r\n", k, *sim().setpoint(0, k));
         EXPECT_NE(saved.find(line), std::string::npos) << line;
     }
+}
+
+// One run of a schedule: a fault switched on at one request and off again some requests later.
+struct ScheduledFault {
+    km4x::Fault fault;
+    int from;   // requests let through before it strikes
+    int length; // requests it strikes
+};
+
+// Every transfer under a random schedule of reply faults ends either with a failure or with a file
+// (or controller) equal to the truth. KMT40_REPLY_SCHEDULES sets the number of runs (scripts/fuzz.sh
+// runs many); KMT40_REPLY_SEED repeats one.
+TEST_F(CliTest, RandomReplyFaultSchedulesNeverBringAWrongValue)
+{
+    const char* runsText = std::getenv("KMT40_REPLY_SCHEDULES");
+    const char* seedText = std::getenv("KMT40_REPLY_SEED");
+    const int runs = runsText ? std::max(1, std::atoi(runsText)) : 6;
+    const auto seed = seedText ? static_cast<unsigned>(std::strtoul(seedText, nullptr, 10)) : std::random_device{}();
+    std::mt19937 random(seed);
+    const km4x::Fault faults[] = {km4x::Fault::CutEnd,      km4x::Fault::Doubled,       km4x::Fault::OtherNumber,
+                                  km4x::Fault::OtherValue,  km4x::Fault::Noise,         km4x::Fault::WrongEchoAlways,
+                                  km4x::Fault::Garbage};
+    std::mutex mutex;
+    ScheduledFault now{};
+    int seen = 0;
+    sim().setRequestObserver([&](const km4x::RequestRecord&) {
+        std::lock_guard lock(mutex);
+        ++seen;
+        sim().setFault(0, now.fault, seen >= now.from && seen < now.from + now.length);
+    });
+    for (int run = 0; run < runs; ++run) {
+        const bool fast = run % 3 != 2; // one run in three on the silence end (slower)
+        const bool write = random() % 2 == 0;
+        {
+            std::lock_guard lock(mutex);
+            sim().clearFaults();
+            now = {faults[random() % std::size(faults)], 1 + static_cast<int>(random() % 50),
+                   1 + static_cast<int>(random() % 3)};
+            // Another value in a read reply is a value like any other: only a write can tell.
+            if (!write && now.fault == km4x::Fault::OtherValue)
+                now.fault = km4x::Fault::Doubled;
+            seen = 0;
+        }
+        SCOPED_TRACE("seed " + std::to_string(seed) + " run " + std::to_string(run) + ": " + km4x::FaultName(now.fault) +
+                     " from request " + std::to_string(now.from) + " for " + std::to_string(now.length) +
+                     (fast ? ", fast" : "") + (write ? ", write" : ", read"));
+        std::array<int32_t, 48> truth{};
+        std::string text = "ASCII Sollwerten KM4x-XXX   No: 0\r\n\r\nS000 0\r\n";
+        for (int k = 1; k <= 48; ++k) {
+            truth[static_cast<std::size_t>(k - 1)] = write ? static_cast<int32_t>(random() % 2000000) - 1000000 : *sim().setpoint(0, k);
+            char line[32];
+            std::snprintf(line, sizeof line, "S%03d %d\r\n", k, truth[static_cast<std::size_t>(k - 1)]);
+            text += line;
+        }
+        fs::remove(FilePath("got.aps"));
+        WriteWholeFile(FilePath("put.aps"), text);
+        std::vector<std::string> args = {write ? "write-setpoints" : "read-setpoints", FilePath(write ? "put.aps" : "got.aps")};
+        if (fast)
+            args.insert(args.begin(), "--fast");
+        const ProcessResult r = Run(args);
+        {
+            std::lock_guard lock(mutex);
+            sim().clearFaults();
+            now.length = 0;
+        }
+        ASSERT_FALSE(r.timedOut);
+        if (r.exitCode != 0)
+            continue;
+        // Success must mean the truth, every value in its place.
+        if (write) {
+            for (int k = 1; k <= 48; ++k)
+                EXPECT_EQ(*sim().setpoint(0, k), truth[static_cast<std::size_t>(k - 1)]) << "S" << k;
+        } else {
+            std::array<int32_t, 48> saved{};
+            ASSERT_TRUE(LoadSetpointFile(FilePath("got.aps"), saved).Ok());
+            EXPECT_EQ(saved, truth);
+        }
+    }
+    sim().setRequestObserver({});
 }
 
 } // namespace

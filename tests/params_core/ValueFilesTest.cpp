@@ -123,10 +123,10 @@ TEST_F(ValueFiles, SetpointLineZeroIsReadButNotTakenOver)
 
 TEST_F(ValueFiles, LooseButSoundFilesAreAccepted)
 {
-    // Any order, blank lines anywhere, LF line ends, any first letter, leading zeros, unit text ignored.
-    std::string body = "\n\n" + ValueLines(200, 399, 'X') + "\n" + ValueLines(0, 199, 'P');
-    body.replace(body.find("X250 250"), 8, "X250 -0000250");
-    EXPECT_TRUE(LoadParameters("ASCII Parameters KM4x-XXX whatever\n" + body).Ok());
+    // Any order, blank lines anywhere, LF line ends, leading zeros, unit text ignored, a UTF-8 BOM.
+    std::string body = "\n\n" + ValueLines(200, 399, 'P') + "\n" + ValueLines(0, 199, 'P');
+    body.replace(body.find("P250 250"), 8, "P250 -0000250");
+    EXPECT_TRUE(LoadParameters("\xEF\xBB\xBF" "ASCII Parameters KM4x-XXX whatever\n" + body).Ok());
     EXPECT_EQ(loaded[250], -250);
     EXPECT_EQ(loaded[0], 0);
     EXPECT_EQ(loaded[399], 399);
@@ -182,7 +182,10 @@ TEST_F(ValueFiles, BadLinesAreRefusedWithTheirLineNumber)
         {"P012\t5", TFileError::MalformedLine, "OpenMsg3"},
         {"P01a 5", TFileError::BadNumber, ""},
         {"P+12 5", TFileError::BadNumber, ""},
-        {"P-12 5", TFileError::NumberOutOfRange, "OpenMsg3"},
+        {"P-12 5", TFileError::BadNumber, ""},
+        {"P-00 5", TFileError::BadNumber, ""}, // three digits, nothing else
+        {"X012 5", TFileError::MalformedLine, "OpenMsg3"}, // another file's letter
+        {"S012 5", TFileError::MalformedLine, "OpenMsg3"},
         {"P400 5", TFileError::NumberOutOfRange, "OpenMsg3"}, // outside 0..399
         {"P999 5", TFileError::NumberOutOfRange, "OpenMsg3"},
         {"P012 1,5", TFileError::BadValue, ""},

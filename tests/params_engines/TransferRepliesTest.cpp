@@ -93,7 +93,8 @@ TEST(TransferReplies, AWriteIsConfirmedOnlyByItsNumberAndValue)
         EXPECT_EQ(CheckWriteReply("ws 3 87227", bytes(reply)), TWriteReply::Wrong) << reply;
     // A line that gives back the request itself names itself.
     EXPECT_EQ(DescribeWrongReply("ws 5 12345", bytes("ws 5 12345\r")), EchoingLineText);
-    EXPECT_EQ(DescribeWrongReply("rp 1", bytes("rq 1 \x01\r\n")), "rq 1 \\x01\\r\\n");
+    EXPECT_EQ(DescribeWrongReply("rp 1", bytes("rq 1 \x01\r\n")), "rq 1");
+    EXPECT_EQ(DescribeWrongReply("rp 1", bytes("\x01\r\n")), "\\x01\\r\\n");
 }
 
 TEST(TransferView, PanelTextsJoinTheirParts)

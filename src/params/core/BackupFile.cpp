@@ -62,8 +62,12 @@ TFileResult ParseBackup(std::string_view bytes, std::span<int32_t, 400> paramete
         result.Detail = std::to_string(bytes.size());
         return result;
     }
-    // Bytes past the layout are not read: a backup that was padded or had something appended
-    // restores all the same.
+    // A backup is exactly its layout: bytes past it mean another file, or one something was
+    // appended to, and are not restored from.
+    if (bytes.size() > BackupFileSize) {
+        result.Error = TFileError::TooLong;
+        return result;
+    }
     const bool startOk = GetInt32(bytes, StartMarkersOffset) == BackupStartMarker &&
                          GetInt32(bytes, StartMarkersOffset + 4) == BackupStartMarker;
     const bool endOk = GetInt32(bytes, EndMarkersOffset) == BackupEndMarker &&
@@ -84,7 +88,8 @@ TFileResult LoadBackupFile(const std::string& path, std::span<int32_t, 400> para
                            std::span<int32_t, 48> setpoints)
 {
     std::string bytes;
-    const TReadResult read = ReadFileCapped(path, BackupFileSize, bytes);
+    // One byte more than the layout is read, so a longer file is seen to be longer.
+    const TReadResult read = ReadFileCapped(path, BackupFileSize + 1, bytes);
     if (read == TReadResult::Missing || read == TReadResult::Unreadable) {
         TFileResult result;
         result.Error = TFileError::CannotOpen;

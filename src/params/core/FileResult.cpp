@@ -41,6 +41,7 @@ const char* FileErrorMessageKey(TFileError error)
     case TFileError::BadNumber:
     case TFileError::BadValue:
     case TFileError::TooShort:
+    case TFileError::TooLong:
     case TFileError::WriteFailed:
         break;
     }
@@ -74,6 +75,8 @@ std::string DescribeFileResult(const TFileResult& r, const std::string& itemLett
                (r.Note.empty() ? "" : " (" + r.Note + ")");
     case TFileError::TooShort:
         return "read error: the backup file is shorter than 16020 bytes (" + r.Detail + " bytes)";
+    case TFileError::TooLong:
+        return "not a backup file: it is longer than 16020 bytes";
     case TFileError::WrongMarker:
         return "not a backup file: the " + r.Detail + " marker is wrong";
     case TFileError::WriteFailed:

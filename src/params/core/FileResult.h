@@ -15,6 +15,7 @@ enum class TFileError {
     DuplicateNumber,   // a number occurs on a second value line
     WrongCount,        // not exactly the required number of value lines
     TooShort,          // backup: fewer bytes than the layout needs (a read error)
+    TooLong,           // backup: bytes beyond the layout (not a backup as this program writes it)
     WrongMarker,       // backup: a start or end marker differs
     WriteFailed,       // saving failed; the previous file is unchanged
 };

@@ -45,7 +45,8 @@ std::string DescribeWrongReply(std::string_view Request, const std::vector<uint8
         return std::string(EchoingLineText);
     if (check.Verdict == TReplyVerdict::OtherValue)
         return HeldValueText(check, Request);
-    return ShownReply(Reply, 24);
+    // The reply's first four bytes, as the windows' panels have always shown them.
+    return ShownReply(ReplyHead(Reply, 4));
 }
 
 std::optional<int32_t> ParseDecimalInt32(std::string_view Text)

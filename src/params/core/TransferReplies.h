@@ -32,8 +32,8 @@ enum class TWriteReply {
 };
 TWriteReply CheckWriteReply(std::string_view Request, const std::vector<uint8_t>& Reply);
 
-// The reply as a message shows it: the line's own words ("the line echoes ...", "the controller
-// holds X, not Y") or its first bytes, escaped.
+// The reply as a message shows it: what the line did ("the line echoes ...", "the controller
+// holds X, not Y") or the reply's first four bytes, escaped.
 std::string DescribeWrongReply(std::string_view Request, const std::vector<uint8_t>& Reply);
 
 // A whole number in decimal: an optional "-" or "+" followed by digits only, within 32 bits.

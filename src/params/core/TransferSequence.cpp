@@ -27,6 +27,7 @@ void TTransferSequence::BeginRun()
     view_.Finished = false;
     view_.AbortRequested = false;
     view_.Computing = false;
+    view_.FailedComputing = false;
     view_.OKEnabled = false;
     view_.AgainEnabled = false;
     view_.CancelEnabled = true;
@@ -113,6 +114,7 @@ void TTransferSequence::Fail(const TPanelText& Panel, TTransferOutcome Outcome)
     outstanding_ = false;
     view_.Panel = Panel;
     view_.PanelRed = true;
+    view_.FailedComputing = view_.Computing;
     view_.Computing = false;
     view_.AgainEnabled = true;
     view_.Failed = true;
@@ -123,6 +125,7 @@ void TTransferSequence::Fail(const TPanelText& Panel, TTransferOutcome Outcome)
 void TTransferSequence::HandleCommError(const TCommError& CommError)
 {
     view_.Error = CommError;
+    view_.FailedComputing = view_.Computing;
     view_.Computing = false;
     if (CommError.Code == ecTimeout) {
         Fail(TPanelText::Of(TimeoutTextKey), TTransferOutcome::Timeout);

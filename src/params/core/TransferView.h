@@ -66,6 +66,7 @@ struct TTransferView {
     int CurrentNumber = 0;   // parameter or setpoint being transferred
     bool Parameters = true;  // parameters (true) or setpoints (false) are being transferred
     bool Computing = false;  // "bp" is outstanding
+    bool FailedComputing = false; // the run failed at "bp", not at a value
 
     bool OKEnabled = false;
     bool AgainEnabled = false;

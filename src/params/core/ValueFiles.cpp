@@ -71,6 +71,10 @@ TFileResult ParseText(std::string_view contents, const TFileKind& kind, std::vec
     // of value lines is refused for its count (OpenMsg4); only a file whose count is right is
     // refused for the first such line.
     TFileResult misplaced;
+    // A BOM that an editor put in front of the header is no part of the text.
+    constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
+    if (contents.substr(0, Utf8Bom.size()) == Utf8Bom)
+        contents.remove_prefix(Utf8Bom.size());
     int lineNo = 0;
     int count = 0;
     ForEachLine(contents, [&](std::string_view line) {
@@ -89,13 +93,15 @@ TFileResult ParseText(std::string_view contents, const TFileKind& kind, std::vec
             return;
         result.Line = lineNo;
         result.Detail = std::string(line);
-        // A value line has its first blank as fifth character: one letter (not examined), three
-        // characters of number, the blank, the value.
-        if (line.find(' ') != 4) {
+        // A value line has its first blank as fifth character: the file's letter, three digits of
+        // number, the blank, the value.
+        if (line.find(' ') != 4 || line[0] != kind.Letter) {
             result.Error = TFileError::MalformedLine;
             return;
         }
-        const std::optional<int32_t> number = ParseDecimal(line.substr(1, 3));
+        const std::string_view digits = line.substr(1, 3);
+        const bool threeDigits = std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
+        const std::optional<int32_t> number = threeDigits ? ParseDecimal(digits) : std::nullopt;
         if (!number) {
             result.Error = TFileError::BadNumber;
             result.Detail = std::string(line.substr(0, 4));

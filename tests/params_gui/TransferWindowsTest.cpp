@@ -50,6 +50,28 @@ private slots:
         QCOMPARE(SetpointValues[48], 0);
     }
 
+    void readWindowNeverTakesAReplyThatDoesNotAnswerItsRequest()
+    {
+        // From setpoint 11 on, a reply cut of its LF, then one sent twice (with the fast end the
+        // copy waits before the next request): the run stops red at a setpoint, never OK.
+        for (const km4x::Fault fault : {km4x::Fault::CutEnd, km4x::Fault::Doubled}) {
+            TransferHarness h;
+            h.port.SetFastReplyEnd(true);
+            h.OnRequest([&h, fault](const std::string& request) {
+                if (request == "rs 10")
+                    h.sim.setFault(0, fault, true, "rs");
+            });
+            TFormLeesParSoll window(&h.port);
+            window.SetMode(1);
+            window.show();
+            QTRY_VERIFY_WITH_TIMEOUT(window.CmdAgain->isEnabled(), kWaitMs);
+            QVERIFY2(window.Panel1->text().startsWith(QStringLiteral("READ-7 rs 1")), qPrintable(window.Panel1->text()));
+            QVERIFY(window.Panel1->text().contains(QStringLiteral("S[01")));
+            QVERIFY(IsRed(window.Panel1));
+            QVERIFY(!window.CmdOK->isEnabled());
+        }
+    }
+
     void readWindowWrongReplyIsRedAndAgainStartsOver()
     {
         TransferHarness h;

@@ -402,9 +402,11 @@ void TZBCommThread::takeWaitingBytes(std::size_t Received)
 std::size_t TZBCommThread::takeStrayBytes()
 {
     // With the fast end a reply is taken at its CR LF, so a tail still on its way then (a second
-    // copy, a second unit, a reply that came late) is waiting now, before the next request goes
-    // out. It is counted and thrown away; the first bytes are kept to be handed over in front of
-    // the next reply, which makes that exchange a wrong reply and asks for it again.
+    // copy, a second unit) is waiting now, before the next request goes out. It is counted and
+    // thrown away; after a reply taken at its CR LF the first bytes are kept to be handed over in
+    // front of the next reply, which makes that exchange a wrong reply and asks for it again. After
+    // a time-out they are only the late reply, which is dropped as the purge would drop it.
+    const bool tailOfReply = lastEndedAtCrLf_;
     std::size_t count = 0;
     while (count < ZBBufferSize && readWaitingByte()) {
         if (count < stray_.size())
@@ -412,7 +414,7 @@ std::size_t TZBCommThread::takeStrayBytes()
         ++count;
     }
     port_.CountStaleBytes(count);
-    return std::min(count, stray_.size());
+    return tailOfReply ? std::min(count, stray_.size()) : 0;
 }
 
 void TZBCommThread::sendRejectTelegram(uint8_t Lead)
@@ -446,6 +448,7 @@ void TZBCommThread::exchangeKT750()
         std::copy(current_.send.begin() + 1, current_.send.begin() + static_cast<std::ptrdiff_t>(length),
                   tx_.begin());
         const std::size_t strays = current_.endsAtCrLf ? takeStrayBytes() : 0;
+        lastEndedAtCrLf_ = false;
         if (!transmit(tx_.data(), length - 1)) {
             if (abandoned() || error_.Code == ecPortClosed)
                 return;
@@ -499,6 +502,7 @@ void TZBCommThread::exchangeKT750()
                 if (current_.endsAtCrLf && lastByte_ == LF && previous == CR) {
                     takeWaitingBytes(received);
                     deliverHeld();
+                    lastEndedAtCrLf_ = true;
                     return;
                 }
                 previous = lastByte_;

@@ -115,4 +115,6 @@ private:
     std::array<int16_t, ZBBufferSize + 1> held_{};
     std::size_t heldCount_ = 0;
     std::array<uint8_t, 8> stray_{};
+    // The last KT750 exchange ended at its CR LF: bytes waiting now may be the rest of its reply.
+    bool lastEndedAtCrLf_ = false;
 };

@@ -1,5 +1,7 @@
 #include "params/core/ComputeParameters.h"
 
+#include "comm/ReplyRule.h"
+
 #include "params/core/TransferComponent.h"
 #include "params/core/TransferReplies.h"
 
@@ -58,9 +60,9 @@ void TComputeParameters::Start()
 void TComputeParameters::KT750ParLoaderCommResult(TObject*, TMemoryStream& Result)
 {
     view_.Computing = false;
-    // A reply that is not "bp" with a number ("er 1", a garbled echo, a cut reply) is no computation report: the
+    // A reply that does not answer "bp" ("er 1", a garbled echo, a cut or doubled reply) is no computation report: the
     // controller may not have computed, so the mark stays and the line is blamed.
-    if (!DecodeComputeReply(Result.Bytes()).Valid) {
+    if (!CheckReply("bp", Result.Bytes()).Answers()) {
         view_.Panel = TPanelText::Of(CommErrorText);
         view_.PanelRed = true;
         view_.Reply = DescribeWrongReply("bp", Result.Bytes());

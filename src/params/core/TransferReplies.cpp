@@ -84,8 +84,10 @@ TComputeReply DecodeComputeReply(const std::vector<uint8_t>& Reply)
     const std::optional<int32_t> report = check.Answers() ? ParseDecimalInt32(check.Value) : std::nullopt;
     result.Valid = report.has_value();
     result.Success = report == -1 && check.Value == "-1";
+    // A report that is no number is shown escaped: it is bytes from the line.
     if (!result.Success)
-        result.Report = check.Answers() ? check.Value : ShownReply(Reply, 24);
+        result.Report = result.Valid ? check.Value : ShownReply(check.Answers() ? check.Value : std::string_view(
+                                                        reinterpret_cast<const char*>(Reply.data()), Reply.size()), 24);
     return result;
 }
 

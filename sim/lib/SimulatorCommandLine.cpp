@@ -61,7 +61,8 @@ std::string SimulatorUsage()
            "  --help                 this text\n"
            "  --version              print the program version\n"
            "\n"
-           "Faults: silent, slow, echo-once, echo-always, garbage, long, noise, refuse.\n"
+           "Faults: silent, slow, echo-once, echo-always, garbage, long, noise, refuse, cut-end,\n"
+           "doubled, other-value, other-number.\n"
            "\n"
            + ConsoleHelp();
 }

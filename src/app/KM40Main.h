@@ -263,6 +263,8 @@ private:
     QStringList arguments_;
     bool closed_ = false;
     bool centred_ = false;
+    // "sc n" came back as "sc n": until then no poll takes a value, which might be another unit's.
+    bool unitProven_ = false;
 
     device::IdentificationChain identification_;
     device::TerminalHistory terminalHistory_; // texts sent from EditZenden in this run

@@ -4,6 +4,7 @@
 
 #include "app/Dialogs.h"
 #include "app/Windows1252Text.h"
+#include "comm/ReplyRule.h"
 #include "comm/PortNames.h"
 #include "comm/serial/NetworkLine.h"
 #include "device/PanelColors.h"
@@ -51,6 +52,7 @@ void TFormMain::ZBComm1Activate(TObject*)
                                                   ZBComm1.FrameDatabits(), ZBComm1.FrameStopbits())));
 
     identification_.Start();
+    unitProven_ = false;
     IdentificationStep = identification_.IdentificationStep();
     // The device search selects units itself.
     if (!isActiveWindow(DeviceSearchWindowName)) {
@@ -64,6 +66,7 @@ void TFormMain::ZBComm1Deactivate(TObject*)
 {
     PanelErrorNo->clear();
     PanelComInfo->clear();
+    unitProven_ = false;
 
     CmdTerminalZenden->setEnabled(false);
     CmdSelectUnit->setText(heldCmdComOpen);
@@ -101,11 +104,27 @@ void TFormMain::ZBComm1Deactivate(TObject*)
     setPortDependentMenuItems(false);
 }
 
-void TFormMain::KT750UnitSelectCommResult(TObject*, TMemoryStream&)
+void TFormMain::KT750UnitSelectCommResult(TObject*, TMemoryStream& Result)
 {
     PanelComInfo->clear();
-    // The reply only triggers the next step, whatever it says: a wrong echo shows up in the
-    // texts that follow rather than ending the identification unseen.
+    const std::string& select = KT750UnitSelect.ASCIIProtocol();
+    const TReplyCheck check = CheckReply(select, Result.Bytes());
+    if (!check.Answers() || !check.Value.empty()) {
+        // Another unit (or an adapter's echo) answered: the identification fails here, and the
+        // polls stay off, so nothing that unit holds is shown as this one's.
+        const device::IdentificationChain::Outcome outcome = identification_.OnError();
+        setStatusPanel(outcome.statusPanel, tx(outcome.text));
+        StatusPanels[static_cast<std::size_t>(outcome.statusPanel)]->setToolTip(QString());
+        DeviceModel = identification_.DeviceModel();
+        IdentificationStep = identification_.IdentificationStep();
+        for (QPushButton* button : {CmdResetError, CmdActual, CmdInUit, CmdDuimwiel})
+            button->setEnabled(false);
+        showComError(tx(check.Verdict == TReplyVerdict::Echo
+                            ? std::string(EchoingLineText)
+                            : "\"" + select + "\" was answered \"" + ShownReply(Result.Bytes()) + "\": not this unit"));
+        return;
+    }
+    unitProven_ = true;
     KT750TypeInfo.SetASCIIProtocol("rt");
     KT750TypeInfo.SendRequest();
 }

@@ -23,7 +23,7 @@ void TFormMain::Timer1Timer()
     if (isActiveWindow(DeviceSearchWindowName) || isActiveWindow(ReadWindowName) || isActiveWindow(WriteWindowName) ||
         isActiveWindow(LineBackupWindowName) || isActiveWindow(ParameterDialogWindowName))
         return;
-    if (!ZBComm1.Active())
+    if (!ZBComm1.Active() || !unitProven_)
         return;
     KT750ReadError.SetASCIIProtocol("rf");
     KT750ReadError.SendRequest();

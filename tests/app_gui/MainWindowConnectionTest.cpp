@@ -4,6 +4,7 @@
 #include "MainWindowHarness.h"
 
 #include "app/SimulatedLine.h"
+#include "comm/ReplyRule.h"
 #include "device/PanelColors.h"
 
 #include <QAction>
@@ -183,26 +184,51 @@ private slots:
         QCOMPARE(Panel(form, 3), QStringLiteral("SW 2.31 2021-03-15"));
     }
 
-    void aReplyWithoutItsEchoDoesNotStopTheIdentification()
+    void aTextWithoutItsEchoIsShownAsFailedAndTheChainGoesOn()
     {
-        // "sc" only triggers the next step; a text without its echo is not taken over but shown
-        // as failed ("?"), and the chain goes on.
+        // A text without its echo is not taken over but shown as failed ("?"); the chain goes on.
+        MainWindowHarness h({Unit(12)}, 12);
+        h.Sim().setFault(12, km4x::Fault::WrongEchoAlways, true, "rt");
+        TFormMain& form = h.CreateForm();
+        h.ClickOpenClose();
+        waitForIdentification(form);
+        QCOMPARE(h.Requests(), (std::vector<std::string>{"sc 12", "rt", "rh", "rx"}));
+        QCOMPARE(Panel(form, 2), QStringLiteral("?"));
+        QCOMPARE(Panel(form, 3), QStringLiteral("SW 2.31 2021-03-15"));
+        QCOMPARE(Panel(form, 4), QStringLiteral("SN 4711"));
+        QCOMPARE(QString::fromStdString(DeviceModel), QString());
+        QCOMPARE(h.dialogs.count(FakeDialogs::Kind::Message), 0);
+    }
+
+    void aUnitSelectionAnsweredOtherwiseFailsTheIdentificationAndTakesNothing()
+    {
+        // "sc 12" answered by another unit, with other letters or by the line's own echo: the
+        // identification fails with a message naming the reply, nothing of that unit is read
+        // (no identification text, no error poll) and the live polls stay off.
         const struct {
-            const char* letters;
-            QString typePanel;
-        } cases[] = {{"sc", QStringLiteral("KM40 V2.31")}, {"rt", QStringLiteral("?")}};
+            km4x::Fault fault;
+            QString message;
+        } cases[] = {
+            {km4x::Fault::OtherNumber, QStringLiteral("\"sc 12\" was answered \"sc 13\\r\\n\": not this unit")},
+            {km4x::Fault::WrongEchoAlways, QStringLiteral("\"sc 12\" was answered \"cs 12\\r\\n\": not this unit")},
+            // "sc 12" CR without its LF is byte for byte what an echoing adapter gives back.
+            {km4x::Fault::CutEnd, QString::fromLatin1(EchoingLineText.data(), qsizetype(EchoingLineText.size()))},
+        };
         for (const auto& c : cases) {
             MainWindowHarness h({Unit(12)}, 12);
-            h.Sim().setFault(12, km4x::Fault::WrongEchoAlways, true, c.letters);
+            h.Sim().setFault(12, c.fault, true, "sc");
             TFormMain& form = h.CreateForm();
             h.ClickOpenClose();
-            waitForIdentification(form);
-            QCOMPARE(h.Requests(), (std::vector<std::string>{"sc 12", "rt", "rh", "rx"}));
-            QCOMPARE(Panel(form, 2), c.typePanel);
-            QCOMPARE(Panel(form, 3), QStringLiteral("SW 2.31 2021-03-15"));
-            QCOMPARE(Panel(form, 4), QStringLiteral("SN 4711"));
-            QCOMPARE(QString::fromStdString(DeviceModel), c.typePanel == QStringLiteral("?") ? QString() : QStringLiteral("KM40"));
-            QCOMPARE(h.dialogs.count(FakeDialogs::Kind::Message), 0);
+            QTRY_COMPARE_WITH_TIMEOUT(form.PanelComInfo->text(), c.message, kWaitMs);
+            QCOMPARE(device::TextColor(form.PanelComInfo), QColor(Qt::red));
+            QCOMPARE(Panel(form, 2), QStringLiteral("?"));
+            QCOMPARE(QString::fromStdString(DeviceModel), QString());
+            for (QPushButton* button : {form.CmdResetError, form.CmdActual, form.CmdInUit, form.CmdDuimwiel})
+                QVERIFY(!button->isEnabled());
+            form.Timer1Timer();
+            QTest::qWait(200);
+            QCOMPARE(h.Requests(), (std::vector<std::string>{"sc 12"}));
+            QCOMPARE(form.PanelErrorNo->text(), QString());
         }
     }
 

@@ -8,6 +8,8 @@
 #include "app/Windows1252Text.h"
 #include "app/core/LanguageFile.h"
 #include "app/core/Settings.h"
+#include "comm/PortNames.h"
+#include "comm/ZBPlatform.h"
 #include "device/PanelColors.h"
 #include "device/core/IoFunctionTexts.h"
 #include "device/core/PortSettingsBridge.h"
@@ -141,6 +143,42 @@ void TFormMain::bindComponents()
     KT750Protocol1.OnCommResult = [this](TObject* s, TMemoryStream& r) { KT750Protocol1CommResult(s, r); };
     KT750Protocol1.OnCommError = sharedError;
     bindLivePolls();
+    // A line that is gone is said once and the port closed, whichever request found out.
+    for (TKT750Protocol* component : all) {
+        component->OnCommError = [this, handler = std::move(component->OnCommError)](
+                                     TObject* sender, TCommError& error, TMemoryStream& result) {
+            if (lineLost(error))
+                return;
+            if (handler)
+                handler(sender, error, result);
+        };
+    }
+}
+
+bool TFormMain::lineLost(const TCommError& Error)
+{
+    if (Error.Code != ecSystemError || !IsDeviceGoneError(Error.SystemError))
+        return false;
+    if (lineLostReported_)
+        return true;
+    lineLostReported_ = true;
+    const std::string device = ZBComm1.DevicePath();
+    const QString text = heldPanelTekst1 + QLatin1Char(' ') + FromWindows1252(PortDisplayName(ZBComm1.PortName())) +
+                         QStringLiteral(" (") +
+                         QString::fromLocal8Bit(device.c_str()) + QStringLiteral("): ") +
+                         QString::fromLocal8Bit(SystemErrorText(Error.SystemError).c_str());
+    // Closed after the callback that reported it: the polls stop and Open works again.
+    QTimer::singleShot(0, this, [this, text] {
+        try {
+            ZBComm1.Close();
+        } catch (const std::exception&) {
+            // The line is gone; its handle may not close cleanly.
+        }
+        showComError(text);
+        AppDialogs().ShowError(this, text);
+        lineLostReported_ = false;
+    });
+    return true;
 }
 
 void TFormMain::applyWindowFrame()

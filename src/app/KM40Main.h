@@ -256,6 +256,8 @@ private:
     void setPortDependentMenuItems(bool enabled);
     void setStatusPanel(int index, const QString& text);
     void showComError(const QString& text);
+    // The error says the line is gone: reported once, the port closed. True when it did.
+    bool lineLost(const TCommError& Error);
     bool isActiveWindow(const char* objectName) const;
     void sendFromTerminalShortcut();
 
@@ -266,6 +268,8 @@ private:
 
     device::IdentificationChain identification_;
     device::TerminalHistory terminalHistory_; // texts sent from EditZenden in this run
+    bool terminalListing_ = false;            // the memo lists several commands with their replies
+    bool lineLostReported_ = false;           // a lost line is being reported and the port closed
     device::ErrorActivityDots errorDots_;
     device::ThumbwheelChain thumbwheels_;
 

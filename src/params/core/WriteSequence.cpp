@@ -71,10 +71,14 @@ void TWriteSequence::WriteCurrent()
 {
     const auto n = static_cast<std::size_t>(view_.CurrentNumber);
     const std::string number = std::to_string(n);
-    if (view_.Parameters)
+    if (view_.Parameters) {
+        // From the first "wp" on the controller may hold values it has not computed, whatever
+        // becomes of this request; only an answered "bp" settles that.
+        ParametersSentNotLoaded = true;
         Send(KT750SchrijfParSoll, "wp " + number + " " + std::to_string(parameters_[n]));
-    else
+    } else {
         Send(KT750SchrijfParSoll, "ws " + number + " " + std::to_string(setpoints_[n]));
+    }
 }
 
 void TWriteSequence::StartComputation()
@@ -139,6 +143,8 @@ void TWriteSequence::KT750BerekenParametersCommResult(TObject*, TMemoryStream& R
         return;
     }
     AcceptReply();
+    // The controller has computed, whatever it reported.
+    ParametersSentNotLoaded = false;
     if (reply.Success) {
         view_.Panel = TPanelText::Of(ComputedText(mode_));
         view_.PanelRed = false;

@@ -206,7 +206,15 @@ void TCalibrationSession::KT750LeesKalibratieWaardenCommResult(TMemoryStream& Re
         showStatus(CommunicationErrorText, true);
     } else {
         showStatus(reply.Text, false);
-        boxes_[slot(code)] = acknowledged_[slot(code)] = saved_[slot(code)] = value;
+        boxes_[slot(code)] = acknowledged_[slot(code)] = value;
+        // What EEPROM holds is known from the first read-back on, or from a confirmed save; a
+        // working value that differs from it (written, never saved) still needs saving.
+        if (!savedKnown_[slot(code)]) {
+            saved_[slot(code)] = value;
+            savedKnown_[slot(code)] = true;
+        } else if (value != saved_[slot(code)]) {
+            unsaved_ = view_.EepromEnabled = true;
+        }
         read_[slot(code)] = true;
         if (OnValueRead)
             OnValueRead(code, value);
@@ -254,6 +262,7 @@ void TCalibrationSession::commandReplied(const std::string& Sent, const TCalibra
         // EEPROM now holds what the controller confirmed; a value asked for but never confirmed is
         // still not saved.
         saved_ = acknowledged_;
+        savedKnown_.fill(true);
         unsaved_ = false;
         for (std::size_t i = 0; i < saved_.size(); ++i)
             if (requested_[i] && *requested_[i] != saved_[i])

@@ -120,6 +120,7 @@ private:
     // The controller's working values as its replies confirmed them, and its EEPROM's.
     std::array<int32_t, 4> acknowledged_{};
     std::array<int32_t, 4> saved_{};
+    std::array<bool, 4> savedKnown_{};
     // The last value asked for per code since the read-back, whatever became of it.
     std::array<std::optional<int32_t>, 4> requested_{};
 };

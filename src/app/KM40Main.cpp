@@ -409,11 +409,15 @@ QString TFormMain::StatusPanelText(int index) const
 bool TFormMain::isActiveWindow(const char* objectName) const
 {
     // A modal window counts while it is open, whether or not it has the focus at this moment (the
-    // user may be in another program while the device search drives the line).
+    // user may be in another program while the device search drives the line), and also while a
+    // window of its own is on top of it (the search's file dialog): it still holds the line.
     const QWidget* active = QApplication::activeModalWidget();
     if (!active)
         active = QApplication::activeWindow();
-    return active && active->objectName() == QLatin1String(objectName);
+    for (const QWidget* window = active; window; window = window->parentWidget())
+        if (window->objectName() == QLatin1String(objectName))
+            return true;
+    return false;
 }
 
 void TFormMain::sendFromTerminalShortcut()

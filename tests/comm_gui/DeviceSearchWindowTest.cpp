@@ -226,6 +226,24 @@ private slots:
         QVERIFY(!h->Form().ZBComm1.Active());
     }
 
+    void aWindowOverThePausedSearchKeepsTheErrorPollOff()
+    {
+        TFormMain& form = h->Form();
+        w->CmdStartZoeken->click();
+        waitForPanel(QStringLiteral("Device found!"));
+        // A modal window of the search's own (as its file dialogs are): the line is still the
+        // search's, at its settings, so the main window's error poll must not ask the found unit.
+        QDialog over(w);
+        over.setModal(true);
+        over.show();
+        QTRY_VERIFY(QApplication::activeModalWidget() == &over);
+        form.Timer1Timer();
+        QTest::qWait(300);
+        for (const std::string& request : h->Requests(true))
+            QVERIFY2(request != "rf", "the error poll ran over the search's dialog");
+        QVERIFY(form.PanelErrorNo->text().isEmpty());
+    }
+
     void aPortThatCannotOpenIsReportedOnce()
     {
         SetPortDevicePath(TPort::COM1, "/nonexistent/kmt40-no-such-tty");

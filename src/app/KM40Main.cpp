@@ -517,11 +517,13 @@ void TFormMain::KM40zoeken1Click()
     } catch (const std::exception& e) {
         AppDialogs().ShowError(this, QString::fromLocal8Bit(e.what()));
     }
-    Windows.DeviceSearch();
+    const bool lineLostSaid = Windows.DeviceSearch();
     try {
         ZBComm1.Open();
     } catch (const std::exception& e) {
-        AppDialogs().ShowError(this, QString::fromLocal8Bit(e.what()));
+        // A line the search found lost and that is still gone has been reported once already.
+        if (!lineLostSaid)
+            AppDialogs().ShowError(this, QString::fromLocal8Bit(e.what()));
     }
 }
 

@@ -56,7 +56,8 @@ public:
         std::function<std::optional<ReadEverythingResult>()> ReadEverything;
         std::function<void()> Backup;           // Backup1
         std::function<void()> Restore;          // Restore1
-        std::function<void()> DeviceSearch;     // KM40zoeken1 (modal, port closed meanwhile)
+        // KM40zoeken1 (modal, port closed meanwhile); true when it told the user the line was lost.
+        std::function<bool()> DeviceSearch;
         std::function<void()> CamDisplay;       // displaynokken1 (modal)
         std::function<void()> LiveGraph;        // Grafiek1 (modal, Timer1 off meanwhile)
         std::function<void()> Linearisation;    // Grafiek2 (modal)

@@ -1,8 +1,8 @@
 // km4x-sim: KM4x controllers on a pseudo-terminal for trying and testing the tool without
 // hardware. Prints the line's path first, then takes console commands on standard input.
+#include "ProgramVersion.h"
 #include "SimulatorCommandLine.h"
 #include "SimulatorConsole.h"
-#include "app/core/Global_var.h"
 
 #include <cerrno>
 #include <csignal>

@@ -8,6 +8,8 @@
 #include "app/Windows1252Text.h"
 #include "app/core/LanguageFile.h"
 #include "app/core/Settings.h"
+#include "comm/PortNames.h"
+#include "comm/ZBPlatform.h"
 #include "device/PanelColors.h"
 #include "device/core/IoFunctionTexts.h"
 #include "device/core/PortSettingsBridge.h"
@@ -141,6 +143,42 @@ void TFormMain::bindComponents()
     KT750Protocol1.OnCommResult = [this](TObject* s, TMemoryStream& r) { KT750Protocol1CommResult(s, r); };
     KT750Protocol1.OnCommError = sharedError;
     bindLivePolls();
+    // A line that is gone is said once and the port closed, whichever request found out.
+    for (TKT750Protocol* component : all) {
+        component->OnCommError = [this, handler = std::move(component->OnCommError)](
+                                     TObject* sender, TCommError& error, TMemoryStream& result) {
+            if (lineLost(error))
+                return;
+            if (handler)
+                handler(sender, error, result);
+        };
+    }
+}
+
+bool TFormMain::lineLost(const TCommError& Error)
+{
+    if (Error.Code != ecSystemError || !IsDeviceGoneError(Error.SystemError))
+        return false;
+    if (lineLostReported_)
+        return true;
+    lineLostReported_ = true;
+    const std::string device = ZBComm1.DevicePath();
+    const QString text = heldPanelTekst1 + QLatin1Char(' ') + FromWindows1252(PortDisplayName(ZBComm1.PortName())) +
+                         QStringLiteral(" (") +
+                         QString::fromLocal8Bit(device.c_str()) + QStringLiteral("): ") +
+                         QString::fromLocal8Bit(SystemErrorText(Error.SystemError).c_str());
+    // Closed after the callback that reported it: the polls stop and Open works again.
+    QTimer::singleShot(0, this, [this, text] {
+        try {
+            ZBComm1.Close();
+        } catch (const std::exception&) {
+            // The line is gone; its handle may not close cleanly.
+        }
+        showComError(text);
+        AppDialogs().ShowError(this, text);
+        lineLostReported_ = false;
+    });
+    return true;
 }
 
 void TFormMain::applyWindowFrame()
@@ -371,11 +409,15 @@ QString TFormMain::StatusPanelText(int index) const
 bool TFormMain::isActiveWindow(const char* objectName) const
 {
     // A modal window counts while it is open, whether or not it has the focus at this moment (the
-    // user may be in another program while the device search drives the line).
+    // user may be in another program while the device search drives the line), and also while a
+    // window of its own is on top of it (the search's file dialog): it still holds the line.
     const QWidget* active = QApplication::activeModalWidget();
     if (!active)
         active = QApplication::activeWindow();
-    return active && active->objectName() == QLatin1String(objectName);
+    for (const QWidget* window = active; window; window = window->parentWidget())
+        if (window->objectName() == QLatin1String(objectName))
+            return true;
+    return false;
 }
 
 void TFormMain::sendFromTerminalShortcut()
@@ -475,11 +517,13 @@ void TFormMain::KM40zoeken1Click()
     } catch (const std::exception& e) {
         AppDialogs().ShowError(this, QString::fromLocal8Bit(e.what()));
     }
-    Windows.DeviceSearch();
+    const bool lineLostSaid = Windows.DeviceSearch();
     try {
         ZBComm1.Open();
     } catch (const std::exception& e) {
-        AppDialogs().ShowError(this, QString::fromLocal8Bit(e.what()));
+        // A line the search found lost and that is still gone has been reported once already.
+        if (!lineLostSaid)
+            AppDialogs().ShowError(this, QString::fromLocal8Bit(e.what()));
     }
 }
 

@@ -56,7 +56,8 @@ public:
         std::function<std::optional<ReadEverythingResult>()> ReadEverything;
         std::function<void()> Backup;           // Backup1
         std::function<void()> Restore;          // Restore1
-        std::function<void()> DeviceSearch;     // KM40zoeken1 (modal, port closed meanwhile)
+        // KM40zoeken1 (modal, port closed meanwhile); true when it told the user the line was lost.
+        std::function<bool()> DeviceSearch;
         std::function<void()> CamDisplay;       // displaynokken1 (modal)
         std::function<void()> LiveGraph;        // Grafiek1 (modal, Timer1 off meanwhile)
         std::function<void()> Linearisation;    // Grafiek2 (modal)
@@ -256,6 +257,8 @@ private:
     void setPortDependentMenuItems(bool enabled);
     void setStatusPanel(int index, const QString& text);
     void showComError(const QString& text);
+    // The error says the line is gone: reported once, the port closed. True when it did.
+    bool lineLost(const TCommError& Error);
     bool isActiveWindow(const char* objectName) const;
     void sendFromTerminalShortcut();
 
@@ -268,6 +271,8 @@ private:
 
     device::IdentificationChain identification_;
     device::TerminalHistory terminalHistory_; // texts sent from EditZenden in this run
+    bool terminalListing_ = false;            // the memo lists several commands with their replies
+    bool lineLostReported_ = false;           // a lost line is being reported and the port closed
     device::ErrorActivityDots errorDots_;
     device::ThumbwheelChain thumbwheels_;
 

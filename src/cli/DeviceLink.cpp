@@ -64,8 +64,11 @@ ExchangeResult DeviceLink::Exchange(const std::string& Command, int TimeoutMs, b
     exchange_.SetASCIIProtocol(Command);
     exchange_.SendRequest();
     long ticks = 0;
-    if (!RunUntil([&] { return done; }, [&] { return ticks; }, ExchangeStallMs))
+    if (!RunUntil([&] { return done; }, [&] { return ticks; }, ExchangeStallMs)) {
         result.error.Code = ecTimeout;
+        // Given up: should its outcome still come, it answers nobody, least of all the next request.
+        exchange_.CancelRequest();
+    }
     exchange_.OnCommResult = nullptr;
     exchange_.OnCommError = nullptr;
     return result;

@@ -45,6 +45,19 @@ void TKT750Protocol::SendRequest()
     TZBProtocolComponent::SendRequest();
 }
 
+std::string TKT750Protocol::AnsweredText() const
+{
+    const TZBBuffer& frame = AnsweredRequest().Buffer;
+    std::size_t first = 1, end = frame[0];
+    if (end <= first)
+        return {};
+    if (SequenceCharByte(protocolHead_) && end > first)
+        ++first;
+    if (SequenceCharByte(protocolFoot_) && end > first)
+        --end;
+    return std::string(frame.begin() + static_cast<std::ptrdiff_t>(first), frame.begin() + static_cast<std::ptrdiff_t>(end));
+}
+
 void TKT750Protocol::DataReceived(const TZBBuffer& Data, const TZBBuffer& Sent, bool& Flag)
 {
     // The thread sets Flag when it starts over after a faulty reply: the new reply replaces the old.

@@ -31,8 +31,10 @@ public:
     using TZBProtocolComponent::SetTimeoutTime;
     using TZBProtocolComponent::TimeoutTime;
 
-    // Trims ASCIIProtocol, frames it into the send buffer and queues it.
+    // Trims ASCIIProtocol, frames it into the send buffer and queues it (the queue's rule: ZBComm.h).
     void SendRequest() override;
+    // The text of the request being (or last) answered, without its head and foot characters.
+    std::string AnsweredText() const;
     void DataReceived(const TZBBuffer& Data, const TZBBuffer& Sent, bool& Flag) override;
 
 private:

@@ -290,6 +290,9 @@ void TZBComm::Close()
         }
     }
     requestQueue_.clear();
+    for (TZBComponent* component : boundComponents_)
+        if (auto* protocol = dynamic_cast<TZBProtocolComponent*>(component))
+            protocol->requests_.clear();
     if (thread_) {
         std::shared_ptr<TZBCommThread> thread = std::move(thread_);
         thread->Terminate();
@@ -376,6 +379,12 @@ void TZBComm::forgetRequest(TCommRequest* Request)
         if (thread_)
             thread_->ForgetComponent(Request->Component);
     }
+}
+
+void TZBComm::requestAnswered(const TCommRequest* Request)
+{
+    if (!requestQueue_.empty() && requestQueue_.front() == Request)
+        requestQueue_.front() = nullptr;
 }
 
 void TZBComm::bind(TZBComponent* Component)

@@ -44,7 +44,8 @@ using TZBBuffer = std::array<uint8_t, ZBBufferSize>;
 using TCommResultEvent = std::function<void(TObject* Sender, TMemoryStream& Result)>;
 using TCommErrorEvent = std::function<void(TObject* Sender, TCommError& CommError, TMemoryStream& Result)>;
 
-// The one request record of a protocol component; the port's queue points at it.
+// One request of a protocol component: the bytes it was asked with and where its outcome goes. Each
+// SendRequest makes its own record, so the port's queue never holds one record twice.
 struct TCommRequest {
     TZBProtocolComponent* Component = nullptr;
     TZBBuffer Buffer{};
@@ -130,6 +131,8 @@ private:
     void unbind(TZBComponent* Component);
     // A component goes away or moves: its queued entries go, its running one no longer reports.
     void forgetRequest(TCommRequest* Request);
+    // The head's request has been answered: its place waits for NextRequest belonging to nobody.
+    void requestAnswered(const TCommRequest* Request);
     void applyLineSettings();
     void closeAfterFailedOpen();
     void reapRetiredThreads(bool Detach);
@@ -198,14 +201,24 @@ public:
     void PutByte(int Index, uint8_t Value);
     const TZBBuffer& SendBuffer() const { return sendBuffer_; }
 
+    // Queues the send buffer as it is now as a request of its own. A request asked for while an
+    // earlier one of this component is still queued or running comes after it: every request is
+    // sent once, in the order asked, with the bytes it was asked with, and its outcome is reported
+    // by itself (AnsweredRequest names it). The one exception is a cyclic component (Active):
+    // it is never in the queue twice, so asking while its request is queued or running adds
+    // nothing; the cycle sends the newest bytes after the running one. A poll that must not pile
+    // up behind a slow line asks RequestPending first. Nothing is queued while the port is closed.
     virtual void SendRequest();
+    // True while a request of this component is queued or running.
+    bool RequestPending() const { return !requests_.empty(); }
     virtual void RequestDone(TCommError& CommError, const TZBBuffer& Data);
     virtual void DataReceived(const TZBBuffer& Data, const TZBBuffer& Sent, bool& Flag);
 
     TMemoryStream& ResultStream() { return resultStream_; }
     const TCommError& CommError() const { return commError_; }
     const TCommError& LastCommError() const { return lastCommError_; }
-    const TCommRequest& Request() const { return request_; }
+    // The request whose result or error is being (or was last) reported; empty before the first.
+    const TCommRequest& AnsweredRequest() const;
 
     TNotifyEvent OnActivate;
     TCommResultEvent OnCommResult;
@@ -221,10 +234,20 @@ protected:
     TMemoryStream resultStream_;
 
 private:
+    // Empties the records when the port closes and empties its queue.
+    friend class TZBComm;
+
     bool active_ = false;
     int timeoutTime_ = 0;
     TZBBuffer sendBuffer_{};
     TCommError commError_;
     TCommError lastCommError_;
-    TCommRequest request_;
+    void finishRequest(TCommRequest* Record);
+    // Takes every request of this component back from its port.
+    void forgetRequests();
+
+    // Requests asked for and not yet answered, oldest first; the port's queue points at them.
+    std::deque<std::unique_ptr<TCommRequest>> requests_;
+    // The request last answered, for AnsweredRequest.
+    std::unique_ptr<TCommRequest> answered_;
 };

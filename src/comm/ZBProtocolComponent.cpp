@@ -1,26 +1,41 @@
 #include "comm/ZBComm.h"
 
+#include <algorithm>
+
 TZBProtocolComponent::~TZBProtocolComponent()
 {
     destroying_ = true;
     // Nothing of the port may point at this component afterwards: neither a waiting queue entry
     // nor the callbacks of a running exchange.
-    if (ZBComm())
-        ZBComm()->forgetRequest(&request_);
+    forgetRequests();
 }
 
 void TZBProtocolComponent::SetZBComm(TZBComm* Port)
 {
     // A request queued on the old port must not report through the new one.
-    if (ZBComm() && ZBComm() != Port)
-        ZBComm()->forgetRequest(&request_);
+    if (ZBComm() != Port)
+        forgetRequests();
     TZBComponent::SetZBComm(Port);
 }
 
 void TZBProtocolComponent::CancelRequest()
 {
-    if (ZBComm())
-        ZBComm()->forgetRequest(&request_);
+    forgetRequests();
+}
+
+void TZBProtocolComponent::forgetRequests()
+{
+    if (ZBComm()) {
+        for (const auto& record : requests_)
+            ZBComm()->forgetRequest(record.get());
+    }
+    requests_.clear();
+}
+
+const TCommRequest& TZBProtocolComponent::AnsweredRequest() const
+{
+    static const TCommRequest none{};
+    return answered_ ? *answered_ : none;
 }
 
 void TZBProtocolComponent::PutByte(int Index, uint8_t Value)
@@ -33,15 +48,37 @@ void TZBProtocolComponent::SendRequest()
 {
     if (!ZBComm() || !ZBComm()->Active())
         return;
-    resultStream_.Clear();
-    request_.Component = this;
-    request_.Buffer = sendBuffer_;
-    request_.Timeout = timeoutTime_;
-    request_.OnDone = [this](TCommError& CommError, const TZBBuffer& Data) { RequestDone(CommError, Data); };
-    request_.OnData = [this](const TZBBuffer& Data, const TZBBuffer& Sent, bool& Flag) {
+    if (active_ && RequestPending())
+        return;
+    // The stream belongs to the running request until it is answered.
+    if (!RequestPending())
+        resultStream_.Clear();
+    auto record = std::make_unique<TCommRequest>();
+    TCommRequest* request = record.get();
+    request->Component = this;
+    request->Buffer = sendBuffer_;
+    request->Timeout = timeoutTime_;
+    request->OnDone = [this, request](TCommError& CommError, const TZBBuffer& Data) {
+        finishRequest(request);
+        RequestDone(CommError, Data);
+    };
+    request->OnData = [this](const TZBBuffer& Data, const TZBBuffer& Sent, bool& Flag) {
         DataReceived(Data, Sent, Flag);
     };
-    ZBComm()->AddRequest(&request_);
+    requests_.push_back(std::move(record));
+    if (ZBComm()->AddRequest(request) < 0)
+        requests_.pop_back();
+}
+
+void TZBProtocolComponent::finishRequest(TCommRequest* Record)
+{
+    auto it = std::find_if(requests_.begin(), requests_.end(), [Record](const auto& r) { return r.get() == Record; });
+    if (it == requests_.end())
+        return;
+    answered_ = std::move(*it);
+    requests_.erase(it);
+    if (ZBComm())
+        ZBComm()->requestAnswered(Record);
 }
 
 void TZBProtocolComponent::RequestDone(TCommError& CommError, const TZBBuffer& Data)
@@ -67,6 +104,9 @@ void TZBProtocolComponent::RequestDone(TCommError& CommError, const TZBBuffer& D
         if (OnCommError)
             OnCommError(this, commError_, resultStream_);
     }
+    // The next request of this component, already queued, starts with an empty stream.
+    if (RequestPending())
+        resultStream_.Clear();
     if (active_)
         SendRequest();
     else

@@ -25,6 +25,9 @@ void TFormMain::Timer1Timer()
         return;
     if (!ZBComm1.Active() || !unitProven_)
         return;
+    // On a slow line or behind a busy terminal the last poll may still wait: one is enough.
+    if (KT750ReadError.RequestPending())
+        return;
     KT750ReadError.SetASCIIProtocol("rf");
     KT750ReadError.SendRequest();
 }
@@ -60,7 +63,11 @@ void TFormMain::CmdResetErrorClick()
 
 void TFormMain::CmdTerminalZendenClick()
 {
-    MemoReceive->clear();
+    // A command entered while an earlier one is still answered goes after it; from then on the
+    // replies are listed, each under its command, until the terminal is idle again.
+    terminalListing_ = KT750Protocol1.RequestPending();
+    if (!terminalListing_)
+        MemoReceive->clear();
     const std::string text = ToWindows1252(EditZenden->text());
     terminalHistory_.Add(text);
     KT750Protocol1.SetASCIIProtocol(text);
@@ -74,7 +81,12 @@ void TFormMain::KT750Protocol1CommResult(TObject*, TMemoryStream& Result)
 {
     PanelComInfo->clear();
     QStringList lines;
+    if (terminalListing_)
+        lines << QStringLiteral("> ") + tx(KT750Protocol1.AnsweredText());
     for (const std::string& line : device::TextLines(Result.Text()))
         lines << tx(line);
-    MemoReceive->setPlainText(lines.join(QLatin1Char('\n')));
+    if (terminalListing_)
+        MemoReceive->appendPlainText(lines.join(QLatin1Char('\n')));
+    else
+        MemoReceive->setPlainText(lines.join(QLatin1Char('\n')));
 }

@@ -634,8 +634,8 @@ void TFormEditParam::subParZendenClick()
             return;
     }
     FormSchrijfParSoll->SetParameters(ParameterValues);
-    if (FormSchrijfParSoll->Execute(0))
-        ParametersSentNotLoaded = false;
+    // The run keeps ParametersSentNotLoaded: set by its first "wp", cleared by an answered "bp".
+    FormSchrijfParSoll->Execute(0);
 }
 
 void TFormEditParam::subLoaderClick()

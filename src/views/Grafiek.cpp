@@ -304,6 +304,7 @@ void TFormGrafiek::CmdStartLogClick()
     KT750LeesLogData.SetActive(false);
     KT750LeesLogData.CancelRequest();
     log_.Start(Source());
+    TekenYasVerdeling(); // the axis now describes this log's source
     Gauge1->setValue(0);
     KT750LeesLogData.SetASCIIProtocol(views::GraphSourceOf(Source()).command);
     CmdStartLog->setEnabled(false);
@@ -483,13 +484,15 @@ void TFormGrafiek::TekenYasVerdeling()
     painter.setPen(Qt::black);
     painter.setFont(font());
     const int ascent = painter.fontMetrics().ascent();
-    for (const views::ValueTick& tick : views::GraphValueTicks(ValueScale(), Source())) {
+    // The axis describes the samples drawn: the logged source's, once there are any.
+    const int described = log_.Last() >= 0 ? log_.Source() : Source();
+    for (const views::ValueTick& tick : views::GraphValueTicks(ValueScale(), described)) {
         painter.drawLine(kStripWidth - 10, tick.row + 10, kStripWidth, tick.row + 10);
         const QString text = Latin1(tick.label);
         const int x = std::max(0, kStripWidth - painter.fontMetrics().horizontalAdvance(text) - 12);
         painter.drawText(QPoint(x, tick.row + 4 + ascent - 2), text);
     }
-    painter.drawText(QPoint(10, kValueStripHeight / 2 - 5 + ascent - 2), QString::fromLatin1(views::GraphSourceOf(Source()).unitText));
+    painter.drawText(QPoint(10, kValueStripHeight / 2 - 5 + ascent - 2), QString::fromLatin1(views::GraphSourceOf(described).unitText));
     ImageY->Present();
 }
 

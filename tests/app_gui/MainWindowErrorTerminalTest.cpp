@@ -7,6 +7,8 @@
 #include <QPlainTextEdit>
 #include <QTimer>
 
+#include <algorithm>
+
 using namespace gui_test;
 
 class MainWindowErrorTerminalTest : public QObject {
@@ -174,6 +176,54 @@ private slots:
         QTest::mouseClick(form.CmdTerminalZenden, Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(h.Sim().requestCount(), std::size_t(1), kWaitMs);
         QCOMPARE(h.Requests(), std::vector<std::string>{""});
+    }
+
+    void commandsTypedFasterThanTheyAreAnsweredGoOnceEachUnderTheErrorPolls()
+    {
+        MainWindowHarness h;
+        TFormMain& form = h.CreateForm();
+        open(h);
+        h.Sim().setErrorNumber(12, 7);
+        h.Sim().setAnswerDelay(std::chrono::milliseconds(30));
+        h.Sim().clearLog();
+        bool sawQuestionMark = false;
+        std::size_t mostErrorPollsQueued = 0;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            sawQuestionMark |= form.PanelErrorNo->text() == "?";
+            mostErrorPollsQueued = std::max(mostErrorPollsQueued, form.ZBComm1.QueuedRequestsOf(&form.KT750ReadError));
+        });
+        watch.start(5);
+        // Ten commands 50 ms apart, each reply taking longer (it ends by 50 ms of silence); the
+        // error poll ticks in between, and "wf" is pressed while an "rf" is out.
+        std::vector<std::string> typed;
+        for (int i = 0; i < 10; ++i) {
+            typed.push_back("rp " + std::to_string(i));
+            form.EditZenden->setText(QString::fromStdString(typed.back()));
+            QTest::mouseClick(form.CmdTerminalZenden, Qt::LeftButton);
+            form.Timer1Timer();
+            if (i == 4)
+                QTest::mouseClick(form.CmdResetError, Qt::LeftButton);
+            QTest::qWait(50);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(form.MemoReceive->toPlainText().count(QLatin1Char('>')), 10, kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(form.ZBComm1.QueueLength(), std::size_t(0), kWaitMs);
+
+        std::vector<std::string> sent = h.Requests();
+        QCOMPARE(std::count(sent.begin(), sent.end(), std::string("wf")), 1);
+        sent.erase(std::remove(sent.begin(), sent.end(), std::string("wf")), sent.end());
+        QCOMPARE(sent, typed);
+        QCOMPARE(mostErrorPollsQueued, std::size_t(1));
+        // Each reply stands under its command.
+        const QStringList lines = form.MemoReceive->toPlainText().split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 20);
+        for (int i = 0; i < 10; ++i) {
+            const QString command = QString::fromStdString(typed[static_cast<std::size_t>(i)]);
+            QCOMPARE(lines[2 * i], QStringLiteral("> ") + command);
+            QVERIFY2(lines[2 * i + 1].startsWith(command + QLatin1Char(' ')), qPrintable(lines[2 * i + 1]));
+        }
+        QVERIFY(!sawQuestionMark);
+        QCOMPARE(form.PanelComInfo->text(), QString());
     }
 
     void upAndDownRecallWhatWasSent()

@@ -253,7 +253,7 @@ private slots:
         QVERIFY(!form.CmdActual->isEnabled());
     }
 
-    void anUnpluggedLineShowsOneErrorAndLeavesTheWindowUsable()
+    void anUnpluggedLineIsSaidOnceClosesThePortAndOpensAgainWhenBack()
     {
         MainWindowHarness h;
         TFormMain& form = OpenConnected(h);
@@ -262,21 +262,25 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!form.PanelActPos->text().isEmpty() && !form.Panel_DW[0]->text().isEmpty(), kWaitMs);
 
         h.Sim().closeLine();
-        QTRY_COMPARE_WITH_TIMEOUT(form.PanelActPos->text(), QStringLiteral("?"), kWaitMs);
-        QTRY_VERIFY_WITH_TIMEOUT(std::any_of(form.Panel_DW.begin(), form.Panel_DW.end(),
-                                             [](QLabel* p) { return p->text() == QStringLiteral("?"); }),
-                                 kWaitMs);
-        QTRY_VERIFY_WITH_TIMEOUT(!form.PanelComInfo->text().isEmpty(), kWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!form.ZBComm1.Active(), kWaitMs);
+        QVERIFY(!ActualPolling && !IoPolling && !ThumbwheelPolling);
         QTest::qWait(300);
-        QCOMPARE(h.dialogs.count(FakeDialogs::Kind::Message) + h.dialogs.count(FakeDialogs::Kind::Error), 0);
+        QCOMPARE(h.dialogs.count(FakeDialogs::Kind::Error), 1);
+        QCOMPARE(h.dialogs.count(FakeDialogs::Kind::Message), 0);
+        const QString said = h.dialogs.asked.back().text;
+        QVERIFY2(said.contains(QStringLiteral("COM 1")) || said.contains(QStringLiteral("COM1")), qPrintable(said));
+        QCOMPARE(form.PanelComInfo->text(), said);
+        QVERIFY(!form.CmdActual->isEnabled());
 
-        // Still usable: the polls switch off and the port closes.
-        QTest::mouseClick(form.CmdActual, Qt::LeftButton);
-        QCOMPARE(form.PanelActPos->text(), QString());
+        // Plugged in again: Open works as before.
+        QVERIFY(h.Sim().reopenLine());
+        SetPortDevicePath(TPort::COM1, h.Sim().devicePath());
         h.ClickOpenClose();
-        QVERIFY(!form.ZBComm1.Active());
-        QVERIFY(!IoPolling && !ThumbwheelPolling);
-        QCOMPARE(form.Panel_DW[0]->text(), QString());
+        QVERIFY(form.ZBComm1.Active());
+        QTRY_VERIFY_WITH_TIMEOUT(!Panel(form, 4).isEmpty(), kWaitMs);
+        QTest::mouseClick(form.CmdActual, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!form.PanelActPos->text().isEmpty() && form.PanelActPos->text() != "?", kWaitMs);
+        QCOMPARE(h.dialogs.count(FakeDialogs::Kind::Error), 1);
     }
 };
 

@@ -6,6 +6,7 @@
 #include "GuiTestMain.h"
 #include "MainWindowHarness.h"
 #include "SearchWindowHarness.h"
+#include "ModalWindows.h"
 
 #include "comm/forms/ApparaatZoeken.h"
 #include "comm/forms/InstallSerialWindows.h"
@@ -224,6 +225,56 @@ private slots:
         QCOMPARE(h->dialogs.asked.size(), std::size_t(1));
         QVERIFY(w->CmdStartZoeken->isEnabled());
         QVERIFY(!h->Form().ZBComm1.Active());
+    }
+
+    void aWindowOverThePausedSearchKeepsTheErrorPollOff()
+    {
+        TFormMain& form = h->Form();
+        w->CmdStartZoeken->click();
+        waitForPanel(QStringLiteral("Device found!"));
+        // A modal window of the search's own (as its file dialogs are): the line is still the
+        // search's, at its settings, so the main window's error poll must not ask the found unit.
+        QDialog over(w);
+        over.setModal(true);
+        over.show();
+        QTRY_VERIFY(QApplication::activeModalWidget() == &over);
+        form.Timer1Timer();
+        QTest::qWait(300);
+        for (const std::string& request : h->Requests(true))
+            QVERIFY2(request != "rf", "the error poll ran over the search's dialog");
+        QVERIFY(form.PanelErrorNo->text().isEmpty());
+    }
+
+    void aLineLostDuringTheSearchIsReportedOnceFromTheMenuToo()
+    {
+        // Through the main menu, which closes the port for the search and opens it afterwards.
+        w->hide();
+        auto pull = modal_windows::When(QStringLiteral("FormApparaatZoeken"), [](QWidget*) { return true; },
+                                        [&](QWidget*) {
+                                            w->CmdStartZoeken->click();
+                                            if (QTest::qWaitFor([&] { return h->Sim().requestCount() >= 3; }, kWaitMs))
+                                                h->Sim().closeLine();
+                                            if (QTest::qWaitFor([&] { return !h->dialogs.asked.empty(); }, kWaitMs))
+                                                w->CmdCancel->click();
+                                        },
+                                        kWaitMs * 3);
+        h->Form().KM40zoeken1Click();
+        QVERIFY(pull->acted && !pull->expired);
+        QCOMPARE(h->dialogs.asked.size(), std::size_t(1));
+        QCOMPARE(h->dialogs.asked[0].caption, QStringLiteral("Comm Error"));
+        QVERIFY(!h->Form().ZBComm1.Active());
+        // A search that opens nothing on a line still gone: the main window says so, once.
+        auto cancel = modal_windows::ClickWhenEnabled(QStringLiteral("FormApparaatZoeken"), QStringLiteral("CmdCancel"), kWaitMs);
+        h->Form().KM40zoeken1Click();
+        QVERIFY(cancel->acted);
+        QCOMPARE(h->dialogs.asked.size(), std::size_t(2));
+        QVERIFY(h->dialogs.asked[1].text.contains(QStringLiteral("no such device")));
+        // Plugged in again, the next search's Cancel opens the line as before.
+        QVERIFY(h->Sim().reopenLine());
+        cancel = modal_windows::ClickWhenEnabled(QStringLiteral("FormApparaatZoeken"), QStringLiteral("CmdCancel"), kWaitMs);
+        h->Form().KM40zoeken1Click();
+        QVERIFY(h->Form().ZBComm1.Active());
+        QCOMPARE(h->dialogs.asked.size(), std::size_t(2));
     }
 
     void aPortThatCannotOpenIsReportedOnce()

@@ -10,6 +10,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <algorithm>
+
 using namespace xfer_gui;
 
 class TransferWindowsTest : public QObject {
@@ -170,10 +172,12 @@ private slots:
         window.SetParameters(parameters);
 
         h.sim.refuseParameter(0, 3);
+        ParametersSentNotLoaded = false;
         window.SetMode(0);
         window.show();
         QTRY_COMPARE_WITH_TIMEOUT(window.Panel1->text(), QStringLiteral("(er 7) WRITE-9"), kWaitMs);
         QVERIFY(IsRed(window.Panel1));
+        QVERIFY(ParametersSentNotLoaded); // "wp 0" .. "wp 2" went in, no "bp" followed
         QVERIFY(window.CmdAgain->isEnabled());
         QVERIFY(!window.CmdOK->isEnabled());
 
@@ -195,6 +199,15 @@ private slots:
         QVERIFY(window.CmdAgain->isEnabled());
         QVERIFY(sawComputing);
         QCOMPARE(h.Requests().back(), std::string("bp"));
+        QVERIFY(!ParametersSentNotLoaded); // answered, even with a failure report
+
+        // A "wp" whose outcome is unknown (no reply) leaves the mark set.
+        h.sim.clearFaults();
+        h.sim.setComputeFailure(0, std::nullopt);
+        h.sim.setFault(0, km4x::Fault::Silent, true, "wp");
+        QTest::mouseClick(window.CmdAgain, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(window.Panel1->text(), QStringLiteral("WRITE-0"), kWaitMs);
+        QVERIFY(ParametersSentNotLoaded);
     }
 
     void loaderShowsTheComputationAndClearsTheSentMark()
@@ -239,6 +252,19 @@ private slots:
         QTest::mouseClick(window.CmdOK, Qt::LeftButton);
         QVERIFY(!window.isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(!ParametersSentNotLoaded, kWaitMs);
+
+        // Started twice within one exchange: one "bp", whose answer the window shows.
+        const auto computations = [&] {
+            const std::vector<std::string> sent = h.Requests();
+            return std::count(sent.begin(), sent.end(), std::string("bp"));
+        };
+        const auto before = computations();
+        window.show();
+        window.hide();
+        window.show();
+        QTRY_COMPARE_WITH_TIMEOUT(window.Panel1->text(), QStringLiteral("LOADER-4"), kWaitMs);
+        QTest::qWait(100);
+        QCOMPARE(computations(), before + 1);
     }
 };
 

@@ -13,8 +13,10 @@
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTimer>
 
 #include <tuple>
 
@@ -172,6 +174,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(w.Session().ReadBackComplete(), kWaitMs);
         QTest::qWait(100);
         QCOMPARE(line.count(), beforeReopen + 4);
+        // The controller still works with the unsaved 8: the window says so.
+        QCOMPARE(w.SpinEdit_Offset_I->value(), 8);
+        QVERIFY(w.Session().Unsaved() && w.CmdSaveToEEPROM->isEnabled());
         w.CmdSetKalibtatieMode->click();
         QTRY_VERIFY_WITH_TIMEOUT(w.CmdSet_U_actief->isEnabled(), kWaitMs);
         w.CmdSet_U_actief->click();
@@ -179,11 +184,13 @@ private slots:
         w.CmdResCalibtatieMode->click();
         QTRY_VERIFY_WITH_TIMEOUT(!w.CmdSet_U_actief->isEnabled(), kWaitMs);
         QVERIFY(!w.CmdSetUmin->isEnabled() && !w.CmdSetImin->isEnabled());
-        // Closing right away asks nothing.
+        // Out of calibration mode, closing asks only about the unsaved value.
         const std::size_t asked = dialogs.asked.size();
+        dialogs.messageAnswers = {QMessageBox::Yes};
         w.close();
         QVERIFY(!w.isVisible());
-        QCOMPARE(dialogs.asked.size(), asked);
+        QCOMPARE(dialogs.asked.size(), asked + 1);
+        QVERIFY(!dialogs.asked.back().text.contains(QStringLiteral("calibratie mode")));
     }
 
     void commandsGoOutInTurnAndOnlyAcknowledgedValuesCountAsSaved()
@@ -262,6 +269,55 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(line.since(beforeEnd), (std::vector<std::string>{"kw 2043 9", "kf 0", "km 0"}), kWaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(!line.calibration().mode && line.calibration().daSelect == 0, kWaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(!w.Session().OutputHeld(), kWaitMs);
+    }
+
+    void theRealCloseQuestionTakesEnterAsEndAndCloseAndEscapeAsStay()
+    {
+        CalibrationLine line;
+        TFormCalibratie w{&line.port};
+        w.show();
+        enterCalibrationWithVoltage(w);
+        // Answers the question that comes up with one key, as a user would.
+        const auto answerWith = [](Qt::Key key) {
+            auto* press = new QTimer;
+            QObject::connect(press, &QTimer::timeout, press, [press, key] {
+                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                    QTest::keyClick(box, key);
+                    press->deleteLater();
+                }
+            });
+            press->start(20);
+        };
+        const std::size_t atClose = line.count();
+        answerWith(Qt::Key_Escape);
+        w.close();
+        QVERIFY(w.isVisible());
+        QTest::qWait(100);
+        QCOMPARE(line.count(), atClose);
+
+        answerWith(Qt::Key_Return);
+        w.close();
+        QVERIFY(!w.isVisible());
+        QTRY_COMPARE_WITH_TIMEOUT(line.since(atClose), (std::vector<std::string>{"kf 0", "km 0"}), kWaitMs);
+    }
+
+    void reopenedAfterUnsavedWritesTheWindowShowsWhatTheControllerHolds()
+    {
+        OpenWindow open;
+        auto [dialogs, line, w] = open.parts();
+        enterCalibrationWithVoltage(w);
+        w.SpinEdit_Offset_U->setValue(30);
+        QTRY_VERIFY_WITH_TIMEOUT(w.Session().PendingCount() == 0 && w.CmdSaveToEEPROM->isEnabled(), kWaitMs);
+        // No: closed as it is, the write unsaved.
+        dialogs.messageAnswers = {QMessageBox::No};
+        w.close();
+        QVERIFY(!w.isVisible());
+        w.show();
+        QTRY_VERIFY_WITH_TIMEOUT(w.Session().ReadBackComplete(), kWaitMs);
+        QCOMPARE(w.SpinEdit_Offset_U->value(), 30);
+        QVERIFY(w.Session().Unsaved());
+        QVERIFY(w.CmdSaveToEEPROM->isEnabled());
+        QCOMPARE(w.Session().SavedValue(CalibrationVoltageOffset), 12);
     }
 
     void aRefusedReadBackLeavesTheUnreadBoxesEmptyAndOutOfUse()

@@ -306,8 +306,12 @@ private slots:
                         return a == "r2" && b == "r2";
                     }) == requests.end());
 
-            // The source switched after the log: the exports are still the voltage's.
+            // The source switched after the log: the axis and the exports are still the voltage's.
+            const QImage voltageAxis = w.ImageY->Picture().copy();
             w.ComboBoxBron->setCurrentIndex(0);
+            QCOMPARE(w.ImageY->Picture(), voltageAxis);
+            w.ComboBoxBron->setCurrentIndex(3);
+            QCOMPARE(w.ImageY->Picture(), voltageAxis);
             w.CmdExportCsv->click();
             w.CmdExportPng->click();
 

@@ -9,11 +9,11 @@
 #include <optional>
 #include <string>
 
+#include "ProgramVersion.h"
 #include "app/core/LanguageFile.h"
 #include "app/core/ProgramSettings.h"
 
 inline constexpr char ApplicationTitle[] = "Kelmor Software Tool (KMT40)";
-inline constexpr char ProgramVersion[] = "6.02";
 
 constexpr int ParameterCount = 400;  // parameter numbers 0..399
 constexpr int SetpointCount = 48;    // setpoint numbers 1..48

@@ -221,6 +221,7 @@ TFormApparaatZoeken::TFormApparaatZoeken(TZBComm* Port, QWidget* Parent)
     };
     search_.OnLineLost = [this](const std::string& message) {
         // One box, and a window that can start again once the line is back.
+        lineLostReported_ = true;
         AppDialogs().MessageBox(this, QMessageBox::Critical, QStringLiteral("Comm Error"),
                                 QString::fromLocal8Bit(message.c_str()), QMessageBox::Ok);
         setSearchControls(true);
@@ -291,6 +292,7 @@ void TFormApparaatZoeken::nameValueControls()
 
 void TFormApparaatZoeken::FormActivate()
 {
+    lineLostReported_ = false;
     applyTexts();
     search_.SaveSettings();
     CmdOK->setEnabled(false);
@@ -333,6 +335,7 @@ void TFormApparaatZoeken::ClearPanels()
 
 void TFormApparaatZoeken::CmdStartZoekenClick()
 {
+    lineLostReported_ = false;
     ClearStringGrid();
     TDeviceSearch::TOptions options = search_.Options();
     options.StartBaudrate = static_cast<TBaudrate>(ComboBaudRate->currentIndex() + Ordinal(TBaudrate::br9600));

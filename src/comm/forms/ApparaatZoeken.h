@@ -45,6 +45,8 @@ public:
     void ClearPanels();
 
     TDeviceSearch& Search() { return search_; }
+    // The last search ended on a lost line and said so (until the next Start).
+    bool LineLostReported() const { return lineLostReported_; }
     // The texts of the grid's found rows, in order.
     std::vector<TFoundDeviceTexts> FoundRows() const;
 
@@ -90,6 +92,7 @@ private:
 
     TZBComm& port_;
     TDeviceSearch search_;
+    bool lineLostReported_ = false;
     int nextRow_ = 0; // data row of the next find (the header row is the table header)
     // Held texts: searching, stopped, finished, found (PanelTekst0..3); empty without a language file.
     std::array<QString, 4> heldTexts_;

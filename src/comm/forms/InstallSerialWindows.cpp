@@ -18,7 +18,9 @@ void InstallSerialWindows(TFormMain& Main)
             FormInitSerial->exec();
     };
     Main.Windows.DeviceSearch = [] {
-        if (FormApparaatZoeken)
-            FormApparaatZoeken->exec();
+        if (!FormApparaatZoeken)
+            return false;
+        FormApparaatZoeken->exec();
+        return FormApparaatZoeken->LineLostReported();
     };
 }

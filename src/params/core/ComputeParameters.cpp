@@ -40,6 +40,9 @@ TComputeParameters::TComputeParameters(TZBComm* Port)
 
 void TComputeParameters::Start()
 {
+    // Started again (a double click, Enter and a click) while "bp" is on its way: that one answers.
+    if (KT750ParLoader.RequestPending())
+        return;
     view_ = TTransferView{};
     view_.OKEnabled = true;
     view_.Computing = true;

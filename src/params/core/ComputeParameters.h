@@ -22,7 +22,8 @@ public:
 
     void SetZBComm(TZBComm* Port) { KT750ParLoader.SetZBComm(Port); }
 
-    // Sends "bp" and clears the panel. A closed port ends at once as PortClosed (communication text).
+    // Sends "bp" and clears the panel; nothing while an earlier "bp" is still unanswered. A closed
+    // port ends at once as PortClosed (communication text).
     void Start();
 
     // Outcome Running while waiting; Finished, ComputeFailed, Timeout, CommError, PortClosed or

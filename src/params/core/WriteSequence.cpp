@@ -78,6 +78,10 @@ std::string TWriteSequence::CurrentRequest() const
 
 void TWriteSequence::WriteCurrent()
 {
+    // From the first "wp" on the controller may hold values it has not computed, whatever
+    // becomes of this request; only an answered "bp" settles that.
+    if (view_.Parameters)
+        ParametersSentNotLoaded = true;
     Send(KT750SchrijfParSoll, CurrentRequest());
 }
 
@@ -152,6 +156,8 @@ void TWriteSequence::KT750BerekenParametersCommResult(TObject*, TMemoryStream& R
         return;
     }
     AcceptReply();
+    // The controller has computed, whatever it reported.
+    ParametersSentNotLoaded = false;
     if (reply.Success) {
         view_.Panel = TPanelText::Of(ComputedText(mode_));
         view_.PanelRed = false;

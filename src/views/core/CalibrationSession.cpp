@@ -98,13 +98,16 @@ TCalibrationSession::TCalibrationSession(TZBComm& Port) : port_(Port)
         component->SetZBComm(&Port);
         component->SetProtocolFoot(TSequenceChar::scCR);
         component->SetTimeoutTime(0);
-        component->OnCommError = [this](TObject*, TCommError& error, TMemoryStream&) { KT750KalibratieCommError(error); };
         // A closing port drops every request without an event: nothing is outstanding any more.
         component->OnDeactivate = [this](TObject*) {
             if (!port_.Active())
-                forgetRequests();
+                writesOnTheWay_ = 0;
         };
     }
+    KT750Kalibratie.OnCommError = [this](TObject*, TCommError& error, TMemoryStream&) { KT750KalibratieCommError(error); };
+    KT750LeesKalibratieWaarden.OnCommError = [this](TObject*, TCommError& error, TMemoryStream&) {
+        KT750LeesKalibratieWaardenCommError(error);
+    };
     KT750Kalibratie.OnCommResult = [this](TObject*, TMemoryStream& result) { KT750KalibratieCommResult(result); };
     KT750LeesKalibratieWaarden.OnCommResult = [this](TObject*, TMemoryStream& result) {
         KT750LeesKalibratieWaardenCommResult(result);
@@ -133,34 +136,42 @@ int32_t TCalibrationSession::SavedValue(int Code) const
 
 bool TCalibrationSession::Unsaved() const
 {
-    if (unsaved_)
-        return true;
-    const auto isWrite = [](const TRequest& request) { return startsWith(request.Command, "kw "); };
-    return (outstanding_ && isWrite(*outstanding_)) || std::any_of(queue_.begin(), queue_.end(), isWrite);
+    return unsaved_ || writesOnTheWay_ > 0;
+}
+
+std::size_t TCalibrationSession::PendingCount() const
+{
+    return port_.QueuedRequestsOf(&KT750Kalibratie) + port_.QueuedRequestsOf(&KT750LeesKalibratieWaarden);
 }
 
 void TCalibrationSession::Activate()
 {
     // A read-back of an earlier opening must not answer for this one.
-    if (outstanding_ && outstanding_->Component == &KT750LeesKalibratieWaarden) {
-        KT750LeesKalibratieWaarden.CancelRequest();
-        outstanding_.reset();
-    }
-    queue_.erase(std::remove_if(queue_.begin(), queue_.end(),
-                                [this](const TRequest& r) { return r.Component == &KT750LeesKalibratieWaarden; }),
-                 queue_.end());
+    KT750LeesKalibratieWaarden.CancelRequest();
     view_ = TView{};
     unsaved_ = false;
     read_ = {};
     requested_ = {};
     readBackStep_ = CalibrationVoltageOffset;
-    enqueue(KT750LeesKalibratieWaarden, "kr " + std::to_string(CalibrationVoltageOffset));
+    readBack(CalibrationVoltageOffset);
     changed();
+}
+
+void TCalibrationSession::readBack(int Code)
+{
+    KT750LeesKalibratieWaarden.SetASCIIProtocol("kr " + std::to_string(Code));
+    KT750LeesKalibratieWaarden.SendRequest();
 }
 
 void TCalibrationSession::SendCommand(const std::string& Command)
 {
-    enqueue(KT750Kalibratie, Command);
+    // Nothing is sent on a closed port, and nothing would ever answer.
+    if (!port_.Active())
+        return;
+    if (startsWith(Command, "kw "))
+        ++writesOnTheWay_;
+    KT750Kalibratie.SetASCIIProtocol(Command);
+    KT750Kalibratie.SendRequest();
 }
 
 void TCalibrationSession::SetReference(bool Current, int32_t BoxValue)
@@ -185,36 +196,8 @@ void TCalibrationSession::EndCalibration()
     SendCommand("km 0");
 }
 
-void TCalibrationSession::enqueue(TKT750Protocol& Component, const std::string& Command)
-{
-    queue_.push_back({&Component, Command});
-    sendNext();
-}
-
-void TCalibrationSession::sendNext()
-{
-    if (outstanding_ || queue_.empty())
-        return;
-    if (!port_.Active()) {
-        // Nothing is sent on a closed port, and nothing would ever answer.
-        queue_.clear();
-        return;
-    }
-    outstanding_ = queue_.front();
-    queue_.pop_front();
-    outstanding_->Component->SetASCIIProtocol(outstanding_->Command);
-    outstanding_->Component->SendRequest();
-}
-
-void TCalibrationSession::forgetRequests()
-{
-    queue_.clear();
-    outstanding_.reset();
-}
-
 void TCalibrationSession::KT750LeesKalibratieWaardenCommResult(TMemoryStream& Result)
 {
-    outstanding_.reset();
     const TCalibrationReply reply = DecodeCalibrationReply(Result.Bytes(), true);
     const int code = readBackStep_;
     int32_t value = 0;
@@ -227,13 +210,21 @@ void TCalibrationSession::KT750LeesKalibratieWaardenCommResult(TMemoryStream& Re
         showStatus(CommunicationErrorText, true);
     } else {
         showStatus(reply.Text, false);
-        boxes_[slot(code)] = acknowledged_[slot(code)] = saved_[slot(code)] = value;
+        boxes_[slot(code)] = acknowledged_[slot(code)] = value;
+        // What EEPROM holds is known from the first read-back on, or from a confirmed save; a
+        // working value that differs from it (written, never saved) still needs saving.
+        if (!savedKnown_[slot(code)]) {
+            saved_[slot(code)] = value;
+            savedKnown_[slot(code)] = true;
+        } else if (value != saved_[slot(code)]) {
+            unsaved_ = view_.EepromEnabled = true;
+        }
         read_[slot(code)] = true;
         if (OnValueRead)
             OnValueRead(code, value);
         ++readBackStep_;
         if (isValidCode(readBackStep_)) {
-            enqueue(KT750LeesKalibratieWaarden, "kr " + std::to_string(readBackStep_));
+            readBack(readBackStep_);
         } else {
             for (int gain : {CalibrationVoltageGain, CalibrationCurrentGain}) {
                 const int32_t v = saved_[slot(gain)];
@@ -244,16 +235,15 @@ void TCalibrationSession::KT750LeesKalibratieWaardenCommResult(TMemoryStream& Re
             }
         }
     }
-    sendNext();
     changed();
 }
 
 void TCalibrationSession::KT750KalibratieCommResult(TMemoryStream& Result)
 {
-    const std::string sent = outstanding_ ? outstanding_->Command : std::string();
-    outstanding_.reset();
+    const std::string sent = KT750Kalibratie.AnsweredText();
+    if (startsWith(sent, "kw ") && writesOnTheWay_ > 0)
+        --writesOnTheWay_;
     commandReplied(sent, DecodeCalibrationReply(Result.Bytes(), false));
-    sendNext();
     changed();
 }
 
@@ -276,6 +266,7 @@ void TCalibrationSession::commandReplied(const std::string& Sent, const TCalibra
         // EEPROM now holds what the controller confirmed; a value asked for but never confirmed is
         // still not saved.
         saved_ = acknowledged_;
+        savedKnown_.fill(true);
         unsaved_ = false;
         for (std::size_t i = 0; i < saved_.size(); ++i)
             if (requested_[i] && *requested_[i] != saved_[i])
@@ -339,17 +330,30 @@ void TCalibrationSession::KT750KalibratieCommError(TCommError& CommError)
 {
     if (CommError.IsZero())
         return;
-    const std::optional<TRequest> failed = outstanding_;
-    outstanding_.reset();
+    const std::string sent = KT750Kalibratie.AnsweredText();
+    if (startsWith(sent, "kw ") && writesOnTheWay_ > 0)
+        --writesOnTheWay_;
+    showCommError(CommError);
+    // A failed command is not repeated.
+    commandFailed(sent, false);
+    changed();
+}
+
+void TCalibrationSession::KT750LeesKalibratieWaardenCommError(TCommError& CommError)
+{
+    if (CommError.IsZero())
+        return;
+    // A read-back that fails stops there.
+    showCommError(CommError);
+    changed();
+}
+
+void TCalibrationSession::showCommError(const TCommError& CommError)
+{
     if (CommError.Code == ecTimeout)
         showStatus("Timeout!", true);
     else if (CommError.SystemError != 0 || CommError.CommErrors != 0)
         showStatus(CommunicationErrorText, true);
-    // A failed request is not repeated; a read-back that fails stops there.
-    if (failed && failed->Component == &KT750Kalibratie)
-        commandFailed(failed->Command, false);
-    sendNext();
-    changed();
 }
 
 void TCalibrationSession::setGroups(bool Voltage, bool Current)

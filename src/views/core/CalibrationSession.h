@@ -4,16 +4,14 @@
 // the replies unlock (calibration mode, DA select, the voltage and current groups, EEPROM).
 // The button states follow the controller's replies, never the clicks.
 //
-// Every command waits its turn in the session's own queue and goes out from the handler of the
-// reply before it: a protocol component has one request record, so a second request queued on
-// the port while the first still waits would send the newest bytes twice and lose the first.
+// Commands and read-back requests go out in the order asked, each after the ones before it are
+// answered: the port's queue serves them so (ZBComm.h).
 
 #include "comm/KT750Protocol.h"
 #include "comm/ZBComm.h"
 
 #include <array>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
@@ -61,8 +59,8 @@ public:
 
     // Window opened: calibration mode off, everything but "Aan"/"Uit" disabled, read-back started.
     void Activate();
-    // Sends a command through KT750Kalibratie ("km 1", "kf 2", "ka -100000", "ks", ...) once the
-    // commands before it are answered.
+    // Sends a command through KT750Kalibratie ("km 1", "kf 2", "ka -100000", "ks", ...); it goes
+    // out once the requests before it are answered.
     void SendCommand(const std::string& Command);
     // A reference Set button.
     void SetReference(bool Current, int32_t BoxValue);
@@ -83,8 +81,8 @@ public:
     int32_t BoxValue(int Code) const;
     // What the controller's EEPROM holds as far as its replies told.
     int32_t SavedValue(int Code) const;
-    // Commands waiting or under way.
-    std::size_t PendingCount() const { return queue_.size() + (outstanding_ ? 1 : 0); }
+    // Commands and read-back requests waiting or under way.
+    std::size_t PendingCount() const;
 
     // The view changed (status, enabled groups).
     std::function<void()> OnChanged;
@@ -94,19 +92,14 @@ public:
     void KT750KalibratieCommResult(TMemoryStream& Result);
     void KT750LeesKalibratieWaardenCommResult(TMemoryStream& Result);
     void KT750KalibratieCommError(TCommError& CommError);
+    void KT750LeesKalibratieWaardenCommError(TCommError& CommError);
 
     TKT750Protocol KT750Kalibratie;
     TKT750Protocol KT750LeesKalibratieWaarden;
 
 private:
-    struct TRequest {
-        TKT750Protocol* Component = nullptr;
-        std::string Command;
-    };
-
-    void enqueue(TKT750Protocol& Component, const std::string& Command);
-    void sendNext();
-    void forgetRequests();
+    void readBack(int Code);
+    void showCommError(const TCommError& CommError);
     void commandReplied(const std::string& Sent, const TCalibrationReply& Reply);
     void commandFailed(const std::string& Sent, bool Refused);
     void changed();
@@ -116,8 +109,8 @@ private:
 
     TZBComm& port_;
     TView view_;
-    std::deque<TRequest> queue_;
-    std::optional<TRequest> outstanding_;
+    // "kw" commands sent and not answered yet.
+    int writesOnTheWay_ = 0;
     bool unsaved_ = false;
     bool modeOn_ = false;
     bool referenceOn_ = false;
@@ -127,6 +120,7 @@ private:
     // The controller's working values as its replies confirmed them, and its EEPROM's.
     std::array<int32_t, 4> acknowledged_{};
     std::array<int32_t, 4> saved_{};
+    std::array<bool, 4> savedKnown_{};
     // The last value asked for per code since the read-back, whatever became of it.
     std::array<std::optional<int32_t>, 4> requested_{};
 };

@@ -3,6 +3,7 @@
 #include "app/core/Global_var.h"
 #include "params/FileDialogs.h"
 #include "params/Latin1Text.h"
+#include "params/core/LineFolder.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -153,7 +154,17 @@ void TFormLijnBackup::showEvent(QShowEvent* Event)
         return;
     started_ = true;
     // Once the window is up, so that the first progress is seen.
-    QTimer::singleShot(0, this, [this] { line_.Start(TLineJob::Backup, LocalPath(folder_), targets_); });
+    QTimer::singleShot(0, this, [this] {
+        // A backup already in the folder is kept whole in a sub-folder before anything is written.
+        const TEarlierBackup earlier = SetAsideEarlierLineBackup(LocalPath(folder_));
+        if (!earlier.Ok()) {
+            setStatus(texts_[4] + QLatin1Char(' ') + Latin1(earlier.Error), true);
+            CmdOK->setEnabled(true);
+            CmdCancel->setEnabled(false);
+            return;
+        }
+        line_.Start(TLineJob::Backup, LocalPath(folder_), targets_);
+    });
 }
 
 void TFormLijnBackup::showRow(int Row)

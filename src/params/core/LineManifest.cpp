@@ -31,6 +31,12 @@ std::string TwoDigits(int Unit)
     return std::string(1, static_cast<char>('0' + Unit / 10)) + static_cast<char>('0' + Unit % 10);
 }
 
+std::string Lower(std::string Text)
+{
+    std::transform(Text.begin(), Text.end(), Text.begin(), [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
+    return Text;
+}
+
 // The format holds one row per line.
 std::string OneLine(std::string Text)
 {
@@ -42,14 +48,8 @@ std::vector<std::string> Fields(const TLineRow& Row)
 {
     const bool saved = !Row.File.empty();
     return {TwoDigits(Row.Unit), OneLine(Row.Type), OneLine(Row.Version), OneLine(Row.Serial), OneLine(Row.File),
-            saved ? std::to_string(Row.Bytes) : std::string(), OneLine(Row.Sha256), OneLine(Row.Time),
+            saved ? std::to_string(Row.Bytes) : std::string(), Lower(OneLine(Row.Sha256)), OneLine(Row.Time),
             OneLine(Row.Status), Row.Line ? UnitLineText(*Row.Line) : std::string()};
-}
-
-std::string Lower(std::string Text)
-{
-    std::transform(Text.begin(), Text.end(), Text.begin(), [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
-    return Text;
 }
 
 // The closing line's digest: over each row's fields as written (digests in lower case), joined as

@@ -218,7 +218,10 @@ TManifestResult ParseLineManifest(const std::string& Text)
             headerSeen = true;
             closable = fields && *fields == ClosedHeader;
             if (!closable && (!fields || *fields != Header))
-                result.Error = where + ": not the header of a line manifest (" + CsvLine(ClosedHeader) + ")";
+                result.Error = where + ": not the header of a line manifest (" + CsvLine(ClosedHeader) + ")" +
+                               (line.find(';') != std::string_view::npos && line.find(',') == std::string_view::npos
+                                    ? "; its fields are separated by semicolons, as a spreadsheet may save them"
+                                    : "");
             return;
         }
         if (line.empty())

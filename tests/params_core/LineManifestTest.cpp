@@ -55,6 +55,25 @@ TEST(LineManifestTest, DigestFileNamesAndRoundTrip)
     EXPECT_NE(ParseLineManifest(FormatLineManifest({wrongSize})).Error.find("16021 bytes"), std::string::npos);
     EXPECT_NE(ParseLineManifest(FormatLineManifest({saved, saved})).Error.find("a second time"), std::string::npos);
     EXPECT_FALSE(ParseLineManifest("").Ok());
+
+    // Saved again by a spreadsheet: every line padded with empty fields to the widest, unit numbers
+    // without their leading zero, CR LF and a byte order mark. Read as written.
+    std::string sheet = "\xEF\xBB\xBF";
+    std::size_t lineNo = 0;
+    for (std::size_t at = 0, next; at < text.size(); at = next + 1, ++lineNo) {
+        next = text.find('\n', at);
+        std::string line = text.substr(at, next - at);
+        if (lineNo == 1)
+            line.erase(0, 1); // "05" -> "5"
+        line += std::string(lineNo == 3 ? 9 : lineNo == 0 ? 0 : 1, ',');
+        sheet += line + "\r\n";
+    }
+    const TManifestResult fromSheet = ParseLineManifest(sheet);
+    ASSERT_TRUE(fromSheet.Ok()) << fromSheet.Error << "\n" << sheet;
+    EXPECT_EQ(FormatLineManifest(fromSheet.Rows), text);
+    // A field beyond the row's that is not empty is no padding.
+    const std::string extra = text.substr(0, text.find('\n', text.find('\n') + 1)) + ",x\n";
+    EXPECT_NE(ParseLineManifest(extra).Error.find("fields, not"), std::string::npos);
 }
 
 } // namespace

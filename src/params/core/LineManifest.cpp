@@ -121,6 +121,16 @@ std::string CheckRow(const std::vector<std::string>& F, TLineRow& Row, std::set<
     return {};
 }
 
+// A spreadsheet saves every line as wide as its widest one, with empty fields, and a unit number
+// as the number it reads ("01" as "1"); both are undone so that such a manifest is read as written.
+void UndoSpreadsheetSave(std::vector<std::string>& Fields, std::size_t Width, bool Row)
+{
+    while (Fields.size() > Width && Fields.back().empty())
+        Fields.pop_back();
+    if (Row && !Fields.empty() && Fields.front().size() == 1 && Fields.front()[0] >= '0' && Fields.front()[0] <= '9')
+        Fields.front().insert(0, 1, '0');
+}
+
 } // namespace
 
 std::string UnitLineText(const TUnitLine& Line)
@@ -213,7 +223,9 @@ TManifestResult ParseLineManifest(const std::string& Text)
         if (!result.Error.empty())
             return;
         const std::string where = std::string(LineManifestName) + " line " + std::to_string(lineNumber);
-        const auto fields = SplitCsvLine(line);
+        auto fields = SplitCsvLine(line);
+        if (fields)
+            UndoSpreadsheetSave(*fields, headerSeen ? Header.size() : ClosedHeader.size(), false);
         if (!headerSeen) {
             headerSeen = true;
             closable = fields && *fields == ClosedHeader;
@@ -232,11 +244,14 @@ TManifestResult ParseLineManifest(const std::string& Text)
         }
         if (closable && fields && !fields->empty() && fields->front() == ClosingWord) {
             closing = *fields;
+            UndoSpreadsheetSave(*closing, 3, false);
             if (closing->size() != 3)
                 result.Error = where + ": the closing line has " + std::to_string(closing->size()) + " fields, not 3";
             return;
         }
         TLineRow row;
+        if (fields)
+            UndoSpreadsheetSave(*fields, Header.size(), true);
         const std::string problem = fields ? CheckRow(*fields, row, units) : "has an unclosed quote";
         if (!problem.empty()) {
             const std::string first = fields && !fields->empty() ? fields->front() : std::string(line.substr(0, line.find(',')));

@@ -412,8 +412,10 @@ std::string TLineSequence::WrittenSoFar() const
                                            : std::string("P000..P399");
     else if (view.CurrentNumber > 0)
         confirmed = "P000.." + ItemName(true, view.CurrentNumber - 1);
+    // The value in hand may have reached the unit although its reply was lost or, after Ctrl-C, not
+    // read: it is not confirmed either way, and not claimed to be old.
     return "; written in part: " + (confirmed.empty() ? std::string("nothing") : confirmed) + " confirmed, " + current +
-           " not; \"bp\" not sent: the unit holds old and new values";
+           " unconfirmed (old or new value); \"bp\" not sent: the unit holds old and new values";
 }
 
 void TLineSequence::UnitFailed(const std::string& Status)

@@ -11,6 +11,7 @@
 #include "comm/FoundDevice.h"
 #include "params/core/BackupFile.h"
 #include "params/core/LineFolder.h"
+#include "params/core/LineFolderLock.h"
 #include "params/core/LineSequence.h"
 #include "params/core/ParameterCatalogue.h"
 #include "params/core/Sha256.h"
@@ -300,6 +301,10 @@ CliOutcome RunLineBackup(CliSession& Session, const CliOptions& Options)
     const std::string& dir = Options.file;
     if (auto failed = PrepareDirectory(dir))
         return *failed;
+    // Held until the run ends, before anything is sent.
+    const TLineFolderLock folderLock(dir);
+    if (!folderLock.Held())
+        return CliOutcome::Failure(folderLock.Error() + "; nothing was read");
 
     std::vector<TLineTarget> targets;
     if (Options.searchUnits) {

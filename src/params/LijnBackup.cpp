@@ -4,6 +4,7 @@
 #include "params/FileDialogs.h"
 #include "params/Latin1Text.h"
 #include "params/core/LineFolder.h"
+#include "params/core/LineFolderLock.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -155,8 +156,11 @@ void TFormLijnBackup::showEvent(QShowEvent* Event)
     started_ = true;
     // Once the window is up, so that the first progress is seen.
     QTimer::singleShot(0, this, [this] {
-        // A backup already in the folder is kept whole in a sub-folder before anything is written.
-        const TEarlierBackup earlier = SetAsideEarlierLineBackup(LocalPath(folder_));
+        // One run at a time writes into the folder; then a backup already in it is kept whole in a
+        // sub-folder before anything is written.
+        folderLock_ = std::make_unique<TLineFolderLock>(LocalPath(folder_));
+        const TEarlierBackup earlier =
+            folderLock_->Held() ? SetAsideEarlierLineBackup(LocalPath(folder_)) : TEarlierBackup{{}, folderLock_->Error()};
         if (!earlier.Ok()) {
             setStatus(texts_[4] + QLatin1Char(' ') + Latin1(earlier.Error), true);
             CmdOK->setEnabled(true);
@@ -209,6 +213,7 @@ void TFormLijnBackup::showProgress()
 
 void TFormLijnBackup::showFinished()
 {
+    folderLock_.reset();
     showProgress();
     if (!line_.ManifestError().empty())
         setStatus(texts_[4] + QLatin1Char(' ') + Latin1(line_.ManifestError()), true);

@@ -7,6 +7,7 @@
 
 #include "app/core/CsvText.h"
 #include "app/core/TextFileIO.h"
+#include "params/core/LineFolderLock.h"
 #include "params/core/LineManifest.h"
 #include "params/core/Sha256.h"
 
@@ -450,6 +451,18 @@ TEST_F(CliLineTest, ASecondBackupIntoTheSameFolderKeepsTheFirstWhole)
         if (entry.is_directory() && ReadWholeFile(entry.path() / "line.csv") == before)
             ++kept;
     EXPECT_EQ(kept, 1u);
+
+    // While another run (on another port) writes into the folder, a run is refused before anything
+    // is sent or moved; the killed run's hold went with it.
+    const TLineFolderLock other(dir.string());
+    ASSERT_TRUE(other.Held()) << other.Error();
+    const std::vector<std::string> filesBefore = FilesIn(dir);
+    sim().clearLog();
+    const ProcessResult second = RunFast({"line-backup", dir.string(), "--units", "1"});
+    EXPECT_EQ(second.exitCode, 1);
+    EXPECT_NE(second.err.find("another line backup is writing into this folder"), std::string::npos) << second.err;
+    EXPECT_EQ(sim().requestCount(), 0u);
+    EXPECT_EQ(FilesIn(dir), filesBefore);
 }
 
 TEST_F(CliLineTest, AManifestThatLostARowOrLeftAFileOutIsRefusedBeforeAnythingIsSent)

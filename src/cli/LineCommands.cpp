@@ -283,10 +283,14 @@ void ReportRowSettings(CliSession& Session, const CliOptions& Options, const std
     }
 }
 
-void ReportUnsaved(CliSession& Session, const std::vector<TLineRow>& Unsaved)
+void ReportUnsaved(CliSession& Session, const std::string& Dir, const std::vector<TLineRow>& Unsaved)
 {
     for (const TLineRow& row : Unsaved)
         Session.Err() << UnitName(row.Unit) << ": skipped, the line backup holds no file of it (" << row.Status << ")\n";
+    // A run that failed set the good backup aside: a technician who did not read that must find it.
+    if (const std::string earlier = Unsaved.empty() ? std::string() : LatestEarlierLineBackup(Dir); !earlier.empty())
+        Session.Err() << "the line backup that was in " << Dir << " before the last line-backup is kept in " << earlier
+                      << '\n';
 }
 
 std::string Count(std::size_t N, const char* One, const char* Many)
@@ -390,7 +394,7 @@ CliOutcome RunLineVerify(CliSession& Session, const CliOptions& Options)
     ParameterDef_lezen();
     if (!loaded.Warning.empty())
         Session.Err() << "warning: " << loaded.Warning << '\n';
-    ReportUnsaved(Session, loaded.Unsaved);
+    ReportUnsaved(Session, Options.file, loaded.Unsaved);
     ReportRowSettings(Session, Options, loaded.Targets);
     OpenAtSharedSettings(Session, loaded.Targets);
     if (auto failed = Session.OpenLine())
@@ -434,7 +438,7 @@ CliOutcome RunLineRestore(CliSession& Session, const CliOptions& Options)
     }
     if (!loaded.Warning.empty())
         Session.Err() << "warning: " << loaded.Warning << '\n';
-    ReportUnsaved(Session, loaded.Unsaved);
+    ReportUnsaved(Session, Options.file, loaded.Unsaved);
     ReportRowSettings(Session, Options, loaded.Targets);
     OpenAtSharedSettings(Session, loaded.Targets);
     if (auto failed = Session.OpenLine())
@@ -463,7 +467,8 @@ CliOutcome RunLineRestore(CliSession& Session, const CliOptions& Options)
     // What the line now holds, whatever ended the run.
     const std::string summary = Count(restored, "unit", "units") + " written completely, " +
                                 Count(inPart, "unit", "units") + " written in part or not computed, " +
-                                Count(planned - restored - inPart, "unit", "units") + " not written";
+                                Count(planned - restored - inPart + loaded.Unsaved.size(), "unit", "units") +
+                                " not written";
     if (failed)
         return CliOutcome::Failure(failed->message + "; " + summary);
     if (restored != planned || !loaded.Unsaved.empty())

@@ -426,6 +426,15 @@ TEST_F(CliLineTest, ASecondBackupIntoTheSameFolderKeepsTheFirstWhole)
     EXPECT_EQ(FilesIn(dir), (std::vector<std::string>{earlier[0].filename().string(), "line.csv"}));
     sim().clearFaults();
     EXPECT_EQ(RunFast({"line-verify", earlier[0].string()}).exitCode, 0);
+    // Restoring the folder as it now is writes nothing, counts every unit as not written and points
+    // to the good backup.
+    sim().clearLog();
+    const ProcessResult nothing = RunFast({"line-restore", dir.string()});
+    EXPECT_EQ(nothing.exitCode, 1);
+    EXPECT_EQ(sim().requestCount(), 0u);
+    EXPECT_NE(nothing.err.find("is kept in " + earlier[0].string() + "\n"), std::string::npos) << nothing.err;
+    EXPECT_NE(Message(nothing).find("0 units written in part or not computed, 3 units not written"), std::string::npos)
+        << nothing.err;
 
     // One unit fails the next run: every .bak beside a manifest is listed in it.
     sim().setFault(4, km4x::Fault::Silent, true);

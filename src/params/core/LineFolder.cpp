@@ -61,3 +61,18 @@ TEarlierBackup SetAsideEarlierLineBackup(const std::string& Dir)
     result.Folder = folder.string();
     return result;
 }
+
+std::string LatestEarlierLineBackup(const std::string& Dir)
+{
+    std::error_code ec;
+    std::string latest;
+    // The names are earlier-<UTC time>[-n]: the latest sorts last.
+    for (fs::directory_iterator it(Dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        std::error_code exists;
+        if (name.rfind("earlier-", 0) == 0 && fs::is_regular_file(it->path() / LineManifestName, exists) &&
+            (latest.empty() || name > fs::path(latest).filename().string()))
+            latest = it->path().string();
+    }
+    return latest;
+}

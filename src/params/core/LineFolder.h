@@ -16,5 +16,8 @@ struct TEarlierBackup {
 
 TEarlierBackup SetAsideEarlierLineBackup(const std::string& Dir);
 
+// The newest sub-folder an earlier backup was set aside into (one that holds a manifest), or "".
+std::string LatestEarlierLineBackup(const std::string& Dir);
+
 // Whether Name is a backup file's name (".bak", in any case).
 bool IsBackupFileName(const std::string& Name);

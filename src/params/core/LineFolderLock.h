@@ -13,7 +13,7 @@ public:
     TLineFolderLock& operator=(const TLineFolderLock&) = delete;
 
     bool Held() const { return error_.empty(); }
-    // Why the folder could not be taken: another run holds it, or the system's reason.
+    // Why the folder could not be taken: another run holds it.
     const std::string& Error() const { return error_; }
 
 private:

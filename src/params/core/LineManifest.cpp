@@ -215,6 +215,7 @@ TManifestResult ParseLineManifest(const std::string& Text)
     bool closable = false; // the header is this release's: a closing line must end the rows
     std::optional<std::vector<std::string>> closing;
     std::vector<std::vector<std::string>> written;
+    char separator = ','; // or ';', as a spreadsheet set to a language with the decimal comma saves
     // A spreadsheet may put a byte order mark before the header.
     constexpr std::string_view Bom = "\xEF\xBB\xBF";
     const std::string_view body = std::string_view(Text).substr(Text.rfind(Bom, 0) == 0 ? Bom.size() : 0);
@@ -223,17 +224,16 @@ TManifestResult ParseLineManifest(const std::string& Text)
         if (!result.Error.empty())
             return;
         const std::string where = std::string(LineManifestName) + " line " + std::to_string(lineNumber);
-        auto fields = SplitCsvLine(line);
+        if (!headerSeen && line.find(',') == std::string_view::npos && line.find(';') != std::string_view::npos)
+            separator = ';'; // the header alone tells: it holds no comma
+        auto fields = SplitCsvLine(line, separator);
         if (fields)
             UndoSpreadsheetSave(*fields, headerSeen ? Header.size() : ClosedHeader.size(), false);
         if (!headerSeen) {
             headerSeen = true;
             closable = fields && *fields == ClosedHeader;
             if (!closable && (!fields || *fields != Header))
-                result.Error = where + ": not the header of a line manifest (" + CsvLine(ClosedHeader) + ")" +
-                               (line.find(';') != std::string_view::npos && line.find(',') == std::string_view::npos
-                                    ? "; its fields are separated by semicolons, as a spreadsheet may save them"
-                                    : "");
+                result.Error = where + ": not the header of a line manifest (" + CsvLine(ClosedHeader) + ")";
             return;
         }
         if (line.empty())

@@ -1,5 +1,7 @@
 #include "ControllerUnit.h"
 
+#include <iterator>
+
 #include "FactoryDefaults.h"
 
 namespace km4x {
@@ -44,6 +46,12 @@ void ControllerUnit::resetToFactory()
         parameters[static_cast<size_t>(n)] = FactoryParameter(n);
     for (int n = 1; n <= SetpointCount; ++n)
         setpoints[static_cast<size_t>(n - 1)] = FactorySetpoint(n);
+    // A controller reports where it is on its line: its unit number and the code of its baud rate.
+    parameters[0] = m_config.number;
+    static constexpr int BaudCodes[] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
+    for (int code = 0; code < static_cast<int>(std::size(BaudCodes)); ++code)
+        if (BaudCodes[code] == m_config.line.baud)
+            parameters[1] = code;
 }
 
 LiveValues ControllerUnit::liveValues(Clock::time_point now) const

@@ -47,6 +47,8 @@ public:
     void setLine(const LineSettings& line) { m_config.line = line; }
     // Another controller in the same place: "rx" answers this from now on.
     void setSerialText(const std::string& text) { m_config.serialText = text; }
+    // A controller of another type in the same place: "rt" answers this from now on.
+    void setTypeText(const std::string& text) { m_config.typeText = text; }
 
     // The reply text (without CR LF) to a command addressed to this unit. "sc" is answered here
     // too; which unit is selected is decided by the line.

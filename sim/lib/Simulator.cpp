@@ -524,6 +524,11 @@ bool Simulator::setSerialText(int unit, const std::string& text)
     return withUnit(unit, [&text](ControllerUnit& u) { u.setSerialText(text); });
 }
 
+bool Simulator::setTypeText(int unit, const std::string& text)
+{
+    return withUnit(unit, [&text](ControllerUnit& u) { u.setTypeText(text); });
+}
+
 bool Simulator::setComputeFailure(int unit, std::optional<int32_t> number)
 {
     return withUnit(unit, [number](ControllerUnit& u) { u.computeFailure = number; });

@@ -78,6 +78,8 @@ public:
     bool setErrorNumber(int unit, int32_t value);
     // "rx" of the unit answers this from now on (a controller replaced by another).
     bool setSerialText(int unit, const std::string& text);
+    // "rt" of the unit answers this from now on (a controller of another type in its place).
+    bool setTypeText(int unit, const std::string& text);
     // "bp" then answers this number (nullopt: the real check again).
     bool setComputeFailure(int unit, std::optional<int32_t> number);
 

@@ -46,7 +46,7 @@ Commands:
                             unit's type, serial, parameters and setpoints against its file;
                             one line per difference, "unit 05: S003<TAB>12,50 -> 13,00"
   line-restore DIR          write each unit's file back into that unit, then "bp"; a unit
-                            whose serial is not the manifest's is refused
+                            of another type, or whose serial is not the manifest's, is refused
     --units LIST            these units of the manifest only
     --replace LIST          these units are replacement hardware: their serial may differ
 

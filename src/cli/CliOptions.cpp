@@ -289,6 +289,22 @@ CliParseResult ParseCliOptions(const std::vector<std::string>& args)
         result.error = "--units belongs to line-backup and line-restore";
         return result;
     }
+    // A line command works on units of its own choosing; a single --unit is taken as that choice
+    // where the command has one, and refused where it has none, never dropped.
+    const bool lineCommand = o.command == CliCommand::LineBackup || o.command == CliCommand::LineVerify ||
+                             o.command == CliCommand::LineRestore;
+    if (o.unit && lineCommand) {
+        if (o.command == CliCommand::LineVerify) {
+            result.error = "--unit: line-verify checks every unit of the line backup; verify one unit with "
+                           "--unit N verify DIR/FILE.bak";
+            return result;
+        }
+        if (o.units || o.searchUnits) {
+            result.error = "--unit and --units (or --search) together: name the units with --units alone";
+            return result;
+        }
+        o.units = std::vector<int>{*o.unit};
+    }
     if (!o.replace.empty() && o.command != CliCommand::LineRestore) {
         result.error = "--replace belongs to line-restore";
         return result;

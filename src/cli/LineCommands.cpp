@@ -5,10 +5,13 @@
 #include "cli/Interrupt.h"
 #include "cli/JsonRecords.h"
 
+#include "app/core/CsvText.h"
 #include "app/core/TextFileIO.h"
 #include "app/core/Windows1252Utf8.h"
 #include "comm/FoundDevice.h"
 #include "params/core/BackupFile.h"
+#include "params/core/LineFolder.h"
+#include "params/core/LineFolderLock.h"
 #include "params/core/LineSequence.h"
 #include "params/core/ParameterCatalogue.h"
 #include "params/core/Sha256.h"
@@ -96,7 +99,7 @@ std::optional<CliOutcome> RunLine(CliSession& Session, TLineSequence& Line, TLin
     if (!ended)
         return CliOutcome::Failure("the line stopped answering");
     if (Line.Cancelled())
-        return CliOutcome::Failure("interrupted; the units finished before are kept");
+        return CliOutcome::Failure(Job == TLineJob::Backup ? "interrupted; the units finished before are kept" : "interrupted");
     if (Line.LineLost())
         return CliOutcome::Failure("the line was lost");
     return std::nullopt;
@@ -132,9 +135,60 @@ std::optional<CliOutcome> PrepareDirectory(const std::string& Dir)
 struct LoadedLine {
     std::vector<TLineTarget> Targets;
     std::vector<TLineRow> Unsaved; // rows without a backup
+    std::vector<TLineRow> Rows;    // every row of the manifest
+    std::string Warning;           // what a manifest of an earlier release cannot prove
 };
 
-std::optional<CliOutcome> LoadLine(const std::string& Dir, const std::optional<std::vector<int>>& Units, LoadedLine& Loaded)
+// The code P001 holds for each baud rate (28800 has none).
+constexpr std::array<int, 8> BaudRateCodes{1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
+
+// Restore: a file whose unit number (P000) or baud rate code (P001) is not where its unit is on the
+// line would move the unit to another address or rate, where it may collide with another unit.
+std::string MoveOnTheLine(const TLineTarget& Target)
+{
+    const int32_t unit = Target.Parameters[0];
+    if (unit != Target.Unit)
+        return "its P000 (unit number) is " + std::to_string(unit) + ", not " + std::to_string(Target.Unit);
+    if (!Target.Line)
+        return {};
+    static constexpr int Rates[] = {1200, 2400, 4800, 9600, 19200, 28800, 38400, 57600, 115200};
+    const int rate = Rates[Ordinal(Target.Line->Baudrate)];
+    const auto code = std::find(BaudRateCodes.begin(), BaudRateCodes.end(), rate);
+    if (code == BaudRateCodes.end())
+        return {};
+    const int32_t stored = Target.Parameters[1];
+    if (stored != static_cast<int32_t>(code - BaudRateCodes.begin()))
+        return "its P001 (baud rate) is " + std::to_string(stored) +
+               (stored >= 0 && stored < static_cast<int32_t>(BaudRateCodes.size())
+                    ? " (" + std::to_string(BaudRateCodes[static_cast<std::size_t>(stored)]) + ")"
+                    : std::string()) +
+               ", not the " + std::to_string(rate) + " the unit answered at";
+    return {};
+}
+
+// A .bak in the folder that no row lists: a row may have been lost.
+std::optional<CliOutcome> UnlistedBackups(const std::string& Dir, const std::vector<TLineRow>& Rows)
+{
+    std::error_code ec;
+    std::vector<std::string> unlisted;
+    for (fs::directory_iterator it(Dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (IsBackupFileName(name) && std::none_of(Rows.begin(), Rows.end(), [&](const TLineRow& r) { return r.File == name; }))
+            unlisted.push_back(name);
+    }
+    if (unlisted.empty())
+        return std::nullopt;
+    std::sort(unlisted.begin(), unlisted.end());
+    std::string names;
+    for (const std::string& name : unlisted)
+        names += (names.empty() ? "" : ", ") + name;
+    return CliOutcome::Failure((fs::path(Dir) / LineManifestName).string() + " lists no row for " + names +
+                               " in the same folder: a row may have been lost; move the file elsewhere if it does not "
+                               "belong to this line backup; nothing was sent");
+}
+
+std::optional<CliOutcome> LoadLine(const std::string& Dir, const std::optional<std::vector<int>>& Units, bool Restoring,
+                                   LoadedLine& Loaded)
 {
     const std::string manifestPath = (fs::path(Dir) / LineManifestName).string();
     std::string text;
@@ -146,6 +200,10 @@ std::optional<CliOutcome> LoadLine(const std::string& Dir, const std::optional<s
     const TManifestResult manifest = ParseLineManifest(text);
     if (!manifest.Ok())
         return CliOutcome::Failure(fs::path(Dir).string() + "/" + manifest.Error + "; nothing was sent");
+    if (auto unlisted = UnlistedBackups(Dir, manifest.Rows))
+        return unlisted;
+    Loaded.Rows = manifest.Rows;
+    Loaded.Warning = manifest.Warning;
     if (Units)
         for (int unit : *Units)
             if (std::none_of(manifest.Rows.begin(), manifest.Rows.end(), [&](const TLineRow& r) { return r.Unit == unit; }))
@@ -179,6 +237,9 @@ std::optional<CliOutcome> LoadLine(const std::string& Dir, const std::optional<s
         if (!parsed.Ok())
             return CliOutcome::Failure(where + ": " + DescribeFileResult(parsed, "") + "; nothing was sent");
         std::copy(setpoints.begin(), setpoints.end(), target.Setpoints.begin() + 1);
+        if (const std::string move = Restoring ? MoveOnTheLine(target) : std::string(); !move.empty())
+            return CliOutcome::Failure(where + ": " + move + "; writing it would move " + UnitName(row.Unit) +
+                                       " on the line. Nothing was sent; leave the unit out with --units");
         Loaded.Targets.push_back(std::move(target));
     }
     return std::nullopt;
@@ -198,10 +259,38 @@ void OpenAtSharedSettings(CliSession& Session, const std::vector<TLineTarget>& T
                             Ordinal(shared.Stopbits));
 }
 
-void ReportUnsaved(CliSession& Session, const std::vector<TLineRow>& Unsaved)
+// Each unit is addressed at its row's settings; where the user asked for others, say so once per unit.
+void ReportRowSettings(CliSession& Session, const CliOptions& Options, const std::vector<TLineTarget>& Targets)
+{
+    for (const TLineTarget& target : Targets) {
+        if (!target.Line)
+            continue;
+        const auto row = SplitCsvLine(UnitLineText(*target.Line));
+        if (!row || row->size() != 4)
+            continue;
+        std::string given;
+        auto differs = [&](bool Given, const std::string& Option, const std::string& Value, const std::string& Row) {
+            if (Given && Value != Row)
+                given += (given.empty() ? "" : ", ") + Option + " " + Value;
+        };
+        differs(Options.baud.has_value(), "--baud", Options.baud ? std::to_string(*Options.baud) : "", (*row)[0]);
+        differs(Options.parity.has_value(), "--parity", Options.parity ? std::string(1, *Options.parity) : "", (*row)[1]);
+        differs(Options.dataBits.has_value(), "--databits", Options.dataBits ? std::to_string(*Options.dataBits) : "", (*row)[2]);
+        differs(Options.stopBits.has_value(), "--stopbits", Options.stopBits ? std::to_string(*Options.stopBits) : "", (*row)[3]);
+        if (!given.empty())
+            Session.Err() << UnitName(target.Unit) << ": addressed at " << UnitLineText(*target.Line)
+                          << ", the settings it answered at when it was backed up, not at " << given << '\n';
+    }
+}
+
+void ReportUnsaved(CliSession& Session, const std::string& Dir, const std::vector<TLineRow>& Unsaved)
 {
     for (const TLineRow& row : Unsaved)
         Session.Err() << UnitName(row.Unit) << ": skipped, the line backup holds no file of it (" << row.Status << ")\n";
+    // A run that failed set the good backup aside: a technician who did not read that must find it.
+    if (const std::string earlier = Unsaved.empty() ? std::string() : LatestEarlierLineBackup(Dir); !earlier.empty())
+        Session.Err() << "the line backup that was in " << Dir << " before the last line-backup is kept in " << earlier
+                      << '\n';
 }
 
 std::string Count(std::size_t N, const char* One, const char* Many)
@@ -216,6 +305,10 @@ CliOutcome RunLineBackup(CliSession& Session, const CliOptions& Options)
     const std::string& dir = Options.file;
     if (auto failed = PrepareDirectory(dir))
         return *failed;
+    // Held until the run ends, before anything is sent.
+    const TLineFolderLock folderLock(dir);
+    if (!folderLock.Held())
+        return CliOutcome::Failure(folderLock.Error() + "; nothing was read");
 
     std::vector<TLineTarget> targets;
     if (Options.searchUnits) {
@@ -239,6 +332,12 @@ CliOutcome RunLineBackup(CliSession& Session, const CliOptions& Options)
     if (!Session.Link().Port().Active())
         if (auto failed = Session.OpenLine())
             return *failed;
+    const TEarlierBackup earlier = SetAsideEarlierLineBackup(dir);
+    if (!earlier.Ok())
+        return CliOutcome::Failure("the line backup already in " + dir + " could not be kept: " + earlier.Error +
+                                   "; nothing was read");
+    if (!earlier.Folder.empty())
+        Session.Err() << dir << " held a line backup: it is kept in " << earlier.Folder << '\n';
 
     TLineSequence line(Session.Link().Port());
     const std::size_t planned = targets.size();
@@ -289,11 +388,14 @@ JsonRecord LineVerifyJson(const std::string& Dir, const std::vector<TLineUnitRes
 CliOutcome RunLineVerify(CliSession& Session, const CliOptions& Options)
 {
     LoadedLine loaded;
-    if (auto failed = LoadLine(Options.file, std::nullopt, loaded))
+    if (auto failed = LoadLine(Options.file, std::nullopt, false, loaded))
         return *failed;
     // Names, decimals and option texts of the differences come from the catalogue, if there.
     ParameterDef_lezen();
-    ReportUnsaved(Session, loaded.Unsaved);
+    if (!loaded.Warning.empty())
+        Session.Err() << "warning: " << loaded.Warning << '\n';
+    ReportUnsaved(Session, Options.file, loaded.Unsaved);
+    ReportRowSettings(Session, Options, loaded.Targets);
     OpenAtSharedSettings(Session, loaded.Targets);
     if (auto failed = Session.OpenLine())
         return *failed;
@@ -325,7 +427,7 @@ CliOutcome RunLineVerify(CliSession& Session, const CliOptions& Options)
 CliOutcome RunLineRestore(CliSession& Session, const CliOptions& Options)
 {
     LoadedLine loaded;
-    if (auto failed = LoadLine(Options.file, Options.units, loaded))
+    if (auto failed = LoadLine(Options.file, Options.units, true, loaded))
         return *failed;
     for (int unit : Options.replace) {
         auto target = std::find_if(loaded.Targets.begin(), loaded.Targets.end(), [&](const TLineTarget& t) { return t.Unit == unit; });
@@ -334,27 +436,45 @@ CliOutcome RunLineRestore(CliSession& Session, const CliOptions& Options)
                                        " is not among the units to restore");
         target->Replacement = true;
     }
-    ReportUnsaved(Session, loaded.Unsaved);
+    if (!loaded.Warning.empty())
+        Session.Err() << "warning: " << loaded.Warning << '\n';
+    ReportUnsaved(Session, Options.file, loaded.Unsaved);
+    ReportRowSettings(Session, Options, loaded.Targets);
     OpenAtSharedSettings(Session, loaded.Targets);
     if (auto failed = Session.OpenLine())
         return *failed;
     TLineSequence line(Session.Link().Port());
+    line.SetManifestRows(loaded.Rows);
     const std::size_t planned = loaded.Targets.size();
-    if (auto failed = RunLine(Session, line, TLineJob::Restore, Options.file, std::move(loaded.Targets)))
-        return *failed;
+    const auto failed = RunLine(Session, line, TLineJob::Restore, Options.file, std::move(loaded.Targets));
     std::size_t refused = 0;
     std::size_t restored = 0;
+    std::size_t inPart = 0;
     for (const TLineUnitResult& unit : line.Units()) {
         restored += unit.State == TLineUnitState::Done ? 1 : 0;
-        if (unit.Row.Status.rfind("refused: serial", 0) == 0) {
+        inPart += unit.Row.Status.find("; written in part") != std::string::npos ||
+                          unit.Row.Status.find("; every value written") != std::string::npos
+                      ? 1
+                      : 0;
+        const bool serial = unit.Row.Status.rfind("refused: serial", 0) == 0 ||
+                            unit.Row.Status.rfind("refused: the unit reports no serial", 0) == 0;
+        if (serial) {
             ++refused;
             Session.Err() << UnitName(unit.Row.Unit) << " was not written: if it is replacement hardware, say so with --replace "
                           << unit.Row.Unit << '\n';
         }
     }
+    // What the line now holds, whatever ended the run.
+    const std::string summary = Count(restored, "unit", "units") + " written completely, " +
+                                Count(inPart, "unit", "units") + " written in part or not computed, " +
+                                Count(planned - restored - inPart + loaded.Unsaved.size(), "unit", "units") +
+                                " not written";
+    if (failed)
+        return CliOutcome::Failure(failed->message + "; " + summary);
     if (restored != planned || !loaded.Unsaved.empty())
         return CliOutcome::Failure(Count(planned - restored + loaded.Unsaved.size(), "unit was", "units were") +
-                                   " not restored" + (refused ? " (" + Count(refused, "serial differs", "serials differ") + ")" : ""));
+                                   " not restored" + (refused ? " (" + Count(refused, "serial differs", "serials differ") + ")" : "") +
+                                   "; " + summary);
     Session.Err() << "Restored " << Count(restored, "unit", "units") << " from " << Options.file << '\n';
     return CliOutcome::Success();
 }

@@ -3,6 +3,8 @@
 #include "app/core/Global_var.h"
 #include "params/FileDialogs.h"
 #include "params/Latin1Text.h"
+#include "params/core/LineFolder.h"
+#include "params/core/LineFolderLock.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -153,7 +155,20 @@ void TFormLijnBackup::showEvent(QShowEvent* Event)
         return;
     started_ = true;
     // Once the window is up, so that the first progress is seen.
-    QTimer::singleShot(0, this, [this] { line_.Start(TLineJob::Backup, LocalPath(folder_), targets_); });
+    QTimer::singleShot(0, this, [this] {
+        // One run at a time writes into the folder; then a backup already in it is kept whole in a
+        // sub-folder before anything is written.
+        folderLock_ = std::make_unique<TLineFolderLock>(LocalPath(folder_));
+        const TEarlierBackup earlier =
+            folderLock_->Held() ? SetAsideEarlierLineBackup(LocalPath(folder_)) : TEarlierBackup{{}, folderLock_->Error()};
+        if (!earlier.Ok()) {
+            setStatus(texts_[4] + QLatin1Char(' ') + Latin1(earlier.Error), true);
+            CmdOK->setEnabled(true);
+            CmdCancel->setEnabled(false);
+            return;
+        }
+        line_.Start(TLineJob::Backup, LocalPath(folder_), targets_);
+    });
 }
 
 void TFormLijnBackup::showRow(int Row)
@@ -198,6 +213,7 @@ void TFormLijnBackup::showProgress()
 
 void TFormLijnBackup::showFinished()
 {
+    folderLock_.reset();
     showProgress();
     if (!line_.ManifestError().empty())
         setStatus(texts_[4] + QLatin1Char(' ') + Latin1(line_.ManifestError()), true);

@@ -4,12 +4,14 @@
 // Cancel, which lets the running request end and keeps the units finished before (the manifest
 // says which). The files and manifest are those of kmt40-cli line-backup.
 
+#include "params/core/LineFolderLock.h"
 #include "params/core/LineSequence.h"
 
 #include <QDialog>
 #include <QString>
 
 #include <array>
+#include <memory>
 
 class QLabel;
 class QLineEdit;
@@ -52,6 +54,7 @@ private:
     QString folder_;
     std::vector<TLineTarget> targets_;
     bool started_ = false;
+    std::unique_ptr<TLineFolderLock> folderLock_; // from the start until the run has ended
     // PanelTekst0..5: backing up unit, all saved, not all saved, cancelled, manifest failed, cancelling.
     std::array<QString, 6> texts_;
 };

@@ -89,6 +89,7 @@ private slots:
         QCOMPARE(Row(*w, 0), (QStringList{QStringLiteral("03"), Ident3, QStringLiteral("9600"), QStringLiteral("Even"),
                                           QStringLiteral("1")}));
         QVERIFY(w->CmdOK->isEnabled() && w->CmdVerder->isEnabled() && w->CmdStartZoeken->isEnabled());
+        QVERIFY(!w->CmdBackupAll->isEnabled()); // not while the search is paused on this port
         QCOMPARE(device::Background(w->Panel_parity_E), device::PolledColor);
         QCOMPARE(device::Background(w->Panel_stopbits_1), device::PolledColor);
         QCOMPARE(w->PanelApparaatNo->text(), QStringLiteral("3"));

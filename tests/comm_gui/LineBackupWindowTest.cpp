@@ -195,6 +195,30 @@ private slots:
         w->CmdBackupAll->click();
         QCOMPARE(h->dialogs.count(FakeDialogs::Kind::Directory), 3);
 
+        // A folder another run is writing into (kmt40-cli on another port): refused, nothing sent or moved.
+        {
+            const TLineFolderLock other(all.toStdString());
+            QVERIFY(other.Held());
+            const QStringList before = QDir(all).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+            const std::size_t sent = h->Requests(true).size();
+            h->dialogs.directoryAnswers.push_back(all);
+            QString refusal;
+            auto refused = modal_windows::When(
+                QStringLiteral("FormLijnBackup"),
+                [](QWidget* window) { return static_cast<TFormLijnBackup*>(window)->CmdOK->isEnabled(); },
+                [&](QWidget* window) {
+                    auto* b = static_cast<TFormLijnBackup*>(window);
+                    refusal = b->PanelStatus->text();
+                    b->CmdOK->click();
+                },
+                kWaitMs * 6);
+            w->CmdBackupAll->click();
+            QVERIFY(refused->acted);
+            QVERIFY2(refusal.contains(QStringLiteral("another line backup is writing into this folder")), qPrintable(refusal));
+            QCOMPARE(QDir(all).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+            QCOMPARE(h->Requests(true).size(), sent);
+        }
+
         // Cancel closes the port, which the tool opens next.
         w->CmdCancel->click();
         // kmt40-cli beside the same application.ini ([Poorten] maps COM1 to the simulator).

@@ -1,6 +1,7 @@
 // The line manifest's parts that the scenario tests through kmt40-cli do not reach one by one: the
 // digest (known vectors, also under Wine, where libgcrypt is the Windows build), the file names made
 // of serial numbers, and a manifest written and read again.
+#include "app/core/CsvText.h"
 #include "params/core/LineManifest.h"
 #include "params/core/Sha256.h"
 
@@ -55,6 +56,38 @@ TEST(LineManifestTest, DigestFileNamesAndRoundTrip)
     EXPECT_NE(ParseLineManifest(FormatLineManifest({wrongSize})).Error.find("16021 bytes"), std::string::npos);
     EXPECT_NE(ParseLineManifest(FormatLineManifest({saved, saved})).Error.find("a second time"), std::string::npos);
     EXPECT_FALSE(ParseLineManifest("").Ok());
+
+    // Saved again by a spreadsheet: every line padded with empty fields to the widest, unit numbers
+    // without their leading zero, CR LF, a byte order mark, and ';' between fields where the
+    // spreadsheet's language writes the decimal comma. Read as written.
+    for (const char separator : {',', ';'}) {
+        std::string sheet = "\xEF\xBB\xBF";
+        std::size_t lineNo = 0;
+        for (std::size_t at = 0, next; at < text.size(); at = next + 1, ++lineNo) {
+            next = text.find('\n', at);
+            std::vector<std::string> fields = *SplitCsvLine(text.substr(at, next - at));
+            if (lineNo == 1)
+                fields[0].erase(0, 1); // "05" -> "5"
+            fields.resize(lineNo == 0 ? fields.size() : 12);
+            std::string line;
+            for (std::size_t i = 0; i < fields.size(); ++i) {
+                std::string escaped;
+                for (char c : fields[i])
+                    escaped += c == '"' ? std::string("\"\"") : std::string(1, c);
+                if (i > 0)
+                    line += separator;
+                const bool quoted = fields[i].find_first_of(std::string("\"") + separator) != std::string::npos;
+                line += quoted ? '"' + escaped + '"' : escaped;
+            }
+            sheet += line + "\r\n";
+        }
+        const TManifestResult fromSheet = ParseLineManifest(sheet);
+        ASSERT_TRUE(fromSheet.Ok()) << fromSheet.Error << "\n" << sheet;
+        EXPECT_EQ(FormatLineManifest(fromSheet.Rows), text);
+    }
+    // A field beyond the row's that is not empty is no padding.
+    const std::string extra = text.substr(0, text.find('\n', text.find('\n') + 1)) + ",x\n";
+    EXPECT_NE(ParseLineManifest(extra).Error.find("fields, not"), std::string::npos);
 }
 
 } // namespace

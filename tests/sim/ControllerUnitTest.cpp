@@ -15,8 +15,17 @@ std::string Ask(ControllerUnit& unit, const std::string& text)
 TEST(ControllerUnit, StartsWithFactoryValues)
 {
     ControllerUnit unit(UnitConfig{});
-    for (int n = 0; n < ParameterCount; ++n)
+    // P000 and P001 say where the unit is: unit 0 at 38400 bit/s (code 5).
+    EXPECT_EQ(unit.parameters[0], 0);
+    EXPECT_EQ(unit.parameters[1], 5);
+    for (int n = 2; n < ParameterCount; ++n)
         ASSERT_EQ(unit.parameters[static_cast<size_t>(n)], FactoryParameter(n)) << n;
+    UnitConfig fifth;
+    fifth.number = 5;
+    fifth.line.baud = 19200;
+    ControllerUnit other(fifth);
+    EXPECT_EQ(Ask(other, "rp 0"), "rp 0 5");
+    EXPECT_EQ(Ask(other, "rp 1"), "rp 1 4");
     for (int n = 1; n <= SetpointCount; ++n)
         ASSERT_EQ(unit.setpoints[static_cast<size_t>(n - 1)], FactorySetpoint(n)) << n;
     EXPECT_EQ(Ask(unit, "bp"), "bp -1"); // the factory set passes the controller's own check

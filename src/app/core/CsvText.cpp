@@ -25,7 +25,7 @@ std::string CsvLine(const std::vector<std::string>& Fields)
     return line;
 }
 
-std::optional<std::vector<std::string>> SplitCsvLine(std::string_view Line)
+std::optional<std::vector<std::string>> SplitCsvLine(std::string_view Line, char Separator)
 {
     std::vector<std::string> fields;
     std::size_t at = 0;
@@ -47,10 +47,10 @@ std::optional<std::vector<std::string>> SplitCsvLine(std::string_view Line)
                 }
                 field += Line[at++];
             }
-            if (at < Line.size() && Line[at] != ',')
+            if (at < Line.size() && Line[at] != Separator)
                 return std::nullopt;
         } else {
-            const std::size_t comma = Line.find(',', at);
+            const std::size_t comma = Line.find(Separator, at);
             const std::size_t end = comma == std::string_view::npos ? Line.size() : comma;
             field = std::string(Line.substr(at, end - at));
             if (field.find('"') != std::string::npos)

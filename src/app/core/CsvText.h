@@ -11,5 +11,5 @@ std::string CsvField(const std::string& Text);
 // The fields joined into one line (without its line end).
 std::string CsvLine(const std::vector<std::string>& Fields);
 // The fields of one line; nullopt when a quoted field is not closed or is followed by anything but
-// a comma.
-std::optional<std::vector<std::string>> SplitCsvLine(std::string_view Line);
+// the separator (a spreadsheet set to a language with the decimal comma separates with ';').
+std::optional<std::vector<std::string>> SplitCsvLine(std::string_view Line, char Separator = ',');

@@ -209,6 +209,8 @@ TFormApparaatZoeken::TFormApparaatZoeken(TZBComm* Port, QWidget* Parent)
         addFoundRow(device);
         PanelZoekTekst->setText(heldTexts_[3]);
         setSearchControls(true);
+        // A backup now would share the port with the paused search; it waits for the search's end.
+        CmdBackupAll->setEnabled(false);
         CmdOK->setEnabled(true);
         CmdVerder->setEnabled(true);
     };

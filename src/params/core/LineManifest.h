@@ -7,6 +7,10 @@
 // saved ("no reply", "time-out at P123", "line lost at S005", ...); line the settings the unit
 // answered at ("38400,E,8,1"); row_check the first 16 hexadecimal digits of the SHA-256 of the
 // row's other fields as written, so a row that was edited or damaged is refused by its row.
+// The header names one more column, manifest_check, and a closing line follows the rows:
+//   end,<number of rows>,<SHA-256 of the rows as written, each ended by LF>
+// so a row that was lost or added (a file cut at a row boundary, a row deleted by hand) is noticed.
+// A manifest of an earlier release has neither; it is still read, with a warning.
 
 #include <cstdint>
 #include <optional>
@@ -53,17 +57,21 @@ inline constexpr char LineStatusOk[] = "ok";
 // when nothing is left).
 std::string LineBackupFileName(int Unit, const std::string& Serial);
 
-// The whole manifest text.
+// The whole manifest text. A line break inside a text field (a system's error message) is written as
+// a blank: the format holds one row per line.
 std::string FormatLineManifest(const std::vector<TLineRow>& Rows);
 
 struct TManifestResult {
     std::vector<TLineRow> Rows;
     std::string Error; // empty when the manifest is sound; else what is wrong, naming the line
+    std::string Warning; // what a sound manifest of an earlier release cannot prove
 
     bool Ok() const { return Error.empty(); }
 };
 // Checks every row (fields, unit 00..31 once, the file name that belongs to its unit and serial, size
-// and digest of a saved unit, the row check) before handing any out.
+// and digest of a saved unit, the row check) and the closing line before handing any out. Line breaks
+// a text field held were written as blanks; digits of a digest are taken in either case and handed
+// out in lower case.
 TManifestResult ParseLineManifest(const std::string& Text);
 
 // "2026-12-07T19:03:12Z" for now.

@@ -20,6 +20,25 @@ namespace {
 // Status of a unit the run did not come to (also what a manifest written mid-run says of it).
 constexpr char NotReachedStatus[] = "not reached";
 
+// Restore: what a unit that was not come to holds.
+constexpr char NotWritten[] = "; not written";
+
+// "KM40" of "KM40 V2.31": the controller's type without its version.
+std::string ControllerType(const std::string& TypeText)
+{
+    const std::size_t start = TypeText.find_first_not_of(' ');
+    if (start == std::string::npos)
+        return {};
+    return TypeText.substr(start, TypeText.find(' ', start) - start);
+}
+
+std::string ItemName(bool Parameters, int Number)
+{
+    char item[8];
+    std::snprintf(item, sizeof item, "%c%03d", Parameters ? 'P' : 'S', Number);
+    return item;
+}
+
 bool Ended(TTransferOutcome Outcome)
 {
     return Outcome != TTransferOutcome::Idle && Outcome != TTransferOutcome::Running;
@@ -143,6 +162,7 @@ void TLineSequence::StartUnit()
     TLineUnitResult& result = Result();
     result.State = TLineUnitState::Running;
     result.Row.Status.clear();
+    computing_ = false;
     try {
         const auto& line = Target().Line;
         // The settings may change on the open port between requests; only a change is applied, so a
@@ -255,9 +275,9 @@ void TLineSequence::IdentityKnown()
             result.IdentityDifferences.push_back("serial: " + target.Row.Serial + " -> " + result.Row.Serial);
     }
     if (job_ == TLineJob::Restore) {
-        if (result.Row.Serial != target.Row.Serial && !target.Replacement) {
-            UnitFailed("refused: serial \"" + result.Row.Serial + "\" is not \"" + target.Row.Serial +
-                       "\" of the manifest");
+        if (const std::string refusal = RestoreRefusal(); !refusal.empty()) {
+            step_ = TStep::Idle;
+            UnitFailed("refused: " + refusal);
             NextUnit();
             return;
         }
@@ -275,6 +295,8 @@ void TLineSequence::TransferChanged(const TTransferSequence& Sequence)
 {
     if (!running_ || step_ != TStep::Transfer)
         return;
+    // A failure clears the view's flag; the unit's outcome still depends on it.
+    computing_ = computing_ || Sequence.View().Computing;
     if (Ended(Sequence.View().Outcome) && !Sequence.View().AbortRequested)
         TransferEnded(Sequence.View());
     else
@@ -356,11 +378,58 @@ void TLineSequence::SaveBackup()
     UnitDone();
 }
 
+std::string TLineSequence::RestoreRefusal() const
+{
+    const TLineRow& row = Target().Row;
+    const std::string& serial = results_[static_cast<std::size_t>(current_)].Row.Serial;
+    const std::string type = ControllerType(results_[static_cast<std::size_t>(current_)].Row.Type);
+    // New hardware is declared for a unit of the same type, never of another.
+    if (type != ControllerType(row.Type))
+        return "type \"" + (type.empty() ? std::string("(none)") : type) + "\" is not \"" + ControllerType(row.Type) +
+               "\" of the manifest; a backup is restored only into its own type";
+    if (Target().Replacement)
+        return {};
+    if (serial.find_first_not_of(' ') == std::string::npos)
+        return "the unit reports no serial, so it matches no row of the manifest";
+    if (serial == row.Serial)
+        return {};
+    std::string refusal = "serial \"" + serial + "\" is not \"" + row.Serial + "\" of the manifest";
+    for (const TLineRow& other : manifestRows_)
+        if (other.Unit != row.Unit && other.Serial == serial) {
+            const std::string name = std::string(1, static_cast<char>('0' + other.Unit / 10)) +
+                                     static_cast<char>('0' + other.Unit % 10);
+            refusal += "; it is the serial of unit " + name + " in the manifest: was this unit swapped with unit " + name + "?";
+        }
+    return refusal;
+}
+
+std::string TLineSequence::WrittenSoFar() const
+{
+    if (step_ != TStep::Transfer)
+        return NotWritten;
+    const TTransferView& view = write_.View();
+    if (view.Outcome == TTransferOutcome::ComputeFailed)
+        return "; every value written, \"bp\" answered with an error";
+    if (view.Computing || computing_)
+        return "; every value written, \"bp\" sent but not answered: the unit may not have computed them";
+    const std::string current = ItemName(view.Parameters, view.CurrentNumber);
+    std::string confirmed;
+    if (!view.Parameters)
+        confirmed = view.CurrentNumber > 1 ? "P000..P399 and S001.." + ItemName(false, view.CurrentNumber - 1)
+                                           : std::string("P000..P399");
+    else if (view.CurrentNumber > 0)
+        confirmed = "P000.." + ItemName(true, view.CurrentNumber - 1);
+    // The value in hand may have reached the unit although its reply was lost or, after Ctrl-C, not
+    // read: it is not confirmed either way, and not claimed to be old.
+    return "; written in part: " + (confirmed.empty() ? std::string("nothing") : confirmed) + " confirmed, " + current +
+           " unconfirmed (old or new value); \"bp\" not sent: the unit holds old and new values";
+}
+
 void TLineSequence::UnitFailed(const std::string& Status)
 {
     TLineUnitResult& result = Result();
     result.State = TLineUnitState::Failed;
-    result.Row.Status = Status;
+    result.Row.Status = Status + (job_ == TLineJob::Restore ? WrittenSoFar() : std::string());
 }
 
 void TLineSequence::UnitDone()
@@ -391,7 +460,7 @@ void TLineSequence::MarkRemaining(const std::string& Status)
 {
     for (std::size_t i = static_cast<std::size_t>(current_) + 1; i < results_.size(); ++i) {
         results_[i].State = TLineUnitState::Failed;
-        results_[i].Row.Status = Status;
+        results_[i].Row.Status = Status + (job_ == TLineJob::Restore ? NotWritten : "");
     }
 }
 
@@ -439,11 +508,9 @@ std::string TLineSequence::Where() const
         return "rx";
     case TStep::Transfer: {
         const TTransferView& view = job_ == TLineJob::Restore ? write_.View() : read_.View();
-        if (view.Computing)
+        if (view.Computing || computing_)
             return "bp";
-        char item[8];
-        std::snprintf(item, sizeof item, "%c%03d", view.Parameters ? 'P' : 'S', view.CurrentNumber);
-        return item;
+        return ItemName(view.Parameters, view.CurrentNumber);
     }
     case TStep::Idle:
         break;

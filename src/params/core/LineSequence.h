@@ -6,8 +6,11 @@
 //            after every unit DIR/line.csv is written again, so an interruption leaves a manifest
 //            that says which units are saved;
 //   verify:  compares type and serial with the manifest and the values read with the file;
-//   restore: refuses a unit whose serial is not the manifest's (unless it is declared replacement
-//            hardware), then writes the file's values and "bp", as Restore does.
+//   restore: refuses a unit of another type than its row's, one that reports no serial and one whose
+//            serial is not the row's (the last two unless it is declared replacement hardware), then
+//            writes the file's values and "bp", as Restore does. A unit that fails says what it now
+//            holds: not written, written in part (up to which value; "bp" not sent), or every value
+//            written with "bp" unanswered.
 // A unit that fails is marked with where it stopped and the next one goes on; a lost line ends the
 // run, marking the units not reached. Cancel ends the running request first, as the single runs do.
 // The command-line tool and the device search window both drive it.
@@ -80,6 +83,8 @@ public:
     int ValuesDone() const;
     bool LineLost() const { return lineLost_; }
     bool Cancelled() const { return cancelRequested_; }
+    // Restore: the manifest's rows, so that a unit answering with another row's serial is named.
+    void SetManifestRows(std::vector<TLineRow> Rows) { manifestRows_ = std::move(Rows); }
     // Backup: why the manifest could not be written, empty when it was.
     const std::string& ManifestError() const { return manifestError_; }
     std::string ManifestPath() const;
@@ -113,6 +118,10 @@ private:
     void Changed();
     // "rt" while identifying, "P123" while transferring.
     std::string Where() const;
+    // Restore: what a unit that failed now holds, added to its status.
+    std::string WrittenSoFar() const;
+    // Restore: why the unit just identified must not be written into, or "".
+    std::string RestoreRefusal() const;
     TLineUnitResult& Result() { return results_[static_cast<std::size_t>(current_)]; }
     const TLineTarget& Target() const { return targets_[static_cast<std::size_t>(current_)]; }
 
@@ -123,10 +132,12 @@ private:
     std::string dir_;
     std::vector<TLineTarget> targets_;
     std::vector<TLineUnitResult> results_;
+    std::vector<TLineRow> manifestRows_;
     int current_ = -1;
     TStep step_ = TStep::Idle;
     bool running_ = false;
     bool cancelRequested_ = false;
     bool lineLost_ = false;
+    bool computing_ = false; // the current unit's "bp" was sent
     std::string manifestError_;
 };

@@ -216,3 +216,28 @@ TEST(AtomicWriteTest, SavingThroughALinkReplacesTheFileItNames) {
 #endif
 
 }  // namespace
+
+TEST(IniFileTest, FilesOfOtherEditorsKeepTheirSectionsAndEncoding) {
+  // A UTF-8 mark is no part of the first section's name, and is written back.
+  TIniFile marked;
+  marked.LoadFromText("\xEF\xBB\xBF[Serieel]\r\nunit_no=9\r\n");
+  EXPECT_EQ(marked.ReadInteger("Serieel", "unit_no", 0), 9);
+  marked.WriteInteger("Serieel", "unit_no", 3);
+  EXPECT_EQ(marked.Text(), "\xEF\xBB\xBF[Serieel]\r\nunit_no=3\r\n");
+
+  // UTF-16, big-endian without a mark: read, but never written back in 8 bits.
+  const std::string text = "[Serieel]\r\nunit_no=7\r\n";
+  std::string wide;
+  for (const char c : text) wide += std::string(1, '\0') + c;
+  TempDir dir;
+  dir.Write("w.ini", wide);
+  TIniFile utf16;
+  ASSERT_EQ(utf16.LoadFromFile(dir.File("w.ini")), TIniFile::TLoadResult::Loaded);
+  EXPECT_TRUE(utf16.Utf16());
+  EXPECT_EQ(utf16.ReadInteger("Serieel", "unit_no", 0), 7);
+  utf16.WriteInteger("Serieel", "unit_no", 1);
+  std::string error;
+  EXPECT_FALSE(utf16.SaveToFile(dir.File("w.ini"), error));
+  EXPECT_NE(error.find("UTF-16"), std::string::npos) << error;
+  EXPECT_EQ(dir.Read("w.ini"), wide);
+}

@@ -109,11 +109,17 @@ void TIniFile::LoadFromText(std::string_view Text) {
   lines_.clear();
   truncated_ = false;
   utf8Mark_ = Text.substr(0, Utf8Mark.size()) == Utf8Mark;
-  utf16_ = Text.size() >= 2 && ((Text[0] == '\xFF' && Text[1] == '\xFE') || (Text[0] == '\xFE' && Text[1] == '\xFF'));
   if (utf8Mark_) Text.remove_prefix(Utf8Mark.size());
+  const bool littleMark = Text.size() >= 2 && Text[0] == '\xFF' && Text[1] == '\xFE';
+  const bool bigMark = Text.size() >= 2 && Text[0] == '\xFE' && Text[1] == '\xFF';
+  // Without a mark, two 8-bit characters each beside a zero byte still give UTF-16 away.
+  const auto zeroAt = [Text](std::size_t i) { return Text[i] == '\0' && Text[i ^ 1] != '\0'; };
+  const bool unmarkedBig = !utf8Mark_ && Text.size() >= 4 && zeroAt(0) && zeroAt(2);
+  const bool unmarkedLittle = !utf8Mark_ && Text.size() >= 4 && zeroAt(1) && zeroAt(3);
+  utf16_ = littleMark || bigMark || unmarkedBig || unmarkedLittle;
   std::string narrowed;
   if (utf16_) {
-    narrowed = NarrowUtf16(Text.substr(2), Text[0] == '\xFE');
+    narrowed = NarrowUtf16(Text.substr(littleMark || bigMark ? 2 : 0), bigMark || unmarkedBig);
     Text = narrowed;
   }
   const auto lf = Text.find('\n');

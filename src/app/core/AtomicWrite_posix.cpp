@@ -78,6 +78,7 @@ class TemporaryRemovedOnSignal {
     owner_ = true;
     struct sigaction ours {};
     ours.sa_handler = OnSignal;
+    ours.sa_flags = SA_RESTART;  // the write goes on after a signal that does not end the program
     sigemptyset(&ours.sa_mask);
     for (int i = 0; i < Count; ++i) ::sigaction(Signals[i], &ours, &previous_[i]);
   }
@@ -114,6 +115,7 @@ class TemporaryRemovedOnSignal {
       // keep watching them, with what it set as the one that follows.
       struct sigaction ours {};
       ours.sa_handler = OnSignal;
+      ours.sa_flags = SA_RESTART;
       sigemptyset(&ours.sa_mask);
       for (int k = 0; k < Count; ++k) {
         struct sigaction now {};

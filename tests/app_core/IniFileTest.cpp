@@ -9,6 +9,11 @@
 #include "TempDir.h"
 #include "app/core/TextFileIO.h"
 
+#ifndef _WIN32
+#include <limits.h>
+#include <sys/stat.h>
+#endif
+
 namespace {
 
 TEST(IniIntegerTest, DecimalAndHexadecimal) {
@@ -163,6 +168,16 @@ TEST(AtomicWriteTest, ReplacesOnlyTheTargetAndLeavesNoTemporary) {
   const std::string longest(251, 'n');
   ASSERT_TRUE(WriteFileAtomically(dir.File(longest + ".bak"), "long", error)) << error;
   EXPECT_EQ(dir.Read(longest + ".bak"), "long");
+#ifndef _WIN32
+  // So does a path a few bytes short of the longest the system takes, with a name shorter than
+  // the temporary's.
+  std::string deep = dir.File("");
+  while (deep.size() + 201 <= PATH_MAX - 11) deep += std::string(200, 'd') + "/";
+  deep += std::string(PATH_MAX - 11 - deep.size() - 1, 'e') + "/";
+  std::filesystem::create_directories(deep);
+  ASSERT_TRUE(WriteFileAtomically(deep + "u.bak", "deep", error)) << error;
+  EXPECT_EQ(FolderNames(deep).size(), 1u);
+#endif
 
   // The replaced file keeps its permission bits (as far as the system has them: Windows keeps
   // only a read-only flag).
@@ -212,6 +227,13 @@ TEST(AtomicWriteTest, SavingThroughALinkReplacesTheFileItNames) {
   std::filesystem::create_symlink("loop1", dir.File("loop2"));
   EXPECT_FALSE(WriteFileAtomically(dir.File("loop1"), "x", error));
   EXPECT_TRUE(std::filesystem::is_symlink(dir.File("loop1")));
+
+  // A link to a pipe (or a device such as /dev/null) is refused: what it names stays.
+  ASSERT_EQ(::mkfifo(dir.File("pipe").c_str(), 0600), 0);
+  std::filesystem::create_symlink("pipe", dir.File("pipe.bak"));
+  EXPECT_FALSE(WriteFileAtomically(dir.File("pipe.bak"), "x", error));
+  EXPECT_NE(error.find("not a plain file"), std::string::npos) << error;
+  EXPECT_TRUE(std::filesystem::is_fifo(dir.File("pipe")));
 }
 #endif
 

@@ -38,6 +38,34 @@ std::string DirectoryOf(const std::string& Path) {
   return slash == std::string::npos ? std::string() : Path.substr(0, slash + 1);
 }
 
+std::string NameOf(const std::string& Path) {
+  return Path.substr(DirectoryOf(Path).size());
+}
+
+// The folder a file is saved in, held open so that the temporary is made, renamed and removed in
+// that folder even if it is moved meanwhile, and so that a path near the longest the system takes
+// never grows too long by the temporary's name. -1 with errno set.
+int OpenFolderOf(const std::string& Path) {
+  const std::string dir = DirectoryOf(Path);
+#ifdef O_PATH
+  const int how = O_PATH | O_DIRECTORY | O_CLOEXEC;  // a folder we may write but not list will do
+#else
+  const int how = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+#endif
+  return ::open(dir.empty() ? "." : dir.c_str(), how);
+}
+
+// An open folder, closed when the save ends.
+struct ClosedAtEnd {
+  explicit ClosedAtEnd(int Folder) : Fd(Folder) {}
+  ClosedAtEnd(const ClosedAtEnd&) = delete;
+  ClosedAtEnd& operator=(const ClosedAtEnd&) = delete;
+  ~ClosedAtEnd() {
+    if (Fd >= 0) ::close(Fd);
+  }
+  const int Fd;
+};
+
 // After the rename the directory entry must reach the disk too, or a power cut may bring back
 // the old name. Failing here is no reason to report the save as failed.
 void SyncDirectoryOf(const std::string& Path) {
@@ -71,9 +99,10 @@ int FollowLinks(const std::string& Path, std::string& Target) {
 // closes its windows) still runs, and the save then goes on as before.
 class TemporaryRemovedOnSignal {
  public:
-  explicit TemporaryRemovedOnSignal(const std::string& Temp) {
-    if (Temp.size() >= sizeof path_ || armed_.exchange(true)) return;  // one save at a time
-    std::memcpy(path_, Temp.c_str(), Temp.size() + 1);
+  TemporaryRemovedOnSignal(int Folder, const std::string& Temp) {
+    if (Temp.size() >= sizeof name_ || armed_.exchange(true)) return;  // one save at a time
+    folder_ = Folder;
+    std::memcpy(name_, Temp.c_str(), Temp.size() + 1);
     removeOnSignal_ = 1;
     owner_ = true;
     struct sigaction ours {};
@@ -126,7 +155,7 @@ class TemporaryRemovedOnSignal {
       }
       return;
     }
-    if (removeOnSignal_) ::unlink(path_);
+    if (removeOnSignal_) ::unlinkat(folder_, name_, 0);
     struct sigaction plain {};
     plain.sa_handler = SIG_DFL;
     sigemptyset(&plain.sa_mask);
@@ -137,14 +166,15 @@ class TemporaryRemovedOnSignal {
   bool owner_ = false;
   static inline std::atomic<bool> armed_{false};
   static inline volatile std::sig_atomic_t removeOnSignal_ = 1;
-  static inline char path_[PATH_MAX + 1];
+  static inline int folder_ = -1;
+  static inline char name_[NAME_MAX + 1];
   static inline struct sigaction previous_[Count];
 };
 
-// A new file beside Target, created exclusively (never an existing file, never through a link)
-// under a name of its own, so saves running at once never share one. Its name is short whatever
-// the target's length. The file descriptor, or -1 with errno set.
-int CreateTemporaryBeside(const std::string& Target, std::string& Temp) {
+// A new file in Folder, created exclusively (never an existing file, never through a link) under
+// a name of its own, so saves running at once never share one. Its name is short whatever the
+// target's length. The file descriptor, or -1 with errno set.
+int CreateTemporaryIn(int Folder, std::string& Temp) {
   static std::atomic<unsigned> counter{0};
   for (int attempt = 0; attempt < 100; ++attempt) {
     const auto now = static_cast<unsigned long long>(
@@ -153,9 +183,9 @@ int CreateTemporaryBeside(const std::string& Target, std::string& Temp) {
         (now * 0x9E3779B97F4A7C15ull) ^ (static_cast<unsigned long long>(::getpid()) << 20) ^ ++counter;
     char name[40];
     std::snprintf(name, sizeof name, ".kmt40-%012llx.tmp", mixed & 0xFFFFFFFFFFFFull);
-    Temp = DirectoryOf(Target) + name;
+    Temp = name;
     const int fd =
-        ::open(Temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        ::openat(Folder, name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
@@ -169,15 +199,24 @@ bool WriteFileAtomically(const std::string& Path, std::string_view Contents, std
     Error = SystemMessage("Cannot follow the link", Path, err);
     return false;
   }
+  // A link leads into a file; one to a device or a pipe (a link to /dev/null) must never have
+  // that replaced by a plain file.
+  struct stat named {};
+  if (target != Path && ::stat(target.c_str(), &named) == 0 && !S_ISREG(named.st_mode)) {
+    Error = "Cannot save through the link " + Path + ": " + target + " is not a plain file";
+    return false;
+  }
+  const ClosedAtEnd folder(OpenFolderOf(target));
   std::string temp;
-  const int fd = CreateTemporaryBeside(target, temp);
+  const int fd = folder.Fd < 0 ? -1 : CreateTemporaryIn(folder.Fd, temp);
   if (fd < 0) {
     Error = SystemMessage("Cannot create a temporary file beside", target, errno);
     return false;
   }
-  TemporaryRemovedOnSignal removal(temp);
+  TemporaryRemovedOnSignal removal(folder.Fd, temp);
+  const std::string name = NameOf(target);
   struct stat old {};
-  if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+  if (::fstatat(folder.Fd, name.c_str(), &old, 0) == 0 && S_ISREG(old.st_mode)) {
     // Owner and group first: changing them clears set-id bits the mode then puts back. Only
     // root may give the file away; for anyone else an unchanged owner is the best there is.
     struct stat mine {};
@@ -189,14 +228,14 @@ bool WriteFileAtomically(const std::string& Path, std::string_view Contents, std
   if (!WriteAll(fd, Contents) || ::fsync(fd) != 0) err = errno;
   if (::close(fd) != 0 && err == 0) err = errno;
   if (err != 0) {
-    ::unlink(temp.c_str());
+    ::unlinkat(folder.Fd, temp.c_str(), 0);
     removal.Disarm();
     Error = SystemMessage("Cannot write", target, err);
     return false;
   }
-  if (::rename(temp.c_str(), target.c_str()) != 0) {
+  if (::renameat(folder.Fd, temp.c_str(), folder.Fd, name.c_str()) != 0) {
     err = errno;
-    ::unlink(temp.c_str());
+    ::unlinkat(folder.Fd, temp.c_str(), 0);
     removal.Disarm();
     Error = SystemMessage("Cannot replace", target, err);
     return false;

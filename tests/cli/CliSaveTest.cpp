@@ -160,10 +160,21 @@ TEST_F(CliSaveTest, DiffSaysWhatAPathIsWhenItIsNoFile)
     const ProcessResult folder = RunBare({"diff", FilePath("x.bak"), FilePath("a.app")});
     EXPECT_EQ(folder.exitCode, 1);
     EXPECT_NE(Message(folder).find("x.bak: it is a folder"), std::string::npos) << folder.err;
+    EXPECT_NE(Message(folder).find("cannot open the backup file"), std::string::npos) << folder.err;
 
     const ProcessResult zeros = RunBare({"diff", FilePath("zeros.app"), FilePath("a.app")});
     EXPECT_EQ(zeros.exitCode, 1);
     EXPECT_NE(Message(zeros).find("zeros.app: it is not a text file"), std::string::npos) << zeros.err;
+
+    // The same parameters as another editor saves them, with a UTF-8 mark and LF line ends.
+    std::string crlf = "ASCII Parameters KM4x-XXX   No: 0\r\n";
+    for (int n = 0; n < 400; ++n)
+        crlf += "P" + std::string(n < 10 ? "00" : n < 100 ? "0" : "") + std::to_string(n) + " 7\r\n";
+    WriteWholeFile(program_.File("crlf.app"), crlf);
+    std::string marked = "\xEF\xBB\xBF" + crlf;
+    std::erase(marked, '\r');
+    WriteWholeFile(program_.File("marked.app"), marked);
+    EXPECT_EQ(RunBare({"diff", FilePath("crlf.app"), FilePath("marked.app")}).exitCode, 0);
 
     const ProcessResult missing = RunBare({"diff", FilePath("none.app"), FilePath("a.app")});
     EXPECT_NE(Message(missing).find("none.app: No such file or directory"), std::string::npos) << missing.err;

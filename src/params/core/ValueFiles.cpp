@@ -158,8 +158,12 @@ TFileResult ParseFile(const std::string& path, const TFileKind& kind, std::vecto
         result.Detail = path + ": it is not a text file";
         return result;
     }
+    // A text editor may put a UTF-8 mark before the header; it is no part of the text.
+    std::string_view text(contents);
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
     if (read == TReadResult::Ok)
-        return ParseText(contents, kind, table);
+        return ParseText(text, kind, table);
     result.Error = TFileError::WrongCount;
     result.Detail = "more than " + std::to_string(kind.Lines);
     return result;

@@ -2,6 +2,7 @@
 // with a progress bar per unit on standard error and a line per unit's outcome.
 #include "cli/CliCommands.h"
 #include "cli/CliSession.h"
+#include "cli/FolderLock.h"
 #include "cli/Interrupt.h"
 #include "cli/JsonRecords.h"
 
@@ -217,6 +218,9 @@ CliOutcome RunLineBackup(CliSession& Session, const CliOptions& Options)
     const std::string& dir = Options.file;
     if (auto failed = PrepareDirectory(dir))
         return *failed;
+    const FolderLock lock(dir);
+    if (!lock.Held())
+        return CliOutcome::Failure(dir + ": another line-backup is saving into this folder; nothing was saved");
 
     std::vector<TLineTarget> targets;
     if (Options.searchUnits) {

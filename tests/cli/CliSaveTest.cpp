@@ -46,15 +46,19 @@ protected:
             held_.join();
     }
 
-    // Starts read-setpoints into target_ from the fixture's unit 0, held before its rename; returns
-    // once it is held, with the FIFO that releases it (-1 if it never got there).
-    int StartHeldSave()
+    // Starts Command (read-setpoints into target_) on the fixture's unit 0, held before its first
+    // rename; returns once it is held, with the FIFO that releases it, a rename a byte (-1 if it
+    // never got there).
+    int StartHeldSave(std::vector<std::string> Command = {})
     {
+        if (Command.empty())
+            Command = {"read-setpoints", target_};
         setenv("LD_PRELOAD", KMT40_HOLD_RENAME_LIBRARY, 1);
         heldPid_ = 0;
-        held_ = std::thread([this] {
+        held_ = std::thread([this, Command] {
             std::vector<std::string> args = LineArgs();
-            args.insert(args.end(), {"--fast", "read-setpoints", target_});
+            args.push_back("--fast");
+            args.insert(args.end(), Command.begin(), Command.end());
             heldResult_ = program_.Run(args, std::chrono::seconds(180), [this](pid_t pid) {
                 unsetenv("LD_PRELOAD"); // only this process is held
                 heldPid_ = pid;
@@ -133,6 +137,25 @@ TEST_F(CliSaveTest, CtrlCWhileSavingLeavesTheEarlierFileAndNoTemporary)
     EXPECT_NE(held.exitCode, 0);
     EXPECT_EQ(ReadWholeFile(target_), "earlier");
     EXPECT_EQ(FolderNames(folder_), std::vector<std::string>{"unit.aps"});
+}
+
+// A second line backup into a folder another one is saving into is refused: the folder would end
+// with one run's file under the other's SHA-256.
+TEST_F(CliSaveTest, ALineBackupIntoAFolderAnotherIsSavingIntoIsRefused)
+{
+    const std::string folder = folder_.string();
+    const int release = StartHeldSave({"line-backup", folder, "--units", "0"});
+    ASSERT_GE(release, 0);
+    std::vector<std::string> args = LineArgs();
+    args.insert(args.end(), {"line-backup", folder, "--units", "0"});
+    const ProcessResult second = RunBare(args);
+    EXPECT_EQ(second.exitCode, 1);
+    EXPECT_NE(second.err.find("another line-backup is saving into this folder"), std::string::npos) << second.err;
+    EXPECT_EQ(write(release, "xxxxxxxx", 8), 8); // each rename of the held run takes one
+    const ProcessResult held = EndHeldSave();
+    close(release);
+    EXPECT_EQ(held.exitCode, 0) << held.err;
+    EXPECT_EQ(FolderNames(folder_), (std::vector<std::string>{"00-SN_004700.bak", "line.csv"}));
 }
 
 TEST_F(CliSaveTest, OutputThatCannotBeWrittenFailsWithAMessage)

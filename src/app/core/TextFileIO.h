@@ -23,7 +23,8 @@ std::string ReasonNotReadable(const std::string& Path);
 // Replaces Path by Contents: writes a temporary file of its own beside it (created exclusively,
 // under a unique name), flushes it to disk and renames it over Path, so readers see either the old
 // or the new file, never a mix, and saves running at once end with one of them whole. A symbolic
-// link is followed: the file it names is replaced and the link stays. An existing file keeps its
+// link is followed: the file it names is replaced and the link stays (a link to a device, a pipe
+// or a folder is refused). An existing file keeps its
 // permission bits (and, where the system allows, its owner and group). On failure, and on Ctrl-C,
 // the old file is untouched, the temporary file is removed and Error says what went wrong.
 bool WriteFileAtomically(const std::string& Path, std::string_view Contents, std::string& Error);

@@ -219,10 +219,13 @@ void TFormMain::FormCreate()
     }
 
     PortSettings port = device::PortSettingsOf(ZBComm1);
-    if (Configfile_lezen(port)) {
+    std::string settingsWarning;
+    if (Configfile_lezen(port, &settingsWarning)) {
         device::ApplyPortSettings(ZBComm1, port);
         device::ApplyPortDevicePaths(port);
     }
+    if (!settingsWarning.empty())
+        AppDialogs().ShowError(this, QString::fromLocal8Bit(settingsWarning.c_str()));
     SpinEditUnitSelect->setValue(UnitNo);
 
     TekstFile_Lezen();

@@ -18,8 +18,7 @@ std::optional<CliOutcome> Load(const std::string& File, TValueSet& Set)
     const TFileResult loaded = LoadValueSet(File, Set);
     if (loaded.Ok())
         return std::nullopt;
-    const std::string letter = Set.Setpoints && !Set.Parameters ? "S" : "P";
-    return CliOutcome::Failure(File + ": " + DescribeFileResult(loaded, letter));
+    return CliOutcome::Failure(File + ": " + DescribeFileResult(loaded, ValueSetItemLetter(File)));
 }
 
 std::string Count(std::size_t N, const char* One, const char* Many)

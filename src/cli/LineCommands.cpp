@@ -125,7 +125,8 @@ std::optional<CliOutcome> PrepareDirectory(const std::string& Dir)
 {
     std::error_code ec;
     fs::create_directories(Dir, ec);
-    if (!fs::is_directory(Dir, ec))
+    std::error_code ignored; // ec keeps the reason the folder could not be made
+    if (!fs::is_directory(Dir, ignored))
         return CliOutcome::Failure(Dir + ": cannot make this folder" + (ec ? ": " + ec.message() : std::string()));
     return std::nullopt;
 }

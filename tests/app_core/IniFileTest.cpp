@@ -2,10 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
+#include "FolderNames.h"
 #include "TempDir.h"
 #include "app/core/TextFileIO.h"
+
+#ifndef _WIN32
+#include <limits.h>
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -146,13 +153,31 @@ TEST(IniFileTest, HugeFileIsReadInPartAndNeverSavedOver) {
   EXPECT_EQ(dir.Read("huge.ini"), huge);
 }
 
-TEST(AtomicWriteTest, ReplacesFileAndLeavesNoTemporary) {
+TEST(AtomicWriteTest, ReplacesOnlyTheTargetAndLeavesNoTemporary) {
   TempDir dir;
   dir.Write("a.ini", "old");
+  // The user's own file under the old temporary name is no temporary of ours.
+  dir.Write("a.ini.tmp", "mine");
   std::string error;
   ASSERT_TRUE(WriteFileAtomically(dir.File("a.ini"), "new", error)) << error;
   EXPECT_EQ(dir.Read("a.ini"), "new");
-  EXPECT_FALSE(std::filesystem::exists(dir.File("a.ini.tmp")));
+  EXPECT_EQ(dir.Read("a.ini.tmp"), "mine");
+  EXPECT_EQ(FolderNames(dir.Path()), (std::vector<std::string>{"a.ini", "a.ini.tmp"}));
+
+  // A name of 255 bytes, the longest a folder entry may have, saves.
+  const std::string longest(251, 'n');
+  ASSERT_TRUE(WriteFileAtomically(dir.File(longest + ".bak"), "long", error)) << error;
+  EXPECT_EQ(dir.Read(longest + ".bak"), "long");
+#ifndef _WIN32
+  // So does a path a few bytes short of the longest the system takes, with a name shorter than
+  // the temporary's.
+  std::string deep = dir.File("");
+  while (deep.size() + 201 <= PATH_MAX - 11) deep += std::string(200, 'd') + "/";
+  deep += std::string(PATH_MAX - 11 - deep.size() - 1, 'e') + "/";
+  std::filesystem::create_directories(deep);
+  ASSERT_TRUE(WriteFileAtomically(deep + "u.bak", "deep", error)) << error;
+  EXPECT_EQ(FolderNames(deep).size(), 1u);
+#endif
 
   // The replaced file keeps its permission bits (as far as the system has them: Windows keeps
   // only a read-only flag).
@@ -164,28 +189,70 @@ TEST(AtomicWriteTest, ReplacesFileAndLeavesNoTemporary) {
   EXPECT_EQ(dir.Read("a.ini"), "newer");
 }
 
-TEST(AtomicWriteTest, FailureLeavesOldFile) {
+TEST(AtomicWriteTest, FailureLeavesOldFileAndNoTemporary) {
   TempDir dir;
-  dir.Write("a.ini", "old");
-  // The temporary file cannot be created where a directory stands.
-  std::filesystem::create_directory(dir.File("a.ini.tmp"));
-  std::string error;
-  EXPECT_FALSE(WriteFileAtomically(dir.File("a.ini"), "new", error));
-  EXPECT_NE(error.find("a.ini.tmp"), std::string::npos) << error;
-  EXPECT_EQ(dir.Read("a.ini"), "old");
-  EXPECT_TRUE(std::filesystem::is_directory(dir.File("a.ini.tmp")));
-
   // The rename cannot replace a directory: it stays, and the temporary file is cleaned up.
   std::filesystem::create_directory(dir.File("b.ini"));
   dir.Write("b.ini/inside", "x");
-  error.clear();
+  std::string error;
   EXPECT_FALSE(WriteFileAtomically(dir.File("b.ini"), "new", error));
-  EXPECT_FALSE(error.empty());
+  EXPECT_NE(error.find("b.ini"), std::string::npos) << error;
   EXPECT_EQ(dir.Read("b.ini/inside"), "x");
-  EXPECT_FALSE(std::filesystem::exists(dir.File("b.ini.tmp")));
+  EXPECT_EQ(FolderNames(dir.Path()), (std::vector<std::string>{"b.ini"}));
 
   // A missing directory.
   EXPECT_FALSE(WriteFileAtomically(dir.File("no/such/c.ini"), "new", error));
 }
 
+#ifndef _WIN32
+TEST(AtomicWriteTest, SavingThroughALinkReplacesTheFileItNames) {
+  TempDir dir;
+  std::filesystem::create_directory(dir.File("archive"));
+  dir.Write("archive/unit0.bak", "old");
+  std::filesystem::create_symlink("archive/unit0.bak", dir.File("current.bak"));
+  // A chain of two links, the second one relative to its own folder.
+  std::filesystem::create_symlink("current.bak", dir.File("latest.bak"));
+  std::string error;
+  ASSERT_TRUE(WriteFileAtomically(dir.File("latest.bak"), "new", error)) << error;
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.File("current.bak")));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.File("latest.bak")));
+  EXPECT_EQ(dir.Read("archive/unit0.bak"), "new");
+  EXPECT_EQ(FolderNames(dir.File("archive")), (std::vector<std::string>{"unit0.bak"}));
+
+  // A dangling link creates the file it names; a loop of links is refused and changes nothing.
+  std::filesystem::create_symlink("archive/unit1.bak", dir.File("next.bak"));
+  ASSERT_TRUE(WriteFileAtomically(dir.File("next.bak"), "one", error)) << error;
+  EXPECT_EQ(dir.Read("archive/unit1.bak"), "one");
+  std::filesystem::create_symlink("loop2", dir.File("loop1"));
+  std::filesystem::create_symlink("loop1", dir.File("loop2"));
+  EXPECT_FALSE(WriteFileAtomically(dir.File("loop1"), "x", error));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.File("loop1")));
+
+  // A link to a pipe (or a device such as /dev/null) is refused: what it names stays.
+  ASSERT_EQ(::mkfifo(dir.File("pipe").c_str(), 0600), 0);
+  std::filesystem::create_symlink("pipe", dir.File("pipe.bak"));
+  EXPECT_FALSE(WriteFileAtomically(dir.File("pipe.bak"), "x", error));
+  EXPECT_NE(error.find("not a plain file"), std::string::npos) << error;
+  EXPECT_TRUE(std::filesystem::is_fifo(dir.File("pipe")));
+}
+#endif
+
 }  // namespace
+
+// Marks, UTF-16 with a mark and read-only files: through the program (MainWindowCreateTest).
+TEST(IniFileTest, Utf16WithoutAMarkIsReadButNeverWrittenBack) {
+  const std::string text = "[Serieel]\r\nunit_no=7\r\n";
+  std::string wide;
+  for (const char c : text) wide += std::string(1, '\0') + c;
+  TempDir dir;
+  dir.Write("w.ini", wide);
+  TIniFile utf16;
+  ASSERT_EQ(utf16.LoadFromFile(dir.File("w.ini")), TIniFile::TLoadResult::Loaded);
+  EXPECT_TRUE(utf16.Utf16());
+  EXPECT_EQ(utf16.ReadInteger("Serieel", "unit_no", 0), 7);
+  utf16.WriteInteger("Serieel", "unit_no", 1);
+  std::string error;
+  EXPECT_FALSE(utf16.SaveToFile(dir.File("w.ini"), error));
+  EXPECT_NE(error.find("UTF-16"), std::string::npos) << error;
+  EXPECT_EQ(dir.Read("w.ini"), wide);
+}

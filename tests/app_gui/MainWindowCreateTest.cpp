@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QDir>
+#include <QFile>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -328,6 +329,46 @@ private slots:
         QVERIFY(!form.ZBComm1.Active());
         QCOMPARE(Panel(form, 1), QStringLiteral("Offline"));
         QVERIFY(h.Dir().Read(QStringLiteral("application.ini")).contains("unit_no=3"));
+    }
+
+    void settingsFilesOfOtherEditorsKeepTheUsersValues()
+    {
+        const QByteArray mine = "[Serieel]\r\nunit_no=9\r\n[Eigen]\r\nSleutel=waarde\r\n";
+        // A UTF-8 mark is a mark: the first section is the user's, and the file keeps its mark.
+        {
+            Created c;
+            c.dir.Write(QStringLiteral("application.ini"), "\xEF\xBB\xBF" + mine);
+            TFormMain& form = c.create();
+            QCOMPARE(form.SpinEditUnitSelect->value(), 9);
+            form.SpinEditUnitSelect->setValue(12);
+            form.close();
+            const QByteArray saved = c.dir.Read(QStringLiteral("application.ini"));
+            QVERIFY2(saved.startsWith("\xEF\xBB\xBF[Serieel]"), saved.constData());
+            QCOMPARE(saved.count("[Serieel]"), 1);
+            QVERIFY2(saved.contains("unit_no=12") && saved.contains("Sleutel=waarde"), saved.constData());
+            QCOMPARE(c.dialogs.count(FakeDialogs::Kind::Error), 0);
+        }
+        // UTF-16 (written by a Windows editor) and a read-only file are read, said once to be kept
+        // no more, and left byte for byte as they were.
+        QByteArray utf16("\xFF\xFE", 2);
+        for (const char ch : mine)
+            utf16.append(ch).append('\0');
+        for (const bool readOnly : {false, true}) {
+            Created c;
+            const QByteArray bytes = readOnly ? mine : utf16;
+            c.dir.Write(QStringLiteral("application.ini"), bytes);
+            const QString path = c.dir.Path() + QStringLiteral("application.ini");
+            if (readOnly)
+                QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+            TFormMain& form = c.create();
+            QCOMPARE(form.SpinEditUnitSelect->value(), 9);
+            QCOMPARE(c.dialogs.count(FakeDialogs::Kind::Error), 1);
+            form.SpinEditUnitSelect->setValue(12);
+            form.close();
+            QCOMPARE(c.dir.Read(QStringLiteral("application.ini")), bytes);
+            QCOMPARE(c.dialogs.count(FakeDialogs::Kind::Error), 1);
+            QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        }
     }
 
     void aFailedSaveIsReported()

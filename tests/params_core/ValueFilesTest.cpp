@@ -7,6 +7,7 @@
 #include <string>
 
 #include "FileSizeLimit.h"
+#include "support/FolderNames.h"
 #include "TempDir.h"
 #include "params/core/ValueFiles.h"
 
@@ -85,7 +86,7 @@ TEST_F(ValueFiles, ParameterFileIsWrittenByteForByte)
     EXPECT_NE(text.find("\r\nP012 -250\r\n"), std::string::npos);
     EXPECT_EQ(text.substr(text.size() - 10), "\r\nP399 0\r\n");
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 402);
-    EXPECT_FALSE(std::filesystem::exists(dir.File("p.app.tmp")));
+    EXPECT_EQ(FolderNames(dir.Path()), std::vector<std::string>{"p.app"});
 }
 
 TEST_F(ValueFiles, ParameterRoundTripKeepsEveryValue)
@@ -259,7 +260,7 @@ TEST_F(ValueFiles, FailedSaveLeavesThePreviousFileWhole)
     EXPECT_STREQ(FileErrorMessageKey(r.Error), "");
     EXPECT_FALSE(r.Detail.empty());
     EXPECT_EQ(dir.Read("p.app"), before);
-    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+    EXPECT_EQ(FolderNames(dir.Path()), std::vector<std::string>{"p.app"});
 }
 
 TEST_F(ValueFiles, ReadOnlyFileAndMissingDirectoryAreNotWritten)

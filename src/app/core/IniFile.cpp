@@ -65,6 +65,7 @@ TIniFile::TLoadResult TIniFile::LoadFromFile(const std::string& Path) {
   lines_.clear();
   crlf_ = NewFileUsesCrLf;
   truncated_ = false;
+  utf8Mark_ = utf16_ = false;
   switch (result) {
     case TReadResult::Missing:
       return TLoadResult::Missing;
@@ -85,9 +86,42 @@ TIniFile::TLoadResult TIniFile::LoadFromFile(const std::string& Path) {
   return TLoadResult::Loaded;
 }
 
+namespace {
+
+constexpr std::string_view Utf8Mark = "\xEF\xBB\xBF";
+
+// UTF-16 text (after its mark) as 8-bit text for reading: characters past U+00FF become '?'.
+std::string NarrowUtf16(std::string_view Units, bool BigEndian) {
+  std::string text;
+  text.reserve(Units.size() / 2);
+  for (std::size_t i = 0; i + 1 < Units.size(); i += 2) {
+    const auto first = static_cast<unsigned char>(Units[i]);
+    const auto second = static_cast<unsigned char>(Units[i + 1]);
+    const unsigned unit = BigEndian ? (first << 8 | second) : (second << 8 | first);
+    text += unit <= 0xFF ? static_cast<char>(unit) : '?';
+  }
+  return text;
+}
+
+}  // namespace
+
 void TIniFile::LoadFromText(std::string_view Text) {
   lines_.clear();
   truncated_ = false;
+  utf8Mark_ = Text.substr(0, Utf8Mark.size()) == Utf8Mark;
+  if (utf8Mark_) Text.remove_prefix(Utf8Mark.size());
+  const bool littleMark = Text.size() >= 2 && Text[0] == '\xFF' && Text[1] == '\xFE';
+  const bool bigMark = Text.size() >= 2 && Text[0] == '\xFE' && Text[1] == '\xFF';
+  // Without a mark, two 8-bit characters each beside a zero byte still give UTF-16 away.
+  const auto zeroAt = [Text](std::size_t i) { return Text[i] == '\0' && Text[i ^ 1] != '\0'; };
+  const bool unmarkedBig = !utf8Mark_ && Text.size() >= 4 && zeroAt(0) && zeroAt(2);
+  const bool unmarkedLittle = !utf8Mark_ && Text.size() >= 4 && zeroAt(1) && zeroAt(3);
+  utf16_ = littleMark || bigMark || unmarkedBig || unmarkedLittle;
+  std::string narrowed;
+  if (utf16_) {
+    narrowed = NarrowUtf16(Text.substr(littleMark || bigMark ? 2 : 0), bigMark || unmarkedBig);
+    Text = narrowed;
+  }
   const auto lf = Text.find('\n');
   crlf_ = lf == std::string_view::npos ? NewFileUsesCrLf : (lf > 0 && Text[lf - 1] == '\r');
   ForEachLine(Text, [this](std::string_view line) { lines_.emplace_back(line); });
@@ -199,7 +233,7 @@ void TIniFile::WriteBool(std::string_view Section, std::string_view Key, bool Va
 
 std::string TIniFile::Text() const {
   const std::string_view eol = crlf_ ? "\r\n" : "\n";
-  std::string text;
+  std::string text(utf8Mark_ ? Utf8Mark : std::string_view());
   for (const auto& line : lines_) {
     text += line;
     text += eol;
@@ -211,6 +245,10 @@ bool TIniFile::SaveToFile(const std::string& Path, std::string& Error) const {
   if (truncated_) {
     Error = Path + " is larger than " + std::to_string(MaxIniFileBytes / 1024) +
             " KiB; it was left unchanged.";
+    return false;
+  }
+  if (utf16_) {
+    Error = Path + " is UTF-16 text; it was left unchanged.";
     return false;
   }
   return WriteFileAtomically(Path, Text(), Error);

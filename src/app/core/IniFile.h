@@ -44,8 +44,12 @@ class TIniFile {
 
   // The file text: the loaded lines with the changes, in the loaded file's line-end style (LF for
   // a new file on POSIX, CR LF on Windows).
+  // A UTF-8 byte-order mark the file began with is written back.
   std::string Text() const;
-  // Writes Text() atomically (WriteFileAtomically). Refused after a TooLarge load.
+  // True when the loaded file was UTF-16 text (it had its byte-order mark): its values are read,
+  // but it is never written back, as 8-bit lines would make it a file in two encodings.
+  bool Utf16() const { return utf16_; }
+  // Writes Text() atomically (WriteFileAtomically). Refused after a TooLarge or UTF-16 load.
   bool SaveToFile(const std::string& Path, std::string& Error) const;
 
  private:
@@ -62,4 +66,6 @@ class TIniFile {
   std::vector<std::string> lines_;
   bool crlf_ = false;
   bool truncated_ = false;
+  bool utf8Mark_ = false;
+  bool utf16_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include "app/core/Global_var.h"
 #include "app/core/IniFile.h"
+#include "app/core/TextFileIO.h"
 
 namespace {
 
@@ -49,9 +50,10 @@ std::string SettingsFilePath() {
   return (Global_var.SettingsDir.empty() ? ProgramDir : Global_var.SettingsDir) + SettingsFileName;
 }
 
-bool Configfile_lezen(PortSettings& Port) {
+bool Configfile_lezen(PortSettings& Port, std::string* Warning) {
   TIniFile ini;
-  switch (ini.LoadFromFile(SettingsFilePath())) {
+  const std::string path = SettingsFilePath();
+  switch (ini.LoadFromFile(path)) {
     case TIniFile::TLoadResult::Missing:
     case TIniFile::TLoadResult::Unreadable:
       return false;
@@ -60,6 +62,13 @@ bool Configfile_lezen(PortSettings& Port) {
       break;
   }
   ReadSettings(ini, Port);
+  const char* why = ini.Utf16() ? " is UTF-16 text, which this program cannot write back unchanged"
+                    : IsReadOnlyFile(path) ? " is read-only" : nullptr;
+  if (why && Global_var.SettingsWritable) {
+    Global_var.SettingsWritable = false;
+    if (Warning)
+      *Warning = "The settings cannot be kept: " + path + why + ". Changes to the settings will not be saved.";
+  }
   return true;
 }
 

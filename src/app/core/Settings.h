@@ -15,8 +15,10 @@ std::string SettingsFilePath();
 // Reads SettingsFilePath(). When the file is missing (or is no readable regular file)
 // nothing changes, Port included, and the result is false. Otherwise every key is read: a missing
 // key, a value that is no integer, or an ordinal/index outside its range gives the key's default;
-// a file larger than MaxIniFileBytes is read up to that size.
-bool Configfile_lezen(PortSettings& Port);
+// a file larger than MaxIniFileBytes is read up to that size. A file this program cannot write
+// back faithfully (read-only, UTF-16) is read and then left alone: SettingsWritable becomes false
+// and Warning (when given) says so, once.
+bool Configfile_lezen(PortSettings& Port, std::string* Warning = nullptr);
 // The reading itself, from a loaded settings file.
 class TIniFile;
 void ReadSettings(const TIniFile& Ini, PortSettings& Port);

@@ -1,7 +1,9 @@
 #include "app/core/TextFileIO.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 
@@ -34,4 +36,24 @@ TReadResult ReadFileCapped(const std::string& Path, std::size_t MaxBytes, std::s
   }
   Contents.resize(MaxBytes);
   return TReadResult::Truncated;
+}
+
+bool IsReadOnlyFile(const std::string& Path) {
+  std::error_code ec;
+  const auto status = std::filesystem::status(Path, ec);
+  if (ec || !std::filesystem::is_regular_file(status)) return false;
+  using std::filesystem::perms;
+  return (status.permissions() & (perms::owner_write | perms::group_write | perms::others_write)) ==
+         perms::none;
+}
+
+std::string ReasonNotReadable(const std::string& Path) {
+  std::error_code ec;
+  const auto status = std::filesystem::status(Path, ec);
+  if (ec) return ec.message();
+  if (std::filesystem::is_directory(status)) return "it is a folder";
+  if (!std::filesystem::is_regular_file(status)) return "it is not a regular file";
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(Path.c_str(), "rb"),
+                                                             &std::fclose);
+  return file ? "it cannot be read" : std::strerror(errno);
 }

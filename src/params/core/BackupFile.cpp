@@ -93,7 +93,7 @@ TFileResult LoadBackupFile(const std::string& path, std::span<int32_t, 400> para
     if (read == TReadResult::Missing || read == TReadResult::Unreadable) {
         TFileResult result;
         result.Error = TFileError::CannotOpen;
-        result.Detail = path;
+        result.Detail = path + ": " + ReasonNotReadable(path);
         return result;
     }
     return ParseBackup(bytes, parameters, setpoints);

@@ -109,6 +109,12 @@ bool IsValueSetFile(const std::string& Path)
     return extension == ".app" || extension == ".aps" || extension == ".bak";
 }
 
+std::string ValueSetItemLetter(const std::string& Path)
+{
+    const std::string extension = Extension(Path);
+    return extension == ".aps" ? "S" : extension == ".bak" ? "" : "P";
+}
+
 TFileResult LoadValueSet(const std::string& Path, TValueSet& Set)
 {
     const std::string extension = Extension(Path);

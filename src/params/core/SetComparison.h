@@ -40,5 +40,8 @@ inline constexpr char DifferenceCsvHeader[] = "item,name,before,after";
 
 // Whether Path names a .app, .aps or .bak file (any case).
 bool IsValueSetFile(const std::string& Path);
+// The kind of file the extension of Path promises, as DescribeFileResult takes it: "P" (.app),
+// "S" (.aps) or "" (.bak), so a reason names the file the user gave rather than what it holds.
+std::string ValueSetItemLetter(const std::string& Path);
 // A .app, .aps or .bak file by its extension; call it for those only.
 TFileResult LoadValueSet(const std::string& Path, TValueSet& Set);

@@ -152,17 +152,24 @@ TFileResult ParseFile(const std::string& path, const TFileKind& kind, std::vecto
 {
     TFileResult result;
     std::string contents;
-    switch (ReadFileCapped(path, MaxValueFileBytes, contents)) {
-    case TReadResult::Ok:
-        return ParseText(contents, kind, table);
-    case TReadResult::Missing:
-    case TReadResult::Unreadable:
+    const TReadResult read = ReadFileCapped(path, MaxValueFileBytes, contents);
+    if (read == TReadResult::Missing || read == TReadResult::Unreadable) {
         result.Error = TFileError::CannotOpen;
-        result.Detail = path;
+        result.Detail = path + ": " + ReasonNotReadable(path);
         return result;
-    case TReadResult::Truncated:
-        break;
     }
+    if (contents.find('\0') != std::string::npos) {
+        // Zero bytes are in no text file; reading on would call it a file of another kind or count.
+        result.Error = TFileError::CannotOpen;
+        result.Detail = path + ": it is not a text file";
+        return result;
+    }
+    // A text editor may put a UTF-8 mark before the header; it is no part of the text.
+    std::string_view text(contents);
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
+    if (read == TReadResult::Ok)
+        return ParseText(text, kind, table);
     result.Error = TFileError::WrongCount;
     result.Detail = "more than " + std::to_string(kind.Lines);
     return result;

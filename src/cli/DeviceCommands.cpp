@@ -7,6 +7,8 @@
 #include "params/core/ComputeParameters.h"
 #include "params/core/WriteSequence.h"
 
+#include <cstdio>
+
 namespace cli {
 
 namespace {
@@ -17,10 +19,28 @@ constexpr int IdentifyTimeoutMs = 0;
 constexpr int SendTimeoutMs = 1500;
 constexpr int ComputeStallMs = 30000;
 
+// The first line of a wrong reply as a message shows it: whatever sent it, control and non-ASCII
+// bytes as \xNN and no more than 40 characters, so a flood never fills the terminal.
 std::string FirstLine(const std::vector<uint8_t>& reply)
 {
+    constexpr std::size_t MaxShown = 40;
     const auto lines = device::TextLines(std::string(reply.begin(), reply.end()));
-    return lines.empty() ? std::string() : lines.front();
+    if (lines.empty())
+        return {};
+    std::string shown;
+    for (const char c : lines.front()) {
+        if (shown.size() >= MaxShown)
+            return shown + "...";
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x20 && b < 0x7F && b != '\\') {
+            shown += c;
+        } else {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", b);
+            shown += hex;
+        }
+    }
+    return shown;
 }
 
 } // namespace

@@ -310,6 +310,18 @@ bool TZBCommThread::checkLine()
     return true;
 }
 
+bool TZBCommThread::replySettled()
+{
+    uint32_t flags = 0;
+    if (!line_->SettleLineErrors(flags))
+        return systemFailed();
+    if (flags != 0) {
+        error_ = TCommError{ecCommError, 0, flags};
+        return false;
+    }
+    return true;
+}
+
 bool TZBCommThread::transmit(const uint8_t* Frame, std::size_t Count)
 {
     if (!portOpen() || !checkLine())
@@ -424,8 +436,10 @@ void TZBCommThread::exchangeKT750()
                     if (error_.Code == ecTimeout && state == 2) {
                         // Silence after the last byte: the reply is complete.
                         error_ = TCommError{};
-                        deliverHeld();
-                        return;
+                        if (replySettled()) {
+                            deliverHeld();
+                            return;
+                        }
                     }
                     break;
                 }
@@ -452,6 +466,8 @@ void TZBCommThread::exchangeKT750()
                 count = 0;
                 work_[0] = 0;
                 if (current_.endsAtCrLf && lastByte_ == LF && previous == CR) {
+                    if (!replySettled())
+                        break;
                     deliverHeld();
                     return;
                 }

@@ -52,6 +52,8 @@ private:
     bool abandoned();
     bool portOpen();
     bool checkLine();
+    // At a reply's end: line errors reported for its bytes a moment late fail it too.
+    bool replySettled();
     bool systemFailed();
     bool transmit(const uint8_t* Frame, std::size_t Count);
     bool readByte();

@@ -301,22 +301,21 @@ bool TZBCommThread::systemFailed()
 bool TZBCommThread::checkLine()
 {
     uint32_t flags = 0;
-    if (!line_->TakeLineErrors(flags))
-        return systemFailed();
-    if (flags != 0) {
-        error_ = TCommError{ecCommError, 0, flags};
-        return false;
-    }
-    return true;
+    return lineClean(line_->TakeLineErrors(flags), flags);
 }
 
 bool TZBCommThread::replySettled()
 {
     uint32_t flags = 0;
-    if (!line_->SettleLineErrors(flags))
+    return lineClean(line_->SettleLineErrors(flags), flags);
+}
+
+bool TZBCommThread::lineClean(bool Asked, uint32_t Flags)
+{
+    if (!Asked)
         return systemFailed();
-    if (flags != 0) {
-        error_ = TCommError{ecCommError, 0, flags};
+    if (Flags != 0) {
+        error_ = TCommError{ecCommError, 0, Flags};
         return false;
     }
     return true;

@@ -268,12 +268,12 @@ public:
         Flags = telnet_.TakeLineErrors();
         // A report that comes after the reply it concerns was taken cannot fail that reply any more;
         // it must not pass for an error of the next one either.
-        if (Flags != 0 && lateLineError_) {
-            lateLineError_ = false;
+        // A retry cannot mend a reply already handed on: the line stays failed until it is opened
+        // again, so the transfer ends rather than carry a wrong value.
+        if ((Flags != 0 && lateLineError_) || untrusted_) {
+            untrusted_ = true;
             lock.unlock();
-            return fail(EIO, "the server at " + socket_->LastAddress() +
-                                 " reported a line error after the reply it concerned had been taken; "
-                                 "the values read cannot be trusted");
+            return untrusted();
         }
         return true;
     }
@@ -335,6 +335,7 @@ private:
         protocolFault_ = false;
         replyTaken_ = false;
         lateLineError_ = false;
+        untrusted_ = false;
         serverIgnoresAcks_ = false;
         suspendedFlag_ = false;
         dropped_ = 0;
@@ -465,10 +466,19 @@ private:
 
     // Settings go ahead of the bytes meant for the line at them: a request is sent only once the
     // server confirms it has set its line (or has shown that it never confirms).
+    bool untrusted()
+    {
+        return fail(EIO, "the server at " + socket_->LastAddress() +
+                             " reported a line error after the reply it concerned had been taken; "
+                             "the values read cannot be trusted");
+    }
+
     bool awaitSettings()
     {
         if (lost_)
             return lost();
+        if (untrusted_)
+            return untrusted();
         if (!address_.telnet)
             return true;
         if (!awaitServer([&] { return telnet_.Unacknowledged() == 0; }, ServerAnswerMs))
@@ -542,6 +552,7 @@ private:
     bool protocolFault_ = false;
     bool replyTaken_ = false;    // a reply was taken as good and no byte of the next has come
     bool lateLineError_ = false; // a line error was reported for it after that
+    bool untrusted_ = false;     // such an error was found: every later call fails
     Clock::time_point replyTakenAt_{};
     std::atomic<bool> lost_{false};
     std::atomic<bool> suspendedFlag_{false};

@@ -8,7 +8,6 @@
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
 
 extern char** environ;
 
@@ -22,16 +21,13 @@ public:
         int out[2];
         if (pipe(out) != 0)
             return;
-        std::vector<std::string> args{Program, Mode, Device, Baud};
-        std::vector<char*> argv;
-        for (std::string& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
+        std::string program = Program, mode = Mode, device = Device, baud = Baud;
+        char* argv[] = {program.data(), mode.data(), device.data(), baud.data(), nullptr};
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, out[1], 1);
         posix_spawn_file_actions_addclose(&actions, out[0]);
-        if (posix_spawn(&pid_, Program.c_str(), &actions, nullptr, argv.data(), environ) != 0)
+        if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv, environ) != 0)
             pid_ = -1;
         posix_spawn_file_actions_destroy(&actions);
         close(out[1]);

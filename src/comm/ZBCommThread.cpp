@@ -301,13 +301,16 @@ bool TZBCommThread::systemFailed()
 bool TZBCommThread::checkLine()
 {
     uint32_t flags = 0;
-    return lineClean(line_->TakeLineErrors(flags), flags);
+    // Asked first: the order in which arguments are evaluated is unspecified.
+    const bool asked = line_->TakeLineErrors(flags);
+    return lineClean(asked, flags);
 }
 
 bool TZBCommThread::replySettled()
 {
     uint32_t flags = 0;
-    return lineClean(line_->SettleLineErrors(flags), flags);
+    const bool asked = line_->SettleLineErrors(flags);
+    return lineClean(asked, flags);
 }
 
 bool TZBCommThread::lineClean(bool Asked, uint32_t Flags)

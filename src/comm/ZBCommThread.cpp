@@ -294,7 +294,7 @@ bool TZBCommThread::portOpen()
 
 bool TZBCommThread::systemFailed()
 {
-    error_ = TCommError{ecSystemError, line_->LastError(), 0};
+    error_ = TCommError{ecSystemError, line_->LastError(), 0, line_->LastErrorText()};
     return false;
 }
 

@@ -219,6 +219,7 @@ TEST_F(CliTest, LateLineErrorsAndJunkBetweenRepliesNeverLeaveWrongValuesSaved)
         } else {
             EXPECT_EQ(r.exitCode, 1);
             EXPECT_EQ(CountOf(r.err, "kmt40-cli: "), 1) << r.err;
+            EXPECT_EQ(Message(r).find("system error"), std::string::npos) << "the line's own words: " << r.err;
             EXPECT_FALSE(std::filesystem::exists(file));
         }
     }
@@ -237,6 +238,7 @@ TEST_F(CliTest, RatesTheServerRefusesOrCannotSetAreNeverTakenAsTheLines)
         EXPECT_EQ(r.exitCode, 1) << r.err;
         EXPECT_EQ(Message(r).find("time-out"), std::string::npos) << r.err;
         EXPECT_NE(Message(r).find("communication error"), std::string::npos) << r.err;
+        EXPECT_NE(Message(r).find("set 19200 baud when asked for 28800"), std::string::npos) << r.err;
     }
     {
         // Keeps its own 38400 baud: the unit answers there whatever rate is asked for.

@@ -247,6 +247,23 @@ TEST_F(CliTest, RatesTheServerRefusesOrCannotSetAreNeverTakenAsTheLines)
         args[3] = "19200";
         const ProcessResult r = RunBare(args);
         EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(CountOf(r.err, "does not let the line settings be set"), 1) << r.err;
+
+        // Searched once, at the server's settings; not at rates the server never set.
+        const ProcessResult search = RunBare(Through(server.Url(), {"search", "--last-unit", "1", "--fast"}));
+        EXPECT_EQ(search.exitCode, 0) << search.err;
+        EXPECT_EQ(CountOf(search.out, "KM40"), 1) << search.out;
+        EXPECT_NE(search.out.find(",38400,Even,1"), std::string::npos) << search.out;
+        EXPECT_EQ(CountOf(search.err, "does not let the line settings be set"), 1) << search.err;
+
+        const std::string dir = FilePath("line");
+        const ProcessResult backup = RunBare(Through(server.Url(), {"--fast", "line-backup", dir, "--units", "0"}));
+        EXPECT_EQ(backup.exitCode, 0) << backup.err;
+        const std::string manifest = ReadWholeFile(dir + "/line.csv");
+        EXPECT_NE(manifest.find(",set by the server,"), std::string::npos) << manifest;
+        EXPECT_EQ(manifest.find("38400,E,8,1"), std::string::npos) << manifest;
+        const ProcessResult verify = RunBare(Through(server.Url(), {"--fast", "line-verify", dir}));
+        EXPECT_EQ(verify.exitCode, 0) << verify.out << verify.err;
     }
 }
 

@@ -173,6 +173,12 @@ public:
                                 " asked for). Use rfc2217:// with a server that offers it.");
     }
 
+    bool SettingsFixedAtServer() override
+    {
+        std::lock_guard<std::mutex> lock(telnetMutex_);
+        return !address_.telnet || telnet_.ComPort() != ComPortTelnet::Answer::Agreed || serverIgnoresAcks_;
+    }
+
     bool SetReadTimeout(int Milliseconds) override
     {
         readTimeout_ = Milliseconds < 0 ? 0 : Milliseconds;

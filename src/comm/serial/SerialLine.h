@@ -69,6 +69,9 @@ public:
         Flags = 0;
         return true;
     }
+    // Whether the line keeps settings of its own whatever is asked: a raw TCP connection, or a
+    // server that refused or never confirmed the COM port option. A local line sets its own.
+    virtual bool SettingsFixedAtServer() { return false; }
     virtual bool Close() = 0;
     // Any thread: makes a waiting ReadByte, and every later one, return Interrupted at once.
     virtual void Interrupt() = 0;

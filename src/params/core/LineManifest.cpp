@@ -28,7 +28,9 @@ std::vector<std::string> Fields(const TLineRow& Row)
     const bool saved = !Row.File.empty();
     return {TwoDigits(Row.Unit), Row.Type, Row.Version, Row.Serial, Row.File,
             saved ? std::to_string(Row.Bytes) : std::string(), Row.Sha256, Row.Time, Row.Status,
-            Row.Line ? UnitLineText(*Row.Line) : std::string()};
+            Row.LineSetByServer ? std::string(LineSetByServerText)
+            : Row.Line          ? UnitLineText(*Row.Line)
+                                : std::string()};
 }
 
 std::string RowCheck(const std::vector<std::string>& Fields)
@@ -67,7 +69,9 @@ std::string CheckRow(const std::vector<std::string>& F, TLineRow& Row, std::set<
     Row.Sha256 = F[6];
     Row.Time = F[7];
     Row.Status = F[8];
-    if (!F[9].empty()) {
+    if (F[9] == LineSetByServerText) {
+        Row.LineSetByServer = true;
+    } else if (!F[9].empty()) {
         Row.Line = UnitLineOfText(F[9]);
         if (!Row.Line)
             return "has no line settings such as 38400,E,8,1";

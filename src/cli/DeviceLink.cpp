@@ -95,7 +95,9 @@ std::string DescribeCommError(const TCommError& error)
     if (error.Code == ecPortClosed)
         return "the port is closed";
     if (error.Code == ecSystemError && zbserial::IsConnectionLostError(error.SystemError))
-        return "the network connection to the line was lost (" + SystemErrorDescription(error.SystemError) + ")";
+        return error.LineText.empty()
+                   ? "the network connection to the line was lost (" + SystemErrorDescription(error.SystemError) + ")"
+                   : error.LineText;
     if (error.SystemError != 0)
         return "communication error: " +
                (error.LineText.empty() ? SystemErrorDescription(error.SystemError) : error.LineText) +

@@ -184,6 +184,12 @@ TEST_F(CliTest, AServerThatNeverEndsASubnegotiationOrFloodsEndsTheCommandWithinB
         EXPECT_NE(Message(r).find("broke the Telnet protocol"), std::string::npos) << r.err;
         EXPECT_NE(Message(r).find("127.0.0.1 port"), std::string::npos) << r.err;
         EXPECT_EQ(Message(r).find("AAAA"), std::string::npos) << "the peer's bytes in a message";
+        // Begun in the middle of a read, the fault is named as it is at the start.
+        START_SCRIPTED(later, "endless-subnegotiation-later");
+        const ProcessResult read = RunBare(Through(later.Url(), {"--fast", "read-params", FilePath("later.app")}));
+        EXPECT_EQ(read.exitCode, 1) << read.err;
+        EXPECT_NE(Message(read).find("broke the Telnet protocol"), std::string::npos) << read.err;
+        EXPECT_FALSE(std::filesystem::exists(FilePath("later.app")));
         // The largest child so far (the command line tool; the server is still running).
         rusage usage{};
         getrusage(RUSAGE_CHILDREN, &usage);

@@ -37,6 +37,7 @@ struct Mode {
     bool wrongBaud = false;       // cannot do 28800: sets and confirms 19200
     bool flood = false;           // sends data without end
     bool suspend = false;         // holds the 3rd reply back for 1.5 s with FLOWCONTROL-SUSPEND
+    bool endlessSubLater = false; // as endlessSub, but only after the 10th reply
 };
 
 const Mode modes[] = {
@@ -49,6 +50,7 @@ const Mode modes[] = {
     {"wrong-baud", false, false, false, false, false, true},
     {"flood", false, false, false, false, false, false, true},
     {"flow-suspended", false, false, false, false, false, false, false, true},
+    {"endless-subnegotiation-later", false, false, false, false, false, false, false, false, true},
 };
 
 speed_t speedOf(uint32_t Baud)
@@ -112,6 +114,10 @@ public:
                 const ssize_t n = read(device_, buffer, sizeof buffer);
                 if (n > 0)
                     fromDevice(buffer, static_cast<std::size_t>(n));
+                if (mode_.endlessSubLater && completed_ >= 10) {
+                    endless();
+                    return;
+                }
             }
         }
     }
@@ -121,7 +127,7 @@ private:
     void endless()
     {
         Bytes chunk(65536, 'A');
-        if (mode_.endlessSub)
+        if (mode_.endlessSub || mode_.endlessSubLater)
             sendAll(client_, {IAC, SB, COM_PORT, 106});
         while (::send(client_, chunk.data(), chunk.size(), MSG_NOSIGNAL) > 0) {
             uint8_t discard[512];
@@ -266,6 +272,7 @@ private:
         if (end) {
             lastReply_ = reply_;
             reply_.clear();
+            ++completed_;
         }
     }
 
@@ -288,7 +295,7 @@ private:
     uint8_t verb_ = 0;
     bool lastWasCr_ = false;
     Bytes sub_, reply_, lastReply_;
-    int requests_ = 0, replies_ = 0;
+    int requests_ = 0, replies_ = 0, completed_ = 0;
     Clock::time_point notifyAt_{}, holdUntil_{};
 };
 

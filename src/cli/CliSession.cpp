@@ -29,11 +29,19 @@ std::optional<CliOutcome> CliSession::OpenLine()
     } catch (const std::exception& e) {
         return CliOutcome::Failure("cannot open " + Where() + ": " + e.what());
     }
+    NoteLineSettingsOfTheServer();
+    return std::nullopt;
+}
+
+void CliSession::NoteLineSettingsOfTheServer()
+{
     if (setup_.lineSettingsGiven && zbserial::IsRawNetworkLineName(setup_.devicePath))
         err_ << "note: " << setup_.devicePath
              << " is a raw TCP connection: the line keeps the server's own settings, the line options are not "
                 "applied (rfc2217:// sets them)\n";
-    return std::nullopt;
+    else if (!zbserial::IsRawNetworkLineName(setup_.devicePath) && link_.Port().LineSettingsFixedAtServer())
+        err_ << "note: the server of " << setup_.devicePath << " does not let the line settings be set: the line keeps "
+             << "the server's own settings, not " << LineSettingsText(setup_.port) << "\n";
 }
 
 std::optional<CliOutcome> CliSession::Connect()

@@ -36,6 +36,8 @@ public:
     DeviceLink& Link() { return link_; }
     std::ostream& Out() { return out_; }
     std::ostream& Err() { return err_; }
+    // Says once, on an open line, that its server keeps its own line settings.
+    void NoteLineSettingsOfTheServer();
     ProgressDisplay& Progress() { return progress_; }
 
 private:

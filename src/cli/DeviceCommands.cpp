@@ -8,6 +8,8 @@
 #include "params/core/ComputeParameters.h"
 #include "params/core/WriteSequence.h"
 
+#include <cstdio>
+
 namespace cli {
 
 namespace {

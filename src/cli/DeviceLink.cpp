@@ -98,9 +98,12 @@ std::string DescribeCommError(const TCommError& error)
     if (error.Code == ecPortClosed)
         return "the port is closed";
     if (error.Code == ecSystemError && zbserial::IsConnectionLostError(error.SystemError))
-        return "the network connection to the line was lost (" + SystemErrorDescription(error.SystemError) + ")";
+        return error.LineText.empty()
+                   ? "the network connection to the line was lost (" + SystemErrorDescription(error.SystemError) + ")"
+                   : error.LineText;
     if (error.SystemError != 0)
-        return "communication error: " + SystemErrorDescription(error.SystemError) +
+        return "communication error: " +
+               (error.LineText.empty() ? SystemErrorDescription(error.SystemError) : error.LineText) +
                (error.CommErrors != 0 ? ", line errors " + std::to_string(error.CommErrors) : std::string());
     if (error.CommErrors != 0)
         return "communication error: line errors " + std::to_string(error.CommErrors);

@@ -66,6 +66,7 @@ std::optional<CliOutcome> SearchUnits(CliSession& Session, const CliOptions& Opt
         Session.Progress().End();
         return CliOutcome::Failure("cannot open " + Session.Setup().devicePath + ": " + e.what());
     }
+    Session.NoteLineSettingsOfTheServer();
     OnStarted();
     const bool finished = link.RunUntil([&] { return over; }, [&] { return static_cast<long>(search.ProbeCount()); },
                                         SearchStallMs);

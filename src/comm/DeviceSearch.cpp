@@ -147,6 +147,14 @@ void TDeviceSearch::INC_ApparaatZoeken()
 
 bool TDeviceSearch::advance()
 {
+    // A line whose server keeps its own settings is searched once, at those: varying what it
+    // cannot set would list units at rates the line never ran at.
+    if (port_.LineSettingsFixedAtServer()) {
+        if (unit_ >= options_.HighestUnit)
+            return false;
+        ++unit_;
+        return true;
+    }
     const TParityBit parity = port_.FrameParitybit();
     if (options_.AutoParity && parity != TParityBit::Even) {
         port_.SetFrameParitybit(parity == TParityBit::None ? TParityBit::Odd : TParityBit::Even);
@@ -244,6 +252,13 @@ void TDeviceSearch::identified(const std::string& Text)
     device.Baudrate = port_.Baudrate();
     device.Parity = port_.FrameParitybit();
     device.Stopbits = port_.FrameStopbits();
+    if (port_.LineSettingsFixedAtServer()) {
+        // The search's own settings never reached the line: the unit answered at those the line is
+        // configured with, as far as anyone here knows.
+        device.Baudrate = savedBaudrate_;
+        device.Parity = savedParity_;
+        device.Stopbits = savedStopbits_;
+    }
     found_.push_back(device);
     state_ = TState::Found;
     if (OnFound)

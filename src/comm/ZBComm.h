@@ -117,6 +117,8 @@ public:
     UiDispatcher& Dispatcher() const { return *dispatcher_; }
     // The device the port opens (PortNames.h), shown beside the port name.
     std::string DevicePath() const;
+    // The open line keeps the settings of its server, whatever this port asks for.
+    bool LineSettingsFixedAtServer() const { return line_ && line_->SettingsFixedAtServer(); }
 
     // Replaces the platform backend for the lines this port opens from now on (tests, simulator).
     using LineFactory = std::function<std::shared_ptr<zbserial::SerialLine>()>;

@@ -294,17 +294,31 @@ bool TZBCommThread::portOpen()
 
 bool TZBCommThread::systemFailed()
 {
-    error_ = TCommError{ecSystemError, line_->LastError(), 0};
+    error_ = TCommError{ecSystemError, line_->LastError(), 0, line_->LastErrorText()};
     return false;
 }
 
 bool TZBCommThread::checkLine()
 {
     uint32_t flags = 0;
-    if (!line_->TakeLineErrors(flags))
+    // Asked first: the order in which arguments are evaluated is unspecified.
+    const bool asked = line_->TakeLineErrors(flags);
+    return lineClean(asked, flags);
+}
+
+bool TZBCommThread::replySettled()
+{
+    uint32_t flags = 0;
+    const bool asked = line_->SettleLineErrors(flags);
+    return lineClean(asked, flags);
+}
+
+bool TZBCommThread::lineClean(bool Asked, uint32_t Flags)
+{
+    if (!Asked)
         return systemFailed();
-    if (flags != 0) {
-        error_ = TCommError{ecCommError, 0, flags};
+    if (Flags != 0) {
+        error_ = TCommError{ecCommError, 0, Flags};
         return false;
     }
     return true;
@@ -472,8 +486,10 @@ void TZBCommThread::exchangeKT750()
                     if (error_.Code == ecTimeout && state == 2) {
                         // Silence after the last byte: the reply is complete.
                         error_ = TCommError{};
-                        deliverHeld();
-                        return;
+                        if (replySettled()) {
+                            deliverHeld();
+                            return;
+                        }
                     }
                     break;
                 }
@@ -500,6 +516,8 @@ void TZBCommThread::exchangeKT750()
                 count = 0;
                 work_[0] = 0;
                 if (current_.endsAtCrLf && lastByte_ == LF && previous == CR) {
+                    if (!replySettled())
+                        break;
                     takeWaitingBytes(received);
                     deliverHeld();
                     lastEndedAtCrLf_ = true;

@@ -52,6 +52,9 @@ private:
     bool abandoned();
     bool portOpen();
     bool checkLine();
+    // At a reply's end: line errors reported for its bytes a moment late fail it too.
+    bool replySettled();
+    bool lineClean(bool Asked, uint32_t Flags);
     bool systemFailed();
     bool transmit(const uint8_t* Frame, std::size_t Count);
     bool readByte();

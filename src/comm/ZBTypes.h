@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 enum class TBaudrate : uint8_t { br1200, br2400, br4800, br9600, br19200, br28800, br38400, br57600, br115200 };
 enum class TDataBit : uint8_t { db_7, db_8 };
@@ -53,13 +54,19 @@ template <typename E> constexpr std::optional<E> EnumFromOrdinal(long long Ordin
 }
 
 // Outcome of one request. SystemError is set with ecSystemError, CommErrors with ecCommError.
+// LineText: the line's own words for a system error (a network line names what its server did,
+// which no error number says); it does not make two errors different.
 struct TCommError {
     uint32_t Code = 0;
     uint32_t SystemError = 0;
     uint32_t CommErrors = 0;
+    std::string LineText{};
 
     bool IsZero() const { return Code == 0 && SystemError == 0 && CommErrors == 0; }
-    friend bool operator==(const TCommError&, const TCommError&) = default;
+    friend bool operator==(const TCommError& A, const TCommError& B)
+    {
+        return A.Code == B.Code && A.SystemError == B.SystemError && A.CommErrors == B.CommErrors;
+    }
 };
 
 constexpr uint32_t ecNoError = 0;

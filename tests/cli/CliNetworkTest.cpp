@@ -1,10 +1,14 @@
 // kmt40-cli on a line reached through a serial device server: a real ser2net on the loopback
-// bridges the simulator's pseudo-terminal to an RFC 2217 port and a raw TCP port.
+// bridges the simulator's pseudo-terminal to an RFC 2217 port and a raw TCP port; the scripted
+// server (tests/support/ScriptedComPortServer.cpp) misbehaves as servers in plants and hostile ones
+// do.
 #include "CliFixture.h"
+#include "support/ScriptedComPortRunner.h"
 #include "support/Ser2NetServer.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 
 #include <thread>
@@ -12,6 +16,7 @@
 namespace clitest {
 namespace {
 
+using testsupport::ScriptedComPortRunner;
 using testsupport::Ser2NetServer;
 
 // Skips the test loudly when ser2net is missing: a test that needs it must not pass unseen.
@@ -163,6 +168,123 @@ TEST_F(CliTest, NobodyListeningIsRefusedNamingTheAddressAndASilentServerTimesOut
     const ProcessResult malformed = RunBare(Through("rfc2217://127.0.0.1", {"identify"}));
     EXPECT_EQ(malformed.exitCode, 1);
     EXPECT_NE(Message(malformed).find("rfc2217://HOST:PORT"), std::string::npos) << malformed.err;
+}
+
+#define START_SCRIPTED(name, mode)                                                                  \
+    ScriptedComPortRunner name(KMT40_SCRIPTED_SERVER_PATH, mode, sim().devicePath());              \
+    ASSERT_FALSE(name.Url().empty()) << "the scripted server did not start"
+
+TEST_F(CliTest, AServerThatNeverEndsASubnegotiationOrFloodsEndsTheCommandWithinBoundedMemory)
+{
+    {
+        START_SCRIPTED(server, "endless-subnegotiation");
+        const ProcessResult r = RunBare(Through(server.Url(), {"identify"}));
+        EXPECT_FALSE(r.timedOut);
+        EXPECT_EQ(r.exitCode, 1) << r.err;
+        EXPECT_NE(Message(r).find("broke the Telnet protocol"), std::string::npos) << r.err;
+        EXPECT_NE(Message(r).find("127.0.0.1 port"), std::string::npos) << r.err;
+        EXPECT_EQ(Message(r).find("AAAA"), std::string::npos) << "the peer's bytes in a message";
+        // Begun in the middle of a read, the fault is named as it is at the start.
+        START_SCRIPTED(later, "endless-subnegotiation-later");
+        const ProcessResult read = RunBare(Through(later.Url(), {"--fast", "read-params", FilePath("later.app")}));
+        EXPECT_EQ(read.exitCode, 1) << read.err;
+        EXPECT_NE(Message(read).find("broke the Telnet protocol"), std::string::npos) << read.err;
+        EXPECT_FALSE(std::filesystem::exists(FilePath("later.app")));
+        // The largest child so far (the command line tool; the server is still running).
+        rusage usage{};
+        getrusage(RUSAGE_CHILDREN, &usage);
+        std::printf("peak resident memory of kmt40-cli against an endless subnegotiation: %ld kB\n", usage.ru_maxrss);
+        EXPECT_LT(usage.ru_maxrss, 100L * 1024);
+    }
+    {
+        START_SCRIPTED(server, "flood");
+        const ProcessResult r = RunBare(Through(server.Url(), {"identify"}));
+        EXPECT_FALSE(r.timedOut);
+        EXPECT_EQ(r.exitCode, 1) << r.err;
+        // The flood's bytes are shown shortened, never as they came.
+        EXPECT_LT(Message(r).size(), 200u) << r.err;
+        rusage usage{};
+        getrusage(RUSAGE_CHILDREN, &usage);
+        EXPECT_LT(usage.ru_maxrss, 100L * 1024);
+    }
+}
+
+// Line errors reported a moment after the reply's bytes, and junk between replies: a read ends
+// with the direct read's values, or with exit 1, one message and no file; never with wrong values.
+TEST_F(CliTest, LateLineErrorsAndJunkBetweenRepliesNeverLeaveWrongValuesSaved)
+{
+    ASSERT_EQ(Run({"--fast", "read-params", FilePath("direct.app")}).exitCode, 0);
+    for (const char* mode : {"late-line-state", "junk"}) {
+        SCOPED_TRACE(mode);
+        START_SCRIPTED(server, mode);
+        const std::string file = FilePath(std::string(mode) + ".app");
+        const ProcessResult r = RunBare(Through(server.Url(), {"--fast", "read-params", file}));
+        EXPECT_FALSE(r.timedOut);
+        if (r.exitCode == 0) {
+            EXPECT_EQ(ReadWholeFile(file), ReadWholeFile(FilePath("direct.app")));
+        } else {
+            EXPECT_EQ(r.exitCode, 1);
+            EXPECT_EQ(CountOf(r.err, "kmt40-cli: "), 1) << r.err;
+            EXPECT_EQ(Message(r).find("system error"), std::string::npos) << "the line's own words: " << r.err;
+            EXPECT_FALSE(std::filesystem::exists(file));
+        }
+    }
+}
+
+TEST_F(CliTest, RatesTheServerRefusesOrCannotSetAreNeverTakenAsTheLines)
+{
+    {
+        START_SCRIPTED(server, "wrong-baud");
+        const ProcessResult ok = RunBare(Through(server.Url(), {"identify"}));
+        EXPECT_EQ(ok.exitCode, 0) << ok.err;
+        std::vector<std::string> args = Through(server.Url(), {"identify"});
+        args[3] = "28800";
+        const ProcessResult r = RunBare(args);
+        // Fails at once as a fault of the line, not as a unit that does not answer at 19200.
+        EXPECT_EQ(r.exitCode, 1) << r.err;
+        EXPECT_EQ(Message(r).find("time-out"), std::string::npos) << r.err;
+        EXPECT_NE(Message(r).find("communication error"), std::string::npos) << r.err;
+        EXPECT_NE(Message(r).find("set 19200 baud when asked for 28800"), std::string::npos) << r.err;
+    }
+    {
+        // Keeps its own 38400 baud: the unit answers there whatever rate is asked for.
+        START_SCRIPTED(server, "refusing");
+        std::vector<std::string> args = Through(server.Url(), {"identify"});
+        args[3] = "19200";
+        const ProcessResult r = RunBare(args);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(CountOf(r.err, "does not let the line settings be set"), 1) << r.err;
+
+        // Searched once, at the server's settings; not at rates the server never set.
+        const ProcessResult search = RunBare(Through(server.Url(), {"search", "--last-unit", "1", "--fast"}));
+        EXPECT_EQ(search.exitCode, 0) << search.err;
+        EXPECT_EQ(CountOf(search.out, "KM40"), 1) << search.out;
+        EXPECT_NE(search.out.find(",38400,Even,1"), std::string::npos) << search.out;
+        EXPECT_EQ(CountOf(search.err, "does not let the line settings be set"), 1) << search.err;
+
+        const std::string dir = FilePath("line");
+        const ProcessResult backup = RunBare(Through(server.Url(), {"--fast", "line-backup", dir, "--units", "0"}));
+        EXPECT_EQ(backup.exitCode, 0) << backup.err;
+        const std::string manifest = ReadWholeFile(dir + "/line.csv");
+        EXPECT_NE(manifest.find(",set by the server,"), std::string::npos) << manifest;
+        EXPECT_EQ(manifest.find("38400,E,8,1"), std::string::npos) << manifest;
+        const ProcessResult verify = RunBare(Through(server.Url(), {"--fast", "line-verify", dir}));
+        EXPECT_EQ(verify.exitCode, 0) << verify.out << verify.err;
+    }
+}
+
+TEST_F(CliTest, BinaryRefusedAndSuspendedServersStillCarryAWholeRead)
+{
+    sim().setParameter(0, 13, 13);     // CR in a value's text does not occur; 13 still round-trips
+    ASSERT_EQ(Run({"--fast", "read-params", FilePath("direct.app")}).exitCode, 0);
+    for (const char* mode : {"binary-refused", "flow-suspended", "well-behaved"}) {
+        SCOPED_TRACE(mode);
+        START_SCRIPTED(server, mode);
+        const std::string file = FilePath(std::string(mode) + ".app");
+        const ProcessResult r = RunBare(Through(server.Url(), {"--fast", "read-params", file}));
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(ReadWholeFile(file), ReadWholeFile(FilePath("direct.app")));
+    }
 }
 
 } // namespace

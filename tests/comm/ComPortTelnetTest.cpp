@@ -131,6 +131,32 @@ TEST(ComPortTelnet, SettingsAreSentOnceAgreedAndCountedUntilConfirmed)
     EXPECT_TRUE(telnet.SetLine(LineSettings{9600, 8, NOPARITY, ONESTOPBIT}).empty());
 }
 
+TEST(ComPortTelnet, AServerRefusingBinaryOrOverrunningASubnegotiationIsHandled)
+{
+    ComPortTelnet telnet;
+    Bytes data, reply;
+    // Refused both ways: its CR NUL is one CR, ours gains the NUL; IAC stays doubled.
+    const Bytes refuse{IAC, WONT, 0, IAC, DONT, 0, 'a', 13, 0, 'b', 13};
+    telnet.Receive(refuse.data(), refuse.size(), data, reply);
+    const Bytes tail{0, 10};
+    telnet.Receive(tail.data(), tail.size(), data, reply);
+    EXPECT_EQ(data, (Bytes{'a', 13, 'b', 13, 10}));
+    Bytes out;
+    const Bytes request{'s', 'c', IAC, 13};
+    telnet.AppendLineData(request.data(), request.size(), out);
+    EXPECT_EQ(out, (Bytes{'s', 'c', IAC, IAC, 13, 0}));
+    EXPECT_FALSE(telnet.ProtocolFault());
+
+    // A subnegotiation may be as long as any value of the option, not without end.
+    Bytes endless{IAC, SB, COM, 106};
+    endless.resize(ComPortTelnet::MaxSubnegotiation - 1, 'A');
+    telnet.Receive(endless.data(), endless.size(), data, reply);
+    EXPECT_FALSE(telnet.ProtocolFault());
+    const Bytes more(100, 'A');
+    telnet.Receive(more.data(), more.size(), data, reply);
+    EXPECT_TRUE(telnet.ProtocolFault());
+}
+
 TEST(ComPortTelnet, DataBytesAreEscaped)
 {
     Bytes out;

@@ -14,7 +14,7 @@ constexpr uint8_t BINARY = 0, SUPPRESS_GO_AHEAD = 3, COM_PORT = 44;
 constexpr uint8_t SET_BAUDRATE = 1, SET_DATASIZE = 2, SET_PARITY = 3, SET_STOPSIZE = 4;
 constexpr uint8_t SET_LINESTATE_MASK = 10, PURGE_DATA = 12;
 constexpr uint8_t ServerReply = 100;
-constexpr uint8_t NOTIFY_LINESTATE = 6;
+constexpr uint8_t NOTIFY_LINESTATE = 6, FLOWCONTROL_SUSPEND = 8, FLOWCONTROL_RESUME = 9;
 
 // Line-state bits of a notification.
 constexpr uint8_t BreakDetected = 0x10, FramingError = 0x08, ParityError = 0x04, OverrunError = 0x02;
@@ -27,6 +27,17 @@ void append(std::vector<uint8_t>& Out, std::initializer_list<uint8_t> Bytes)
 {
     for (uint8_t b : Bytes)
         Out.push_back(b);
+}
+
+void escape(const uint8_t* Bytes, std::size_t Count, std::vector<uint8_t>& Out, bool PadCr)
+{
+    for (std::size_t i = 0; i < Count; ++i) {
+        Out.push_back(Bytes[i]);
+        if (Bytes[i] == IAC)
+            Out.push_back(IAC);
+        else if (Bytes[i] == '\r' && PadCr)
+            Out.push_back(0);
+    }
 }
 
 void appendVerb(std::vector<uint8_t>& Out, uint8_t Verb, uint8_t Option)
@@ -54,14 +65,19 @@ void ComPortTelnet::Receive(const uint8_t* Bytes, std::size_t Count, std::vector
         const uint8_t b = Bytes[i];
         switch (state_) {
         case State::Data:
-            if (b == IAC)
+            if (b == IAC) {
                 state_ = State::Iac;
-            else
+                break;
+            }
+            // A server that will not send binary pads every CR with NUL.
+            if (!(b == 0 && afterCr_))
                 Data.push_back(b);
+            afterCr_ = !serverSendsBinary_ && b == '\r';
             break;
         case State::Iac:
             if (b == IAC) {
                 Data.push_back(IAC);
+                afterCr_ = false;
                 state_ = State::Data;
             } else if (b >= WILL) {
                 verb_ = b;
@@ -81,8 +97,10 @@ void ComPortTelnet::Receive(const uint8_t* Bytes, std::size_t Count, std::vector
         case State::Sub:
             if (b == IAC)
                 state_ = State::SubIac;
-            else
+            else if (sub_.size() < MaxSubnegotiation)
                 sub_.push_back(b);
+            else
+                protocolFault_ = true;
             break;
         case State::SubIac:
             if (b == SE) {
@@ -90,8 +108,10 @@ void ComPortTelnet::Receive(const uint8_t* Bytes, std::size_t Count, std::vector
                 state_ = State::Data;
             } else {
                 // A doubled IAC is a value byte; anything else ends a malformed subnegotiation.
-                if (b == IAC)
+                if (b == IAC && sub_.size() < MaxSubnegotiation)
                     sub_.push_back(IAC);
+                else if (b == IAC)
+                    protocolFault_ = true;
                 state_ = b == IAC ? State::Sub : State::Data;
             }
             break;
@@ -115,12 +135,18 @@ void ComPortTelnet::option(uint8_t Verb, uint8_t Option, std::vector<uint8_t>& R
             comPort_ = Answer::Refused;
             ForgetAcknowledgements();
         }
+        if (Option == BINARY)
+            serverTakesBinary_ = false;
         break;
     case WILL:
+        if (Option == BINARY)
+            serverSendsBinary_ = true;
         if (!weAccept(Option))
             appendVerb(Reply, DONT, Option);
         break;
     default: // WONT
+        if (Option == BINARY)
+            serverSendsBinary_ = false;
         break;
     }
 }
@@ -134,8 +160,19 @@ void ComPortTelnet::subnegotiation()
         int& pending = pendingAcks_[command - ServerReply];
         if (pending > 0)
             --pending;
+        if (command == ServerReply + SET_BAUDRATE && sub_.size() == 6)
+            confirmedBaud_ = static_cast<uint32_t>(sub_[2]) << 24 | static_cast<uint32_t>(sub_[3]) << 16 |
+                             static_cast<uint32_t>(sub_[4]) << 8 | sub_[5];
+    } else if (command == ServerReply + FLOWCONTROL_SUSPEND) {
+        suspended_ = true;
+    } else if (command == ServerReply + FLOWCONTROL_RESUME) {
+        suspended_ = false;
     } else if (command == ServerReply + NOTIFY_LINESTATE && sub_.size() >= 3) {
         const uint8_t state = sub_[2];
+        // Only a report of an error shows that this server tells of errors: a clean line's state
+        // reports (which some servers send anyway) must not cost every reply a wait.
+        if (state & (BreakDetected | FramingError | ParityError | OverrunError))
+            lineStateSeen_ = true;
         if (state & BreakDetected) lineErrors_ |= ceBreak;
         if (state & FramingError) lineErrors_ |= ceFrame;
         if (state & ParityError) lineErrors_ |= ceRxParity;
@@ -204,11 +241,12 @@ uint32_t ComPortTelnet::TakeLineErrors()
 
 void ComPortTelnet::AppendData(const uint8_t* Bytes, std::size_t Count, std::vector<uint8_t>& Out)
 {
-    for (std::size_t i = 0; i < Count; ++i) {
-        Out.push_back(Bytes[i]);
-        if (Bytes[i] == IAC)
-            Out.push_back(IAC);
-    }
+    escape(Bytes, Count, Out, false);
+}
+
+void ComPortTelnet::AppendLineData(const uint8_t* Bytes, std::size_t Count, std::vector<uint8_t>& Out) const
+{
+    escape(Bytes, Count, Out, !serverTakesBinary_);
 }
 
 } // namespace zbserial

@@ -39,9 +39,26 @@ public:
 
     // Line-error flags (ce... of comm/ZBTypes.h) the server reported since the last call.
     uint32_t TakeLineErrors();
+    bool HasLineErrors() const { return lineErrors_ != 0; }
 
     // Appends Count data bytes, IAC doubled.
     static void AppendData(const uint8_t* Bytes, std::size_t Count, std::vector<uint8_t>& Out);
+    // Appends Count data bytes as this connection sends them: IAC doubled, and a CR followed by NUL
+    // while the server refuses to take binary data (otherwise it would swallow the byte after CR).
+    void AppendLineData(const uint8_t* Bytes, std::size_t Count, std::vector<uint8_t>& Out) const;
+
+    // A subnegotiation longer than any value of the COM port option: the server is broken or
+    // hostile, the connection cannot be trusted any more.
+    bool ProtocolFault() const { return protocolFault_; }
+    // The baud rate the server last confirmed (0: none confirmed yet).
+    uint32_t ConfirmedBaudRate() const { return confirmedBaud_; }
+    // Whether the server ever reported a line error on this connection.
+    bool NotifiesLineState() const { return lineStateSeen_; }
+    // Whether the server asked us to stop sending (FLOWCONTROL-SUSPEND) and has not resumed.
+    bool Suspended() const { return suspended_; }
+
+    // Longest subnegotiation accepted: every value of the option is a few bytes long.
+    static constexpr std::size_t MaxSubnegotiation = 256;
 
 private:
     void option(uint8_t Verb, uint8_t Option, std::vector<uint8_t>& Reply);
@@ -56,6 +73,13 @@ private:
     bool lineStateMaskSent_ = false;
     std::array<int, 5> pendingAcks_{}; // by command number 1..4
     uint32_t lineErrors_ = 0;
+    uint32_t confirmedBaud_ = 0;
+    bool protocolFault_ = false;
+    bool lineStateSeen_ = false;
+    bool suspended_ = false;
+    bool serverSendsBinary_ = true;  // until it says WONT BINARY
+    bool serverTakesBinary_ = true;  // until it says DONT BINARY
+    bool afterCr_ = false;           // the last data byte from a non-binary server was CR
 };
 
 } // namespace zbserial

@@ -27,6 +27,16 @@ constexpr int SettleMs = 20;
 constexpr int TurnedAwayRetryMs = 3000;
 constexpr int TurnedAwayPauseMs = 100;
 
+// What the server sends beyond this before the exchange reads it is dropped (a reply is at most a
+// few hundred bytes); a purge reads for at most PurgeMs, so a server that floods cannot hold it.
+constexpr std::size_t MaxPendingInput = 4096;
+constexpr int PurgeMs = 200;
+// Once a server has shown that it reports line errors, each reply waits this long for a report
+// that comes a moment after the reply's last byte.
+constexpr int LateLineStateMs = 20;
+// Longest the server may hold our sending back (FLOWCONTROL-SUSPEND) before the line is lost.
+constexpr int SuspendLimitMs = 30000;
+
 constexpr char Rfc2217Scheme[] = "rfc2217://";
 constexpr char TcpScheme[] = "tcp://";
 
@@ -76,6 +86,27 @@ bool parseName(const std::string& Name, NetworkAddress& Out)
     return true;
 }
 
+// Bytes from the peer shown in a message: printable ASCII as is, the rest as \xNN, at most 40.
+std::string escapedForMessage(const std::deque<uint8_t>& Bytes)
+{
+    std::string text;
+    std::size_t shown = 0;
+    for (uint8_t b : Bytes) {
+        if (shown++ == 40) {
+            text += "...";
+            break;
+        }
+        if (b >= 0x20 && b < 0x7F && b != '\\') {
+            text += static_cast<char>(b);
+        } else {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", b);
+            text += hex;
+        }
+    }
+    return text;
+}
+
 std::string settingsText(const LineSettings& Settings)
 {
     const char parity = Settings.Parity == EVENPARITY ? 'E' : Settings.Parity == ODDPARITY ? 'O' : 'N';
@@ -113,6 +144,8 @@ public:
     {
         std::lock_guard<std::mutex> lock(telnetMutex_);
         Settings = settings_;
+        if (telnet_.ConfirmedBaudRate() != 0)
+            Settings.BaudRate = telnet_.ConfirmedBaudRate();
         return true;
     }
 
@@ -123,10 +156,8 @@ public:
         settingsSet_ = true;
         const LineSettings before = settings_;
         settings_ = Settings;
-        if (telnet_.ComPort() == ComPortTelnet::Answer::Agreed) {
+        if (telnet_.ComPort() == ComPortTelnet::Answer::Agreed && !serverIgnoresAcks_) {
             const std::vector<uint8_t> commands = telnet_.SetLine(Settings);
-            if (serverIgnoresAcks_)
-                telnet_.ForgetAcknowledgements();
             return socket_->Send(commands.data(), commands.size()) || lost();
         }
         // The server sets nothing: what the port asks for at opening is taken as what the server
@@ -135,10 +166,17 @@ public:
             return true;
         fixedTold_ = true;
         lock.unlock();
-        return fail(EINVAL, std::string(address_.telnet ? "the server does not let the line settings be set"
-                                                        : "a raw TCP connection cannot set the line settings") +
+        return fail(EINVAL, std::string(!address_.telnet     ? "a raw TCP connection cannot set the line settings"
+                                        : serverIgnoresAcks_ ? "the server does not confirm the line settings"
+                                                             : "the server does not let the line settings be set") +
                                 "; the line keeps the server's own settings (" + settingsText(Settings) +
                                 " asked for). Use rfc2217:// with a server that offers it.");
+    }
+
+    bool SettingsFixedAtServer() override
+    {
+        std::lock_guard<std::mutex> lock(telnetMutex_);
+        return !address_.telnet || telnet_.ComPort() != ComPortTelnet::Answer::Agreed || serverIgnoresAcks_;
     }
 
     bool SetReadTimeout(int Milliseconds) override
@@ -152,7 +190,10 @@ public:
         if (!awaitSettings())
             return false;
         // What the server sent before now belongs to earlier replies.
-        for (;;) {
+        bool stale = !input_.empty();
+        input_.clear();
+        const auto giveUp = Clock::now() + std::chrono::milliseconds(PurgeMs);
+        while (Clock::now() < giveUp) {
             std::size_t got = 0;
             const ReceiveStatus status = socket_->Receive(buffer_, sizeof buffer_, got, 0);
             if (status == ReceiveStatus::Timeout)
@@ -160,9 +201,11 @@ public:
             if (status != ReceiveStatus::Data)
                 return status == ReceiveStatus::Interrupted ? fail(ECANCELED, "closing") : lost();
             take(got);
+            if (lost_)
+                return lost();
+            stale = stale || !input_.empty();
+            input_.clear();
         }
-        const bool stale = !input_.empty();
-        input_.clear();
         // Only a line with stale bytes has anything in the server's buffers worth discarding: a
         // purge holds the server's line up for tens of milliseconds, which every request would
         // otherwise pay.
@@ -178,26 +221,46 @@ public:
         if (!awaitSettings())
             return false;
         std::lock_guard<std::mutex> lock(telnetMutex_);
-        if (!address_.telnet)
+        if (!address_.telnet) {
+            requestLineMs_ = lineTimeMs(Count);
             return socket_->Send(Data, Count) || lost();
+        }
         std::vector<uint8_t> escaped;
         escaped.reserve(Count + 4);
-        ComPortTelnet::AppendData(Data, Count, escaped);
+        telnet_.AppendLineData(Data, Count, escaped);
+        requestLineMs_ = lineTimeMs(Count);
         return socket_->Send(escaped.data(), escaped.size()) || lost();
     }
 
-    // The bytes are with the server once sent; it paces them onto its line.
+    // The bytes are with the server once sent; it paces them onto its line. The first read after
+    // a request waits that long more (requestLineMs_), so the time-out counts from when the request
+    // has left the server's line, as on a local line.
     bool Drain() override { return !lost_ || lost(); }
 
     ReadStatus ReadByte(uint8_t& Byte) override
     {
-        const auto deadline = Clock::now() + std::chrono::milliseconds(readTimeout_);
+        auto deadline = Clock::now() + std::chrono::milliseconds(readTimeout_ + requestLineMs_);
+        requestLineMs_ = 0;
         while (input_.empty()) {
+            // While the server holds the line back the reply cannot come: the time-out waits too.
+            const auto before = Clock::now();
+            const bool suspended = suspended_();
             switch (receive(deadline)) {
             case ReceiveStatus::Data: break;
-            case ReceiveStatus::Timeout: return ReadStatus::Timeout;
+            case ReceiveStatus::Timeout:
+                if (suspended_() && Clock::now() < suspendedSince_ + std::chrono::milliseconds(SuspendLimitMs)) {
+                    deadline += Clock::now() - before;
+                    break;
+                }
+                return ReadStatus::Timeout;
             case ReceiveStatus::Interrupted: return ReadStatus::Interrupted;
             default: lost(); return ReadStatus::Failed;
+            }
+            if (suspended && !suspended_())
+                deadline += Clock::now() - before;
+            if (lost_) {
+                lost();
+                return ReadStatus::Failed;
             }
         }
         Byte = input_.front();
@@ -207,8 +270,43 @@ public:
 
     bool TakeLineErrors(uint32_t& Flags) override
     {
-        std::lock_guard<std::mutex> lock(telnetMutex_);
+        std::unique_lock<std::mutex> lock(telnetMutex_);
         Flags = telnet_.TakeLineErrors();
+        // A report that comes after the reply it concerns was taken cannot fail that reply any more;
+        // it must not pass for an error of the next one either.
+        // A retry cannot mend a reply already handed on: the line stays failed until it is opened
+        // again, so the transfer ends rather than carry a wrong value.
+        if ((Flags != 0 && lateLineError_) || untrusted_) {
+            untrusted_ = true;
+            lock.unlock();
+            return untrusted();
+        }
+        return true;
+    }
+
+    bool SettleLineErrors(uint32_t& Flags) override
+    {
+        bool notifies = false;
+        {
+            std::lock_guard<std::mutex> lock(telnetMutex_);
+            notifies = address_.telnet && telnet_.NotifiesLineState();
+        }
+        // What has arrived is looked at without waiting; a server that has shown it reports errors
+        // is given a moment for a report that follows the reply's last byte.
+        if (address_.telnet && !lost_ && notifies) {
+            awaitServer([&] { return telnet_.HasLineErrors(); }, LateLineStateMs);
+        } else if (address_.telnet && !lost_) {
+            const ReceiveStatus status = receive(Clock::now());
+            if (status == ReceiveStatus::Closed || status == ReceiveStatus::Failed)
+                lost_ = true;
+        }
+        if (lost_)
+            return lost();
+        if (!TakeLineErrors(Flags))
+            return false;
+        std::lock_guard<std::mutex> lock(telnetMutex_);
+        replyTaken_ = Flags == 0;
+        replyTakenAt_ = Clock::now();
         return true;
     }
 
@@ -240,6 +338,13 @@ private:
         }
         input_.clear();
         lost_ = false;
+        protocolFault_ = false;
+        replyTaken_ = false;
+        lateLineError_ = false;
+        untrusted_ = false;
+        serverIgnoresAcks_ = false;
+        suspendedFlag_ = false;
+        dropped_ = 0;
         if (!socket_->Connect(address_.host, address_.port, ConnectTimeoutMs)) {
             connectFailed();
             return Attempt::Failed;
@@ -258,11 +363,21 @@ private:
             awaitServer([] { return false; }, SettleMs);
         if (!lost_)
             return Attempt::Connected;
-        serverWords_.clear();
-        for (uint8_t b : input_)
-            if (b >= 0x20 && b < 0x7F && serverWords_.size() < 120)
-                serverWords_ += static_cast<char>(b);
+        if (protocolFault_) {
+            lost();
+            return Attempt::Failed;
+        }
+        serverWords_ = escapedForMessage(input_);
         return Attempt::TurnedAway;
+    }
+
+    // How long Count bytes take on the server's line at the settings it was given (telnetMutex_ held).
+    int lineTimeMs(std::size_t Count) const
+    {
+        const uint64_t bits = 1u + settings_.ByteSize + (settings_.Parity == NOPARITY ? 0u : 1u) +
+                              (settings_.StopBits == TWOSTOPBITS ? 2u : 1u);
+        const uint64_t baud = settings_.BaudRate == 0 ? 9600 : settings_.BaudRate;
+        return static_cast<int>((Count * bits * 1000 + baud - 1) / baud);
     }
 
     // Receives what the server sends until Deadline, at least until one byte arrives; data goes
@@ -284,16 +399,52 @@ private:
     void take(std::size_t Count)
     {
         if (!address_.telnet) {
-            input_.insert(input_.end(), buffer_, buffer_ + Count);
+            keep(buffer_, Count);
             return;
         }
         std::vector<uint8_t> data, reply;
         std::lock_guard<std::mutex> lock(telnetMutex_);
-        telnet_.Receive(buffer_, Count, data, reply);
-        input_.insert(input_.end(), data.begin(), data.end());
+        const bool wasSuspended = telnet_.Suspended();
+        const bool notifiedBefore = telnet_.NotifiesLineState();
+        std::size_t done = 0;
+        if (replyTaken_) {
+            // A line error reported before the first byte of the next reply concerns bytes already
+            // taken as a good reply.
+            for (; done < Count && data.empty(); ++done)
+                telnet_.Receive(buffer_ + done, 1, data, reply);
+            lateLineError_ = lateLineError_ || telnet_.HasLineErrors();
+            if (!data.empty())
+                replyTaken_ = false;
+        }
+        telnet_.Receive(buffer_ + done, Count - done, data, reply);
+        // The first error a server reports may as well concern the reply taken a moment ago as the
+        // one on its way: neither can be trusted (later ones are waited for at each reply's end).
+        if (!notifiedBefore && telnet_.NotifiesLineState() &&
+            Clock::now() - replyTakenAt_ < std::chrono::milliseconds(LateLineStateMs))
+            lateLineError_ = true;
+        if (telnet_.Suspended() && !wasSuspended)
+            suspendedSince_ = Clock::now();
+        suspendedFlag_ = telnet_.Suspended();
+        keep(data.data(), data.size());
+        if (telnet_.ProtocolFault() && !lost_) {
+            lost_ = true;
+            protocolFault_ = true;
+            return;
+        }
         if (!reply.empty() && !socket_->Send(reply.data(), reply.size()))
             lost_ = true;
     }
+
+    // Data for the exchange, up to what one can use; the rest is dropped and counted.
+    void keep(const uint8_t* Data, std::size_t Count)
+    {
+        const std::size_t room = MaxPendingInput > input_.size() ? MaxPendingInput - input_.size() : 0;
+        const std::size_t kept = Count < room ? Count : room;
+        input_.insert(input_.end(), Data, Data + kept);
+        dropped_ += Count - kept;
+    }
+
+    bool suspended_() const { return suspendedFlag_; }
 
     // Serves the connection until Done() or for at most Milliseconds; false when it broke (lost_)
     // or the port is closing.
@@ -321,18 +472,41 @@ private:
 
     // Settings go ahead of the bytes meant for the line at them: a request is sent only once the
     // server confirms it has set its line (or has shown that it never confirms).
+    bool untrusted()
+    {
+        return fail(EIO, "the server at " + socket_->LastAddress() +
+                             " reported a line error after the reply it concerned had been taken; "
+                             "the values read cannot be trusted");
+    }
+
     bool awaitSettings()
     {
         if (lost_)
             return lost();
+        if (untrusted_)
+            return untrusted();
         if (!address_.telnet)
             return true;
         if (!awaitServer([&] { return telnet_.Unacknowledged() == 0; }, ServerAnswerMs))
             return lost_ ? lost() : fail(ECANCELED, "closing");
-        std::lock_guard<std::mutex> lock(telnetMutex_);
+        // Nothing is sent while the server holds our sending back.
+        if (!awaitServer([&] { return !telnet_.Suspended(); }, SuspendLimitMs))
+            return lost_ ? lost() : fail(ECANCELED, "closing");
+        std::unique_lock<std::mutex> lock(telnetMutex_);
         if (telnet_.Unacknowledged() != 0) {
+            // A server that never confirms keeps its own settings, as far as anyone can tell: from
+            // now on the line is treated as one whose settings are fixed at the server.
             serverIgnoresAcks_ = true;
             telnet_.ForgetAcknowledgements();
+            return true;
+        }
+        // A rate the server cannot set fails every request at it, not only the first.
+        const uint32_t confirmed = telnet_.ConfirmedBaudRate();
+        if (confirmed != 0 && confirmed != settings_.BaudRate) {
+            const uint32_t asked = settings_.BaudRate;
+            lock.unlock();
+            return fail(EINVAL, "the server at " + socket_->LastAddress() + " set " + std::to_string(confirmed) +
+                                    " baud when asked for " + std::to_string(asked) + " baud");
         }
         return true;
     }
@@ -361,6 +535,11 @@ private:
     bool lost()
     {
         lost_ = true;
+        if (protocolFault_)
+            return fail(ConnectionLostError(),
+                        "the server at " + socket_->LastAddress() +
+                            " broke the Telnet protocol (a subnegotiation longer than " +
+                            std::to_string(ComPortTelnet::MaxSubnegotiation) + " bytes); the connection was closed");
         return fail(ConnectionLostError(), "the connection to " + socket_->LastAddress() + " was lost");
     }
 
@@ -376,8 +555,17 @@ private:
     bool settingsSet_ = false;
     bool fixedTold_ = false;
     bool serverIgnoresAcks_ = false;
+    bool protocolFault_ = false;
+    bool replyTaken_ = false;    // a reply was taken as good and no byte of the next has come
+    bool lateLineError_ = false; // a line error was reported for it after that
+    bool untrusted_ = false;     // such an error was found: every later call fails
+    Clock::time_point replyTakenAt_{};
     std::atomic<bool> lost_{false};
+    std::atomic<bool> suspendedFlag_{false};
+    Clock::time_point suspendedSince_{};
+    uint64_t dropped_ = 0; // bytes beyond what an exchange can use
     int readTimeout_ = 0;
+    int requestLineMs_ = 0; // the last request's time on the server's line, not yet waited for
     uint8_t buffer_[512]{};
     std::deque<uint8_t> input_;
     ErrorRecord error_;

@@ -61,6 +61,17 @@ public:
     // Line-error flags (ce... of comm/ZBTypes.h) raised since the last call; 0 where the driver
     // keeps no such record.
     virtual bool TakeLineErrors(uint32_t& Flags) = 0;
+    // As TakeLineErrors, asked when a reply is complete: a line whose errors are reported a moment
+    // after the bytes they concern (a device server's notifications) waits for them here.
+    // A local line reports every error with its byte: nothing comes late.
+    virtual bool SettleLineErrors(uint32_t& Flags)
+    {
+        Flags = 0;
+        return true;
+    }
+    // Whether the line keeps settings of its own whatever is asked: a raw TCP connection, or a
+    // server that refused or never confirmed the COM port option. A local line sets its own.
+    virtual bool SettingsFixedAtServer() { return false; }
     virtual bool Close() = 0;
     // Any thread: makes a waiting ReadByte, and every later one, return Interrupted at once.
     virtual void Interrupt() = 0;

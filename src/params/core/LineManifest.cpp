@@ -49,7 +49,10 @@ std::vector<std::string> Fields(const TLineRow& Row)
     const bool saved = !Row.File.empty();
     return {TwoDigits(Row.Unit), OneLine(Row.Type), OneLine(Row.Version), OneLine(Row.Serial), OneLine(Row.File),
             saved ? std::to_string(Row.Bytes) : std::string(), Lower(OneLine(Row.Sha256)), OneLine(Row.Time),
-            OneLine(Row.Status), Row.Line ? UnitLineText(*Row.Line) : std::string()};
+            OneLine(Row.Status),
+            Row.LineSetByServer ? std::string(LineSetByServerText)
+            : Row.Line          ? UnitLineText(*Row.Line)
+                                : std::string()};
 }
 
 // The closing line's digest: over each row's fields as written (digests in lower case), joined as
@@ -102,7 +105,9 @@ std::string CheckRow(const std::vector<std::string>& F, TLineRow& Row, std::set<
     Row.Sha256 = Lower(F[6]);
     Row.Time = F[7];
     Row.Status = F[8];
-    if (!F[9].empty()) {
+    if (F[9] == LineSetByServerText) {
+        Row.LineSetByServer = true;
+    } else if (!F[9].empty()) {
         Row.Line = UnitLineOfText(F[9]);
         if (!Row.Line)
             return "has no line settings such as 38400,E,8,1";

@@ -45,9 +45,13 @@ struct TLineRow {
     std::string Time;
     std::string Status = "ok";
     std::optional<TUnitLine> Line;
+    bool LineSetByServer = false; // a server that sets the line itself: no settings of ours are known
 
     bool Saved() const { return Status == "ok"; }
 };
+
+// The line column of a unit reached through a server that keeps its own line settings.
+inline constexpr char LineSetByServerText[] = "set by the server";
 
 // The status of a saved unit.
 inline constexpr char LineStatusOk[] = "ok";

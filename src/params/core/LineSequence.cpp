@@ -179,7 +179,10 @@ void TLineSequence::StartUnit()
         NextUnit();
         return;
     }
-    result.Row.Line = TUnitLine{port_.Baudrate(), port_.FrameDatabits(), port_.FrameParitybit(), port_.FrameStopbits()};
+    // What the port asked for is recorded only where the line was set to it.
+    result.Row.LineSetByServer = port_.LineSettingsFixedAtServer();
+    if (!result.Row.LineSetByServer)
+        result.Row.Line = TUnitLine{port_.Baudrate(), port_.FrameDatabits(), port_.FrameParitybit(), port_.FrameStopbits()};
     SendStep(TStep::Select, "sc " + std::to_string(Target().Unit));
 }
 

@@ -136,7 +136,7 @@ int main(int argc, char** argv)
             return false;
         const auto tick = static_cast<std::uint32_t>(
             std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started).count());
-        if (log.Add(tick, views::GraphReplyValue(reply))) {
+        if (log.Add(tick, views::GraphReplyValue(source.command, reply))) {
             tally.panelText += views::GraphCsv(log, source.unitText, source.decimals).size();
             ++tally.graphsFull;
             log.Start(0);

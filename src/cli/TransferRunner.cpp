@@ -4,6 +4,7 @@
 
 #include "cli/CliSession.h"
 #include "app/core/Global_var.h"
+#include "comm/ReplyRule.h"
 #include "params/core/TransferSequence.h"
 
 #include <cstdio>
@@ -96,6 +97,9 @@ std::string DescribeTransferFailure(const TTransferView& View, TransferDirection
     case TTransferOutcome::OtherError:
         return DescribeCommError(View.Error) + where;
     case TTransferOutcome::WrongReply:
+        // An echoing line is named in words, not quoted as if it were the reply's bytes.
+        if (View.Reply == EchoingLineText)
+            return View.Reply + where;
         return "wrong reply \"" + View.Reply + "\" twice in a row" + where;
     case TTransferOutcome::OtherValue:
         return View.Reply + where;

@@ -111,7 +111,7 @@ void TFormMain::KT750UnitSelectCommResult(TObject*, TMemoryStream& Result)
     const TReplyCheck check = CheckReply(select, Result.Bytes());
     if (!check.Answers() || !check.Value.empty()) {
         // Another unit (or an adapter's echo) answered: the identification fails here, and the
-        // polls stay off, so nothing that unit holds is shown as this one's.
+        // polls and transfers stay off, so nothing that unit holds is taken as this one's.
         const device::IdentificationChain::Outcome outcome = identification_.OnError();
         setStatusPanel(outcome.statusPanel, tx(outcome.text));
         StatusPanels[static_cast<std::size_t>(outcome.statusPanel)]->setToolTip(QString());
@@ -119,6 +119,7 @@ void TFormMain::KT750UnitSelectCommResult(TObject*, TMemoryStream& Result)
         IdentificationStep = identification_.IdentificationStep();
         for (QPushButton* button : {CmdResetError, CmdActual, CmdInUit, CmdDuimwiel})
             button->setEnabled(false);
+        setPortDependentMenuItems(false);
         showComError(tx(check.Verdict == TReplyVerdict::Echo
                             ? std::string(EchoingLineText)
                             : "\"" + select + "\" was answered \"" + ShownReply(Result.Bytes()) + "\": not this unit"));

@@ -204,7 +204,7 @@ private slots:
     {
         // "sc 12" answered by another unit, with other letters or by the line's own echo: the
         // identification fails with a message naming the reply, nothing of that unit is read
-        // (no identification text, no error poll) and the live polls stay off.
+        // (no identification text, no error poll) and the live polls and transfers stay off.
         const struct {
             km4x::Fault fault;
             QString message;
@@ -225,6 +225,8 @@ private slots:
             QCOMPARE(QString::fromStdString(DeviceModel), QString());
             for (QPushButton* button : {form.CmdResetError, form.CmdActual, form.CmdInUit, form.CmdDuimwiel})
                 QVERIFY(!button->isEnabled());
+            for (QAction* transfer : {form.KM40ontvangen1, form.Backup1, form.Restore1})
+                QVERIFY(!transfer->isEnabled());
             form.Timer1Timer();
             QTest::qWait(200);
             QCOMPARE(h.Requests(), (std::vector<std::string>{"sc 12"}));

@@ -261,6 +261,25 @@ TEST_F(CliLineTest, AUnitSilentMidReadLeavesNoFileAndTheOthersAreSaved)
     EXPECT_NE(verify.err.find("unit 12: matches"), std::string::npos) << verify.err;
 }
 
+TEST_F(CliLineTest, ARefusedSerialIsEmptyButACutOneFailsTheUnit)
+{
+    // Older firmware refuses "rx" ("er 1"): saved without a serial. A serial reply cut short is
+    // no refusal: saved as empty, it would excuse the serial check of a later restore.
+    sim().setFault(4, km4x::Fault::Refuse, true, "rx");
+    sim().setFault(7, km4x::Fault::CutEnd, true, "rx");
+    const ProcessResult r = RunFast({"line-backup", Dir("line"), "--units", "4,7"});
+
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    const std::vector<TLineRow> rows = Manifest(Dir("line"));
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].Status, "ok");
+    EXPECT_EQ(rows[0].Serial, "");
+    EXPECT_EQ(rows[0].File, "04-noserial.bak");
+    EXPECT_EQ(rows[1].Status, "wrong reply to rx: \"rx SN 004707\\r\"");
+    EXPECT_EQ(rows[1].File, "");
+    EXPECT_FALSE(fs::exists(fs::path(Dir("line")) / "07-noserial.bak"));
+}
+
 TEST_F(CliLineTest, AnUnpluggedLineOrCtrlCEndsWithAManifestOfWhatWasSaved)
 {
     // The line goes away in the middle of unit 4's read.

@@ -26,6 +26,8 @@ const ReplyFault kReplyFaults[] = {
     {km4x::Fault::Doubled, "rs", "read-setpoints", "wrong reply"},
     {km4x::Fault::CutEnd, "sc", "read-setpoints", "echoes every request"},
     {km4x::Fault::OtherValue, "ws", "write-setpoints", "the controller holds 9999"},
+    // A write reply cut short is byte for byte the request's echo, named as such.
+    {km4x::Fault::CutEnd, "ws", "write-setpoints", "no controller answering? while writing setpoint S001"},
     {km4x::Fault::Doubled, "ws", "write-setpoints", "wrong reply"},
     {km4x::Fault::OtherNumber, "rs", "read-setpoints", "wrong reply"},
     {km4x::Fault::OtherNumber, "ws", "write-setpoints", "wrong reply"},

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 
 #include "app/core/TextFileIO.h"
 #include "comm/DeviceSearch.h"
@@ -211,12 +212,27 @@ void TLineSequence::SelectReply(const std::vector<uint8_t>& Reply)
         return;
     }
     TLineRow& row = Result().Row;
-    // The identification texts are taken as the device search takes them; a refused one is empty.
-    auto text = [&](const char* Letters) {
-        std::string identification = CheckReply(Letters, Reply).Answers() ? IdentificationReplyText(Reply) : std::string();
+    // The identification texts are taken as the device search takes them; a refused one ("er 1")
+    // is empty. A cut, doubled or garbled reply is no refusal:
+    // saved as an empty serial it would later excuse the serial check of a restore.
+    auto text = [&](const char* Letters) -> std::optional<std::string> {
+        const TReplyCheck check = CheckReply(Letters, Reply);
+        if (!check.Answers() && !CheckReply("er", Reply).Answers())
+            return std::nullopt;
+        std::string identification = check.Answers() ? IdentificationReplyText(Reply) : std::string();
         // A line break inside a garbled reply must not break the manifest's row.
         std::replace_if(identification.begin(), identification.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
         return identification;
+    };
+    auto take = [&](std::string& Field, const char* Letters) {
+        std::optional<std::string> taken = text(Letters);
+        if (!taken) {
+            UnitFailed("wrong reply to " + std::string(Letters) + ": \"" + ShownReply(Reply) + "\"");
+            NextUnit();
+            return false;
+        }
+        Field = std::move(*taken);
+        return true;
     };
     switch (step_) {
     case TStep::Select: {
@@ -232,15 +248,18 @@ void TLineSequence::SelectReply(const std::vector<uint8_t>& Reply)
         break;
     }
     case TStep::Type:
-        row.Type = text("rt");
+        if (!take(row.Type, "rt"))
+            return;
         SendStep(TStep::Version, "rh");
         break;
     case TStep::Version:
-        row.Version = text("rh");
+        if (!take(row.Version, "rh"))
+            return;
         SendStep(TStep::Serial, "rx");
         break;
     case TStep::Serial:
-        row.Serial = text("rx");
+        if (!take(row.Serial, "rx"))
+            return;
         IdentityKnown();
         break;
     case TStep::Idle:

@@ -127,14 +127,23 @@ std::optional<CliOutcome> RunTransfer(CliSession& Session, TTransferSequence& Se
         ++changes;
         progress.Show(Sequence.View());
     };
+    const std::size_t tailBefore = Session.Link().Port().TailBytes();
     Sequence.Start();
     const bool ended = Session.Link().RunUntil([&] { return Ended(Sequence.View().Outcome); },
                                                [&] { return changes; }, TransferStallMs);
     Sequence.OnChanged = nullptr;
     Session.Progress().End();
     const TTransferView& view = Sequence.View();
-    if (ended && view.Outcome == TTransferOutcome::Finished)
-        return std::nullopt;
+    // A reply retried after bytes trailed the one before it can succeed, but the reply taken before
+    // them is not proven to be this controller's: the run is refused as a whole.
+    const std::size_t trailing = Session.Link().Port().TailBytes() - tailBefore;
+    if (ended && view.Outcome == TTransferOutcome::Finished) {
+        if (trailing == 0)
+            return std::nullopt;
+        return CliOutcome::Failure(std::to_string(trailing) +
+                                   " bytes followed a reply: a second unit answering to the same number, or a "
+                                   "reply sent twice? The values cannot be proven to be this controller's");
+    }
     const std::size_t stale = Session.Link().Port().StaleBytes();
     return CliOutcome::Failure(DescribeTransferFailure(view, Direction) +
                                (stale > 0 ? " (" + std::to_string(stale) + " bytes came unasked and were discarded)"

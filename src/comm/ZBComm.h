@@ -100,7 +100,15 @@ public:
     void SetFastReplyEnd(bool Value) { fastReplyEnd_ = Value; }
     // Bytes found waiting before a request (fast end of reply) and thrown away, since the port opened.
     std::size_t StaleBytes() const { return staleBytes_; }
-    void CountStaleBytes(std::size_t Count) { staleBytes_ += Count; }
+    // Of those, the bytes that followed a reply taken at its CR LF: something answered twice (a
+    // second unit on one number, a doubled reply), so the reply taken may not be the controller's.
+    std::size_t TailBytes() const { return tailBytes_; }
+    void CountStaleBytes(std::size_t Count, bool AfterReply)
+    {
+        staleBytes_ += Count;
+        if (AfterReply)
+            tailBytes_ += Count;
+    }
 
     TNotifyEvent OnActivate;
     TNotifyEvent OnDeactivate;
@@ -146,6 +154,7 @@ private:
     bool destroying_ = false;
     bool fastReplyEnd_ = false;
     std::atomic<std::size_t> staleBytes_{0};
+    std::atomic<std::size_t> tailBytes_{0};
     TBaudrate baudrate_ = TBaudrate::br9600;
     TDataBit databits_ = TDataBit::db_8;
     TParityBit paritybit_ = TParityBit::Even;

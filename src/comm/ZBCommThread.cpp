@@ -427,7 +427,7 @@ std::size_t TZBCommThread::takeStrayBytes()
             stray_[count] = lastByte_;
         ++count;
     }
-    port_.CountStaleBytes(count);
+    port_.CountStaleBytes(count, tailOfReply);
     return tailOfReply ? std::min(count, stray_.size()) : 0;
 }
 

@@ -35,7 +35,7 @@ std::string ControllerType(const std::string& TypeText)
 
 std::string ItemName(bool Parameters, int Number)
 {
-    char item[8];
+    char item[16];
     std::snprintf(item, sizeof item, "%c%03d", Parameters ? 'P' : 'S', Number);
     return item;
 }

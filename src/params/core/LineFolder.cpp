@@ -37,7 +37,12 @@ TEarlierBackup SetAsideEarlierLineBackup(const std::string& Dir)
     fs::path folder;
     bool made = false;
     for (int n = 1; n < 100 && !made; ++n) {
-        folder = fs::path(Dir) / ("earlier-" + stamp + (n > 1 ? "-" + std::to_string(n) : std::string()));
+        std::string name = "earlier-" + stamp;
+        if (n > 1) {
+            name += '-';
+            name += std::to_string(n);
+        }
+        folder = fs::path(Dir) / name;
         made = fs::create_directory(folder, ec);
         if (ec) {
             result.Error = folder.string() + ": " + ec.message();

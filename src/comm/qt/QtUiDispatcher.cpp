@@ -59,8 +59,15 @@ void QtUiDispatcher::processUntil(const std::function<bool()>& Done)
     QTimer backstop;
     backstop.start(50);
     QEventLoop loop;
-    while (!Done())
+    while (!Done()) {
+        // Called from a queued call (a zero-time single shot), the event loop does not deliver the
+        // next queued call while this one runs: the serial thread's blocking call into this thread
+        // is sent here by hand, or the two would wait for each other.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+        if (Done())
+            break;
         loop.processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
 }
 
 void QtUiDispatcher::wakeUp()

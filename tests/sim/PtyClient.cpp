@@ -1,4 +1,5 @@
 #include "PtyClient.h"
+#include "TermiosSpeed.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -11,20 +12,6 @@
 namespace km4x::test {
 
 namespace {
-
-speed_t SpeedCode(int baud)
-{
-    switch (baud) {
-    case 1200: return B1200;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    default: return B38400;
-    }
-}
 
 using Clock = std::chrono::steady_clock;
 
@@ -66,8 +53,8 @@ bool PtyClient::setLine(int baud, int stopBits)
         tio.c_cflag |= CSTOPB;
     else
         tio.c_cflag &= ~static_cast<tcflag_t>(CSTOPB);
-    cfsetispeed(&tio, SpeedCode(baud));
-    cfsetospeed(&tio, SpeedCode(baud));
+    cfsetispeed(&tio, TermiosSpeed(baud));
+    cfsetospeed(&tio, TermiosSpeed(baud));
     return tcsetattr(m_fd, TCSANOW, &tio) == 0;
 }
 

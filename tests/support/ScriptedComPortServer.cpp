@@ -2,6 +2,8 @@
 // time to a serial device (the simulator's pseudo-terminal). Each mode is a row of the table below.
 //   scripted-comport-server MODE DEVICE BAUD
 // prints the loopback port it listens on as the first line of its output, then serves until killed.
+#include "TermiosSpeed.h"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -52,20 +54,6 @@ const Mode modes[] = {
     {"flow-suspended", false, false, false, false, false, false, false, true},
     {"endless-subnegotiation-later", false, false, false, false, false, false, false, false, true},
 };
-
-speed_t speedOf(uint32_t Baud)
-{
-    switch (Baud) {
-    case 1200: return B1200;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    default: return B38400;
-    }
-}
 
 void sendAll(int Fd, const Bytes& Data)
 {
@@ -221,8 +209,8 @@ private:
             uint32_t baud = static_cast<uint32_t>(value[0]) << 24 | value[1] << 16 | value[2] << 8 | value[3];
             if (mode_.wrongBaud && baud == 28800)
                 baud = 19200;
-            cfsetispeed(&tio, speedOf(baud));
-            cfsetospeed(&tio, speedOf(baud));
+            cfsetispeed(&tio, TermiosSpeed(baud));
+            cfsetospeed(&tio, TermiosSpeed(baud));
             value = {static_cast<uint8_t>(baud >> 24), static_cast<uint8_t>(baud >> 16), static_cast<uint8_t>(baud >> 8),
                      static_cast<uint8_t>(baud)};
         } else if (command == 2 && value.size() == 1) {
@@ -320,8 +308,8 @@ int main(int argc, char** argv)
     tcgetattr(device, &tio);
     cfmakeraw(&tio);
     tio.c_cflag |= CLOCAL | CREAD | PARENB;
-    cfsetispeed(&tio, speedOf(static_cast<uint32_t>(std::atoi(argv[3]))));
-    cfsetospeed(&tio, speedOf(static_cast<uint32_t>(std::atoi(argv[3]))));
+    cfsetispeed(&tio, TermiosSpeed(static_cast<uint32_t>(std::atoi(argv[3]))));
+    cfsetospeed(&tio, TermiosSpeed(static_cast<uint32_t>(std::atoi(argv[3]))));
     tcsetattr(device, TCSANOW, &tio);
 
     const int listener = socket(AF_INET, SOCK_STREAM, 0);

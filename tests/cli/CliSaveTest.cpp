@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
@@ -172,8 +173,11 @@ TEST_F(CliSaveTest, DiffSaysWhatAPathIsWhenItIsNoFile)
 
     // The same parameters as another editor saves them, with a UTF-8 mark and LF line ends.
     std::string crlf = "ASCII Parameters KM4x-XXX   No: 0\r\n";
-    for (int n = 0; n < 400; ++n)
-        crlf += "P" + std::string(n < 10 ? "00" : n < 100 ? "0" : "") + std::to_string(n) + " 7\r\n";
+    for (int n = 0; n < 400; ++n) {
+        char line[16];
+        std::snprintf(line, sizeof line, "P%03d 7\r\n", n);
+        crlf += line;
+    }
     WriteWholeFile(program_.File("crlf.app"), crlf);
     std::string marked = "\xEF\xBB\xBF" + crlf;
     std::erase(marked, '\r');

@@ -1,5 +1,6 @@
 #include "comm/serial/NetworkLine.h"
 
+#include "comm/ReplyRule.h"
 #include "comm/serial/ComPortTelnet.h"
 #include "comm/serial/ErrorRecord.h"
 #include "comm/serial/NetworkSocket.h"
@@ -87,26 +88,6 @@ bool parseName(const std::string& Name, NetworkAddress& Out)
 }
 
 // Bytes from the peer shown in a message: printable ASCII as is, the rest as \xNN, at most 40.
-std::string escapedForMessage(const std::deque<uint8_t>& Bytes)
-{
-    std::string text;
-    std::size_t shown = 0;
-    for (uint8_t b : Bytes) {
-        if (shown++ == 40) {
-            text += "...";
-            break;
-        }
-        if (b >= 0x20 && b < 0x7F && b != '\\') {
-            text += static_cast<char>(b);
-        } else {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", b);
-            text += hex;
-        }
-    }
-    return text;
-}
-
 std::string settingsText(const LineSettings& Settings)
 {
     const char parity = Settings.Parity == EVENPARITY ? 'E' : Settings.Parity == ODDPARITY ? 'O' : 'N';
@@ -367,7 +348,7 @@ private:
             lost();
             return Attempt::Failed;
         }
-        serverWords_ = escapedForMessage(input_);
+        serverWords_ = ShownReply(std::string(input_.begin(), input_.end()), 40);
         return Attempt::TurnedAway;
     }
 

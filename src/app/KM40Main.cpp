@@ -135,11 +135,18 @@ void TFormMain::bindComponents()
         KT750UnitSelectCommError(sender, error, result);
     };
     KT750UnitSelect.OnCommResult = [this](TObject* s, TMemoryStream& r) { KT750UnitSelectCommResult(s, r); };
-    KT750UnitSelect.OnCommError = sharedError;
+    KT750UnitSelect.OnCommError = [this](TObject* s, TCommError& e, TMemoryStream& r) {
+        // A select that got no answer proves no unit either.
+        if (!e.IsZero() && ZBComm1.Active())
+            unitNotProven();
+        KT750UnitSelectCommError(s, e, r);
+    };
     KT750TypeInfo.OnCommResult = [this](TObject* s, TMemoryStream& r) { KT750TypeInfoCommResult(s, r); };
     KT750TypeInfo.OnCommError = [this](TObject* s, TCommError& e, TMemoryStream& r) { KT750TypeInfoCommError(s, e, r); };
     KT750ReadError.OnCommResult = [this](TObject* s, TMemoryStream& r) { KT750ReadErrorCommResult(s, r); };
     KT750ReadError.OnCommError = sharedError;
+    KT750ResetError.OnCommResult = [this](TObject* s, TMemoryStream& r) { KT750ResetErrorCommResult(s, r); };
+    KT750ResetError.OnCommError = sharedError;
     KT750Protocol1.OnCommResult = [this](TObject* s, TMemoryStream& r) { KT750Protocol1CommResult(s, r); };
     KT750Protocol1.OnCommError = sharedError;
     bindLivePolls();

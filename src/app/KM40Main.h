@@ -106,6 +106,7 @@ public:
     // --- error status and terminal ------------------------------------------------------------
     void Timer1Timer();
     void KT750ReadErrorCommResult(TObject* Sender, TMemoryStream& Result);
+    void KT750ResetErrorCommResult(TObject* Sender, TMemoryStream& Result);
     void CmdResetErrorClick();
     void CmdTerminalZendenClick();
     void KT750Protocol1CommResult(TObject* Sender, TMemoryStream& Result);
@@ -257,6 +258,7 @@ private:
     void setPortDependentMenuItems(bool enabled);
     void setStatusPanel(int index, const QString& text);
     void showComError(const QString& text);
+    void unitNotProven();
     // The error says the line is gone: reported once, the port closed. True when it did.
     bool lineLost(const TCommError& Error);
     bool isActiveWindow(const char* objectName) const;

@@ -36,15 +36,17 @@ CliOutcome RunIdentify(CliSession& Session, bool Json)
         const TReplyCheck check = CheckReply(command, reply.reply);
         if (check.Verdict == TReplyVerdict::Echo)
             return CliOutcome::Failure(std::string("\"") + command + "\": " + std::string(EchoingLineText));
-        if (!check.Answers() || reply.reply.size() > device::kReplyBufferSize)
+        // Control bytes (a NUL, noise) are no identification text: the reply was garbled.
+        if (!check.Answers() || reply.reply.size() > device::kReplyBufferSize || device::HasControlBytes(check.Value))
             return CliOutcome::Failure(std::string("wrong reply to \"") + command + "\": \"" + ShownReply(reply.reply) + "\"");
         replies.push_back(check.Value);
-        if (!Json)
-            Session.Out() << replies.back() << '\n';
     }
-    // The document is printed once all three are in, so a failure halfway leaves no half record.
+    // Printed once all three are in, so a failure halfway leaves no half result.
     if (Json)
         PrintJson(Session.Out(), IdentificationJson(Session.Setup().unit, replies));
+    else
+        for (const std::string& text : replies)
+            Session.Out() << text << '\n';
     const std::string model = device::ModelOfType(replies.front());
     if (!device::IsSupportedModel(model))
         Session.Err() << "kmt40-cli: warning: the controller is of type \"" << model << "\", not KM40 or KM41\n";

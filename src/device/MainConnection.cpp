@@ -110,16 +110,8 @@ void TFormMain::KT750UnitSelectCommResult(TObject*, TMemoryStream& Result)
     const std::string& select = KT750UnitSelect.ASCIIProtocol();
     const TReplyCheck check = CheckReply(select, Result.Bytes());
     if (!check.Answers() || !check.Value.empty()) {
-        // Another unit (or an adapter's echo) answered: the identification fails here, and the
-        // polls and transfers stay off, so nothing that unit holds is taken as this one's.
-        const device::IdentificationChain::Outcome outcome = identification_.OnError();
-        setStatusPanel(outcome.statusPanel, tx(outcome.text));
-        StatusPanels[static_cast<std::size_t>(outcome.statusPanel)]->setToolTip(QString());
-        DeviceModel = identification_.DeviceModel();
-        IdentificationStep = identification_.IdentificationStep();
-        for (QPushButton* button : {CmdResetError, CmdActual, CmdInUit, CmdDuimwiel})
-            button->setEnabled(false);
-        setPortDependentMenuItems(false);
+        // Another unit (or an adapter's echo) answered: nothing that unit holds is this one's.
+        unitNotProven();
         showComError(tx(check.Verdict == TReplyVerdict::Echo
                             ? std::string(EchoingLineText)
                             : "\"" + select + "\" was answered \"" + ShownReply(Result.Bytes()) + "\": not this unit"));
@@ -128,6 +120,20 @@ void TFormMain::KT750UnitSelectCommResult(TObject*, TMemoryStream& Result)
     unitProven_ = true;
     KT750TypeInfo.SetASCIIProtocol("rt");
     KT750TypeInfo.SendRequest();
+}
+
+void TFormMain::unitNotProven()
+{
+    // The identification fails here, and the polls and transfers stay off: whichever unit still
+    // listens on the line (the one selected before, another one) is not taken for this one.
+    const device::IdentificationChain::Outcome outcome = identification_.OnError();
+    setStatusPanel(outcome.statusPanel, tx(outcome.text));
+    StatusPanels[static_cast<std::size_t>(outcome.statusPanel)]->setToolTip(QString());
+    DeviceModel = identification_.DeviceModel();
+    IdentificationStep = identification_.IdentificationStep();
+    for (QPushButton* button : {CmdResetError, CmdActual, CmdInUit, CmdDuimwiel})
+        button->setEnabled(false);
+    setPortDependentMenuItems(false);
 }
 
 void TFormMain::KT750TypeInfoCommResult(TObject*, TMemoryStream& Result)

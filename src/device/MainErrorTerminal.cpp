@@ -3,6 +3,7 @@
 
 #include "app/Windows1252Text.h"
 #include "device/core/ErrorStatus.h"
+#include "comm/ReplyRule.h"
 #include "device/core/ReplyValue.h"
 
 #include <QLabel>
@@ -59,6 +60,18 @@ void TFormMain::CmdResetErrorClick()
 {
     KT750ResetError.SetASCIIProtocol("wf");
     KT750ResetError.SendRequest();
+}
+
+void TFormMain::KT750ResetErrorCommResult(TObject*, TMemoryStream& Result)
+{
+    // A reset the controller did not confirm (its reply repeats "wf" and a number) is said, as
+    // any other failed request.
+    const TReplyCheck check = CheckReply("wf", Result.Bytes());
+    if (!check.Answers() || !device::ParseInt32(check.Value)) {
+        showComError(tx("\"wf\" was answered \"" + ShownReply(Result.Bytes()) + "\""));
+        return;
+    }
+    PanelComInfo->clear();
 }
 
 void TFormMain::CmdTerminalZendenClick()

@@ -317,7 +317,9 @@ void TFormGrafiek::CmdStartLogClick()
 
 void TFormGrafiek::EndLog()
 {
+    // An ended log leaves nothing queued, and a request still under way answers nobody.
     KT750LeesLogData.SetActive(false);
+    KT750LeesLogData.CancelRequest();
     logging_ = false;
     CmdStartLog->setEnabled(true);
     ComboBoxBron->setEnabled(true);

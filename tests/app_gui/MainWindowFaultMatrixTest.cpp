@@ -69,19 +69,22 @@ struct Operation {
     std::function<void()> end; // polls: switched off again
     std::function<std::vector<const TZBComponent*>()> components;
     std::function<std::vector<std::string>()> controlProblems; // once the operation has ended
+    // Two at once: the requests the operations ask for, in the order asked; the simulator must
+    // see each exactly once and in that order (none left out, none sent twice).
+    std::vector<std::string> asked;
 };
 
 class MatrixRun {
 public:
-    MatrixRun() : inject_(h.Sim())
+    explicit MatrixRun(ReplyEnd end) : inject_(h.Sim())
     {
         h.Sim().withUnit(kUnit, [](km4x::ControllerUnit& unit) {
             unit.frozenLive = km4x::LiveValues{12345, -5, 12345, 40000, 777};
         });
         h.CreateForm();
         InstallViewWindows(h.Form());
-        // Only the end of reply is not the subject here; the terminal keeps its silence rule.
-        h.Form().ZBComm1.SetFastReplyEnd(true);
+        // The terminal keeps its silence rule at either setting.
+        h.Form().ZBComm1.SetFastReplyEnd(end == ReplyEnd::Fast);
         ParameterValues[203] = 2;
         ParameterValues[246] = 0;
         ParameterValues[388] = 1;
@@ -121,7 +124,14 @@ public:
 
     void Run(FaultMatrixReport& report, const Operation& op, const std::function<void(const std::function<void()>&)>& within = {})
     {
-        for (LineFault fault : AllLineFaults) {
+        for (LineFault fault : AllLineFaults)
+            report.RunCell(op.name, fault, [&] { return cell(op, fault, within); });
+    }
+
+private:
+    std::vector<std::string> cell(const Operation& op, LineFault fault, const std::function<void(const std::function<void()>&)>& within)
+    {
+        {
             std::vector<std::string> problems;
             const auto inWindow = [&](const std::function<void()>& act) {
                 if (within)
@@ -132,6 +142,9 @@ public:
             if (!EnsureOpen())
                 problems.push_back("not identified before the cell");
             h.dialogs.asked.clear();
+            // What an earlier cell left shown is no outcome of this one.
+            form().PanelComInfo->clear();
+            std::size_t logged = h.Sim().requestCount();
             inject_.Arm(fault, kUnit, op.timeout, op.letters, op.skip);
             // The main window's own requests close a lost line; a window of its own (the graph)
             // shows its failure and leaves the port to the user.
@@ -160,6 +173,8 @@ public:
                     problems.push_back("fault never struck");
                 if (!lineLost)
                     endAndCheck(op, problems);
+                if (!lineLost && fault != LineFault::JustOutside)
+                    checkAsked(op, logged, problems);
             });
             // Whatever the window shows, it shows without a box (the wrong-model warning aside,
             // which no cell here provokes) but the one message of a lost line, and none comes later.
@@ -178,19 +193,20 @@ public:
             if (!EnsureOpen())
                 problems.push_back("port not reopened after healing");
             inWindow([&] {
+                logged = h.Sim().requestCount();
                 op.start();
                 if (!WaitFor(op.succeeded, kEndWaitMs))
                     problems.push_back("no success after healing");
                 endAndCheck(op, problems);
+                checkAsked(op, logged, problems);
             });
             if (!h.dialogs.asked.empty())
                 problems.push_back("box after healing");
             h.dialogs.asked.clear();
-            report.Add(op.name, fault, problems);
+            return problems;
         }
     }
 
-private:
     // The reply that came too late is still on its way, and would meet the user's next request
     // (the terminal shows it as that request's reply: it cannot tell the two apart). Let it land.
     void awaitLateReply(std::chrono::milliseconds timeout)
@@ -202,21 +218,35 @@ private:
         WaitFor([due] { return std::chrono::steady_clock::now() >= due; }, kEndWaitMs);
     }
 
+    // Once the operation has shown its end (a poll: once switched off), the port holds nothing of
+    // it at that moment.
     void endAndCheck(const Operation& op, std::vector<std::string>& problems)
     {
         if (op.end)
             op.end();
-        const auto queued = [&] {
-            std::size_t n = 0;
-            for (const TZBComponent* component : op.components())
-                n += form().ZBComm1.QueuedRequestsOf(component);
-            return n;
-        };
-        // A request already under way finishes within its time-out.
-        if (!WaitFor([&] { return queued() == 0; }, kEndWaitMs))
-            problems.push_back(std::to_string(queued()) + " request(s) left in the queue");
+        std::size_t queued = 0;
+        for (const TZBComponent* component : op.components())
+            queued += form().ZBComm1.QueuedRequestsOf(component);
+        if (queued != 0)
+            problems.push_back(std::to_string(queued) + " request(s) left in the queue at the end");
         for (const std::string& problem : op.controlProblems())
             problems.push_back(problem);
+    }
+
+    void checkAsked(const Operation& op, std::size_t logged, std::vector<std::string>& problems)
+    {
+        if (op.asked.empty())
+            return;
+        std::vector<std::string> seen;
+        const std::vector<km4x::RequestRecord> records = h.Sim().requestLog();
+        for (std::size_t i = logged; i < records.size(); ++i)
+            seen.push_back(records[i].text);
+        if (seen != op.asked) {
+            std::string line = "the controller heard";
+            for (const std::string& text : seen)
+                line += " \"" + text + "\"";
+            problems.push_back(line);
+        }
     }
 
     LineFaultInjector inject_;
@@ -233,36 +263,56 @@ class MainWindowFaultMatrixTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // Open and identify, the live values, the thumbwheels, the inputs and outputs, error polling.
-    void panelsAndIdentification()
-    {
-        MatrixRun run;
-        TFormMain& form = run.form();
-        FaultMatrixReport report("main window");
+    void panelsShipped() { panelsAndIdentification(ReplyEnd::Shipped); }
+    void panelsFastEnd() { panelsAndIdentification(ReplyEnd::Fast); }
+    void terminalAndGraphShipped() { terminalAndGraph(ReplyEnd::Shipped); }
+    void terminalAndGraphFastEnd() { terminalAndGraph(ReplyEnd::Fast); }
+    void twoAtOnceShipped() { twoAtOnce(ReplyEnd::Shipped); }
+    void twoAtOnceFastEnd() { twoAtOnce(ReplyEnd::Fast); }
 
-        Operation identify;
-        identify.name = "open and identify";
-        // "sc", "rt" and "rh" pass; "rx" is struck. The chain has no second chance, so only its
-        // last step runs under the just-inside delay, where a busy machine could tip it over.
-        identify.skip = 3;
-        identify.start = [&] {
-            if (form.ZBComm1.Active())
+private:
+    // Open and identify, the live values, the thumbwheels, the inputs and outputs, error polling
+    // and its reset.
+    static void panelsAndIdentification(ReplyEnd end)
+    {
+        MatrixRun run(end);
+        TFormMain& form = run.form();
+        FaultMatrixReport report(std::string("main window, ") + ReplyEndName(end));
+
+        // The identification at opening, struck at each of its four requests in turn. The chain
+        // has no second chance: a failed select proves no unit and everything stays off; a failed
+        // text is marked "?" in its panel.
+        const char* const steps[] = {"sc", "rt", "rh", "rx"};
+        for (int step = 0; step < 4; ++step) {
+            Operation identify;
+            identify.name = std::string("open and identify: ") + steps[step] + " struck";
+            identify.skip = step;
+            identify.start = [&] {
+                if (form.ZBComm1.Active())
+                    run.h.ClickOpenClose();
                 run.h.ClickOpenClose();
-            run.h.ClickOpenClose();
-        };
-        identify.failureShown = [&](LineFault fault) {
-            const bool chainEnded = form.ZBComm1.QueuedRequestsOf(&form.KT750TypeInfo) == 0;
-            const bool marked = Panel(form, 4) == QStringLiteral("?");
-            return chainEnded && marked && (!MatrixRun::NoReplyFault(fault) || run.ComInfoShows(fault));
-        };
-        identify.succeeded = [&] { return run.Identified() && form.PanelComInfo->text().isEmpty(); };
-        identify.components = [&] { return std::vector<const TZBComponent*>{&form.KT750UnitSelect, &form.KT750TypeInfo}; };
-        identify.controlProblems = [&] {
-            return Unless(form.CmdSelectUnit->isEnabled() && form.CmdSelectUnit->text() == QStringLiteral("CLOSE-TEXT") &&
-                              form.CmdTerminalZenden->isEnabled() && form.CmdActual->isEnabled(),
-                          "buttons not as after opening");
-        };
-        run.Run(report, identify);
+            };
+            identify.failureShown = [&, step](LineFault fault) {
+                const bool chainEnded = form.ZBComm1.QueuedRequestsOf(&form.KT750TypeInfo) == 0 &&
+                                        form.ZBComm1.QueuedRequestsOf(&form.KT750UnitSelect) == 0;
+                const bool marked = step == 0 ? !form.PanelComInfo->text().isEmpty() && !form.CmdActual->isEnabled()
+                                              : Panel(form, 1 + step) == QStringLiteral("?");
+                return chainEnded && marked && (!MatrixRun::NoReplyFault(fault) || run.ComInfoShows(fault));
+            };
+            identify.succeeded = [&] { return run.Identified() && form.PanelComInfo->text().isEmpty(); };
+            identify.components = [&] {
+                return std::vector<const TZBComponent*>{&form.KT750UnitSelect, &form.KT750TypeInfo};
+            };
+            identify.controlProblems = [&, step] {
+                // Closing is always offered; the polls only once the unit answered its select.
+                const bool proven = step > 0 || run.Identified();
+                return Unless(form.CmdSelectUnit->isEnabled() && form.CmdSelectUnit->text() == QStringLiteral("CLOSE-TEXT") &&
+                                  form.CmdTerminalZenden->isEnabled() && form.CmdActual->isEnabled() == proven &&
+                                  form.CmdResetError->isEnabled() == proven,
+                              "buttons not as after opening");
+            };
+            run.Run(report, identify);
+        }
 
         QLabel* const polled[] = {form.PanelActPos, form.PanelSnelheid, form.PanelSpanning};
         Operation actual;
@@ -358,17 +408,37 @@ private slots:
         errors.controlProblems = [&] { return Unless(form.CmdResetError->isEnabled(), "reset button disabled"); };
         run.Run(report, errors);
 
+        // The reset: the controller's error is gone, and a reset that failed says so.
+        Operation reset;
+        reset.name = "error reset (wf)";
+        reset.letters = "wf";
+        reset.start = [&] {
+            run.h.Sim().setErrorNumber(kUnit, 7);
+            form.PanelComInfo->clear();
+            QTest::mouseClick(form.CmdResetError, Qt::LeftButton);
+        };
+        reset.failureShown = [&](LineFault fault) {
+            return MatrixRun::NoReplyFault(fault) ? run.ComInfoShows(fault) : !form.PanelComInfo->text().isEmpty();
+        };
+        reset.succeeded = [&] {
+            return run.h.Sim().errorNumber(kUnit) != 7 && !form.KT750ResetError.RequestPending() &&
+                   form.PanelComInfo->text().isEmpty();
+        };
+        reset.components = [&] { return std::vector<const TZBComponent*>{&form.KT750ResetError}; };
+        reset.controlProblems = [&] { return Unless(form.CmdResetError->isEnabled(), "reset button disabled"); };
+        run.Run(report, reset);
+
         report.Print(std::cout);
         std::cout << kNoFileColumn;
         QVERIFY(report.AllPassed());
     }
 
     // The terminal line and the live graph: longer time-outs of their own (1500 ms and 300 ms).
-    void terminalAndGraph()
+    static void terminalAndGraph(ReplyEnd end)
     {
-        MatrixRun run;
+        MatrixRun run(end);
         TFormMain& form = run.form();
-        FaultMatrixReport report("main window: terminal and live graph");
+        FaultMatrixReport report(std::string("main window: terminal and live graph, ") + ReplyEndName(end));
 
         const QString reply = QStringLiteral("rh SW 2.31 2021-03-15");
         Operation terminal;
@@ -444,6 +514,94 @@ private slots:
                 QFAIL("the graph window did not open");
         };
         run.Run(report, graph, inGraphWindow);
+
+        report.Print(std::cout);
+        std::cout << kNoFileColumn;
+        QVERIFY(report.AllPassed());
+    }
+
+    // Operations that share the port at the same moment, as a technician's clicks and the window's
+    // own polls meet. Every column strikes every request of the unit.
+    static void twoAtOnce(ReplyEnd end)
+    {
+        MatrixRun run(end);
+        TFormMain& form = run.form();
+        FaultMatrixReport report(std::string("main window, two at once, ") + ReplyEndName(end));
+
+        // The terminal's command, and error polls that fall due while it is answered (one tick
+        // asks, the next finds it still waiting). The poll times out at 100 ms, the terminal at
+        // 1500 ms: just outside the poll's is inside the terminal's.
+        const QString reply = QStringLiteral("rh SW 2.31 2021-03-15");
+        int errorNumber = 40;
+        Operation pollAndTerminal;
+        pollAndTerminal.name = "error poll + terminal";
+        pollAndTerminal.asked = {"rh", "rf"};
+        pollAndTerminal.start = [&] {
+            run.h.Sim().setErrorNumber(kUnit, ++errorNumber);
+            form.EditZenden->setText(QStringLiteral("rh"));
+            QTest::mouseClick(form.CmdTerminalZenden, Qt::LeftButton);
+            form.Timer1Timer();
+            form.Timer1Timer();
+        };
+        pollAndTerminal.failureShown = [&](LineFault fault) {
+            const QString shown = form.MemoReceive->toPlainText();
+            if (fault == LineFault::JustOutside)
+                return shown == reply && run.ComInfoShows(fault);
+            if (MatrixRun::NoReplyFault(fault))
+                return shown.isEmpty() && run.ComInfoShows(fault) && form.PanelErrorNo->text().isEmpty() &&
+                       form.ZBComm1.QueuedRequestsOf(&form.KT750ReadError) == 0;
+            return !shown.isEmpty() && shown != reply && form.PanelErrorNo->text() == QStringLiteral("?");
+        };
+        pollAndTerminal.succeeded = [&] {
+            return form.MemoReceive->toPlainText() == reply &&
+                   form.PanelErrorNo->text() == QStringLiteral("KM40... Error: %1").arg(errorNumber) &&
+                   form.PanelComInfo->text().isEmpty();
+        };
+        pollAndTerminal.components = [&] {
+            return std::vector<const TZBComponent*>{&form.KT750Protocol1, &form.KT750ReadError};
+        };
+        pollAndTerminal.controlProblems = [&] {
+            return Unless(form.CmdTerminalZenden->isEnabled() && form.CmdResetError->isEnabled(),
+                          "send or reset button disabled");
+        };
+        run.Run(report, pollAndTerminal);
+
+        // The live values and the inputs/outputs panel polled together, each on its own cycle.
+        QLabel* const polled[] = {form.PanelActPos, form.PanelSnelheid, form.PanelSpanning};
+        const QColor neutral = device::NeutralColor(&form);
+        Operation liveAndIo;
+        liveAndIo.name = "live values + inputs/outputs";
+        liveAndIo.skip = 4;
+        liveAndIo.start = [&] {
+            QTest::mouseClick(form.CmdActual, Qt::LeftButton);
+            QTest::mouseClick(form.CmdInUit, Qt::LeftButton);
+        };
+        liveAndIo.failureShown = [&](LineFault) {
+            return std::all_of(std::begin(polled), std::end(polled), [](QLabel* p) { return IsFailureText(p->text()); }) &&
+                   IsFailureText(form.PanelData_IO_in->text()) && IsFailureText(form.PanelData_IO_uit->text()) &&
+                   device::Background(form.TbUitgang[0]) == neutral;
+        };
+        liveAndIo.succeeded = [&] {
+            return form.PanelActPos->text() == QStringLiteral("123,45") && form.PanelSnelheid->text() == QStringLiteral("-0,05") &&
+                   form.PanelSpanning->text() == QStringLiteral("1,2345 V") &&
+                   form.PanelData_IO_in->text() == QStringLiteral("4660") &&
+                   form.PanelData_IO_uit->text() == QStringLiteral("22136") &&
+                   device::Background(form.TbUitgang[0]) == device::LampOnColor;
+        };
+        liveAndIo.end = [&] {
+            QTest::mouseClick(form.CmdActual, Qt::LeftButton);
+            QTest::mouseClick(form.CmdInUit, Qt::LeftButton);
+        };
+        liveAndIo.components = [&] {
+            return std::vector<const TZBComponent*>{&form.KT750ActPos, &form.KT750ActPosLin, &form.KT750Snelheid,
+                                                    &form.KT750Spanning, &form.KT750Stroom, &form.KT750_in,
+                                                    &form.KT750_uit, &form.KT750_data_in, &form.KT750_data_uit};
+        };
+        liveAndIo.controlProblems = [&] {
+            return Unless(form.CmdActual->isEnabled() && form.CmdInUit->isEnabled() && !ActualPolling && !IoPolling,
+                          "polls not switched off cleanly");
+        };
+        run.Run(report, liveAndIo);
 
         report.Print(std::cout);
         std::cout << kNoFileColumn;

@@ -1,13 +1,12 @@
 #pragma once
-// Small helpers of the window fault matrices: a bounded wait that lets the event loop run, a
-// cell's list of problems, and one more run of a failed cell.
+// Small helpers of the window fault matrices: a bounded wait that lets the event loop run, and a
+// cell's list of problems.
 #include "LineFaultMatrix.h"
 
 #include <QDeadlineTimer>
 #include <QTest>
 
 #include <functional>
-#include <iostream>
 #include <string>
 #include <vector>
 
@@ -25,20 +24,4 @@ inline void Expect(bool Holds, const std::string& Problem, std::vector<std::stri
 {
     if (!Holds)
         Problems.push_back(Problem);
-}
-
-// Runs a cell; a failed cell runs once more and counts as failed only when it fails again. A fault
-// of the program fails every time; a stall of a shared, overloaded machine beyond the time-out
-// (seen as a plain exchange timing out) seldom hits twice. The first run's problems are printed.
-template <class Row, class Runner>
-std::vector<std::string> RunCellTwiceIfNeeded(const Row& CellRow, LineFault Fault, Runner&& Run)
-{
-    std::vector<std::string> problems = Run(CellRow, Fault);
-    if (problems.empty())
-        return problems;
-    std::cout << "cell " << CellRow.operation << " / " << LineFaultName(Fault) << " run again after:";
-    for (const std::string& problem : problems)
-        std::cout << ' ' << problem << ';';
-    std::cout << std::endl;
-    return Run(CellRow, Fault);
 }

@@ -21,6 +21,7 @@
 #include <cctype>
 #include <chrono>
 #include <condition_variable>
+#include <iostream>
 #include <map>
 #include <mutex>
 #include <ostream>
@@ -227,6 +228,101 @@ private:
     std::thread closer_;
 };
 
+// The two settings a row runs at: the end of reply the program ships (50 ms of silence) and the
+// fast end at CR LF that the serial settings offer. Time-outs are the program's own in both.
+enum class ReplyEnd { Shipped, Fast };
+inline constexpr std::array<ReplyEnd, 2> BothReplyEnds{ReplyEnd::Shipped, ReplyEnd::Fast};
+inline const char* ReplyEndName(ReplyEnd end) { return end == ReplyEnd::Shipped ? "shipped" : "fast end"; }
+
+// A stall of the machine proven from outside the program: a thread of the test asks to wake every
+// 2 ms and notes each wake-up that came later than the bound. A run that failed while such a
+// stall happened may be repeated; nothing else is.
+class MachineStallWatch {
+public:
+    using Clock = std::chrono::steady_clock;
+    explicit MachineStallWatch(std::chrono::milliseconds bound = std::chrono::milliseconds(40))
+        : bound_(bound), ticker_([this] { tick(); })
+    {
+    }
+    ~MachineStallWatch()
+    {
+        ending_ = true;
+        ticker_.join();
+    }
+    MachineStallWatch(const MachineStallWatch&) = delete;
+    MachineStallWatch& operator=(const MachineStallWatch&) = delete;
+
+    // The longest late wake-up since `since`, as proof ("the test's clock thread slept 2 ms and
+    // woke 312 ms later"); empty when there was none beyond the bound.
+    std::string StallSince(Clock::time_point since) const
+    {
+        std::lock_guard lock(mutex_);
+        std::chrono::milliseconds longest{0};
+        for (const auto& [at, late] : stalls_)
+            if (at >= since)
+                longest = std::max(longest, late);
+        if (longest.count() == 0)
+            return {};
+        return "the test's clock thread asked to wake after 2 ms and woke " + std::to_string(longest.count()) +
+               " ms later";
+    }
+
+private:
+    void tick()
+    {
+        while (!ending_) {
+            const auto asked = Clock::now();
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            const auto woke = Clock::now();
+            const auto late = std::chrono::duration_cast<std::chrono::milliseconds>(woke - asked);
+            if (late >= bound_) {
+                std::lock_guard lock(mutex_);
+                stalls_.emplace_back(asked, late);
+            }
+        }
+    }
+
+    std::chrono::milliseconds bound_;
+    mutable std::mutex mutex_;
+    std::vector<std::pair<Clock::time_point, std::chrono::milliseconds>> stalls_;
+    std::atomic<bool> ending_{false};
+    std::thread ticker_;
+};
+
+// Runs the cells of one pass: a cell's first failure counts. Only a run that failed while the
+// machine was proven to stall is repeated, and the stall is printed with its proof; more than two
+// stalls fail the pass.
+class CellRunner {
+public:
+    template <class Run>
+    std::vector<std::string> Cell(const std::string& cell, Run&& run)
+    {
+        for (;;) {
+            const auto began = MachineStallWatch::Clock::now();
+            std::vector<std::string> problems = run();
+            if (problems.empty())
+                return problems;
+            const std::string proof = watch_.StallSince(began);
+            if (proof.empty() || stalls_.size() > 2)
+                return problems;
+            std::string line = cell + ": repeated after a stall of the machine (" + proof + "); it had failed with:";
+            for (const std::string& p : problems)
+                line += " " + p + ";";
+            stalls_.push_back(line);
+            std::cout << line << std::endl;
+            if (stalls_.size() > 2)
+                return problems;
+        }
+    }
+    // More than two stalls: the pass proves nothing about timing.
+    bool PassFailedByStalls() const { return stalls_.size() > 2; }
+    const std::vector<std::string>& Stalls() const { return stalls_; }
+
+private:
+    MachineStallWatch watch_;
+    std::vector<std::string> stalls_;
+};
+
 // The matrix's results: one row per operation, one column per fault; a cell is "pass" or what
 // went wrong. Print gives a Markdown table for the issue's note.
 class FaultMatrixReport {
@@ -247,8 +343,17 @@ public:
         rows_[operation][fault] = cell;
     }
 
+    // Runs the cell (see CellRunner) and notes its result.
+    template <class CellRun>
+    void RunCell(const std::string& operation, LineFault fault, CellRun&& run)
+    {
+        Add(operation, fault, runner_.Cell(operation + " / " + LineFaultName(fault), std::forward<CellRun>(run)));
+    }
+
     bool AllPassed() const
     {
+        if (runner_.PassFailedByStalls())
+            return false;
         for (const auto& [operation, cells] : rows_)
             for (const auto& [fault, cell] : cells)
                 if (cell != "pass")
@@ -274,11 +379,15 @@ public:
             }
             out << '\n';
         }
+        out << "\nStalls of the machine proven and repeated: " << runner_.Stalls().size() << '\n';
+        for (const std::string& stall : runner_.Stalls())
+            out << "- " << stall << '\n';
         out << std::flush;
     }
 
 private:
     std::string area_;
+    CellRunner runner_;
     std::vector<std::string> order_;
     std::map<std::string, std::map<LineFault, std::string>> rows_;
 };

@@ -18,12 +18,18 @@
 #include "MainWindowHarness.h"
 #include "SearchWindowHarness.h"
 
+#include "ModalWindows.h"
+#include "params/LijnBackup.h"
+
+#include <QDir>
+#include <QLineEdit>
 #include <QTableWidget>
 
 #include <functional>
 #include <iostream>
 
 using namespace gui_test;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -67,6 +73,113 @@ void ExpectListedAs(TFormApparaatZoeken& w, const QString& identification, std::
     Expect(w.CmdOK->isEnabled() && w.CmdVerder->isEnabled(), "OK or Continue disabled on the find", problems);
 }
 
+// "Back up all..." over two units, struck in the second unit's read: the first unit's backup is
+// kept with the manifest, the second has no file and its grid row says why; healed, a second run
+// saves both. On the way the search pauses on each find, where the button stays disabled and
+// sends nothing (it would share the port with the search).
+struct BackupWatch {
+    bool shown = false;
+    QString status;
+    QStringList outcomes;
+    bool running = true;
+    std::size_t queued = 0;
+};
+
+QString GridCell(const QTableWidget& Grid, int Row, int Column)
+{
+    const QTableWidgetItem* item = Grid.item(Row, Column);
+    return item ? item->text() : QString();
+}
+
+std::vector<std::string> BackUpAllCell(MainWindowHarness& h, TFormApparaatZoeken& w, LineFaultInjector& inject,
+                                       LineFault fault, const QString& folderBase, int& runs)
+{
+    std::vector<std::string> problems;
+    const auto searchToTheEnd = [&](std::vector<std::string>& out) {
+        w.CmdStartZoeken->click();
+        for (int finds = 0; finds < 4; ++finds) {
+            if (!WaitUntil([&] { return !w.Search().Running(); }))
+                out.push_back("search: no end");
+            if (w.Search().State() != TDeviceSearch::TState::Found)
+                break;
+            const std::size_t sent = h.Sim().requestCount();
+            w.CmdBackupAll->click();
+            Expect(!w.CmdBackupAll->isEnabled() && h.Sim().requestCount() == sent &&
+                       h.dialogs.count(FakeDialogs::Kind::Directory) == 0,
+                   "Back up all... took the port while the search was paused", out);
+            w.CmdVerder->click();
+        }
+        Expect(w.FoundRows().size() == 2, std::to_string(w.FoundRows().size()) + " units listed", out);
+    };
+    const auto backUp = [&](const QString& folder, std::vector<std::string>& out) {
+        QDir().mkpath(folder);
+        h.dialogs.directoryAnswers.push_back(folder);
+        BackupWatch watch;
+        auto done = modal_windows::When(
+            QStringLiteral("FormLijnBackup"),
+            [](QWidget* window) { return static_cast<TFormLijnBackup*>(window)->CmdOK->isEnabled(); },
+            [&](QWidget* window) {
+                // The outcome shown: the port holds nothing of the run at this moment.
+                auto* b = static_cast<TFormLijnBackup*>(window);
+                watch.shown = true;
+                watch.running = b->Line().Running();
+                watch.queued = h.Form().ZBComm1.QueuedRequestsOf(&b->Line().KT750LijnSelect);
+                watch.status = b->PanelStatus->text();
+                for (int row = 0; row < b->StringGridUnits->rowCount(); ++row)
+                    watch.outcomes << GridCell(*b->StringGridUnits, row, 4);
+                b->CmdOK->click();
+            },
+            120000);
+        w.CmdBackupAll->click();
+        Expect(done->acted && watch.shown, "the backup window showed no end", out);
+        Expect(!watch.running && watch.queued == 0, "a request left in the queue at the end", out);
+        return watch;
+    };
+    const auto files = [](const QString& folder) {
+        return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    };
+
+    h.dialogs.asked.clear();
+    searchToTheEnd(problems);
+    const QString folder = folderBase + QStringLiteral("/run") + QString::number(++runs);
+    inject.Arm(fault, 2, fault == LineFault::JustInside || fault == LineFault::JustOutside ? 1000ms : 100ms,
+               LineFaultFails(fault) ? "rp" : "rs", LineFaultFails(fault) ? 120 : 46);
+    const BackupWatch first = backUp(folder, problems);
+    if (!inject.Struck())
+        problems.push_back("the fault never struck");
+    const QStringList both{QStringLiteral("01-SN_4701.bak"), QStringLiteral("02-SN_4702.bak"), QStringLiteral("line.csv")};
+    if (LineFaultFails(fault)) {
+        Expect(first.outcomes.size() == 2 && first.outcomes[0] == QStringLiteral("ok") && first.outcomes[1] != QStringLiteral("ok"),
+               "outcomes " + first.outcomes.join(QStringLiteral(", ")).toStdString(), problems);
+        Expect(files(folder) == QStringList{QStringLiteral("01-SN_4701.bak"), QStringLiteral("line.csv")},
+               "files " + files(folder).join(QStringLiteral(", ")).toStdString(), problems);
+        QTest::qWait(150);
+        const int boxes = fault == LineFault::Unplugged ? 1 : 0;
+        Expect(h.dialogs.count(FakeDialogs::Kind::Message) <= boxes,
+               std::to_string(h.dialogs.count(FakeDialogs::Kind::Message)) + " boxes", problems);
+        if (fault == LineFault::JustOutside)
+            QTest::qWait(static_cast<int>(TimeOutMargin(1000ms).count()));
+        HarnessLine line{h};
+        if (!inject.Heal(line))
+            problems.push_back("the line could not be plugged in again");
+        h.dialogs.asked.clear();
+        std::vector<std::string> again;
+        searchToTheEnd(again);
+        const QString second = folder + QStringLiteral("-again");
+        const BackupWatch healed = backUp(second, again);
+        Expect(healed.outcomes == QStringList{QStringLiteral("ok"), QStringLiteral("ok")} && files(second) == both,
+               "outcomes " + healed.outcomes.join(QStringLiteral(", ")).toStdString(), again);
+        for (const std::string& problem : again)
+            problems.push_back("after healing: " + problem);
+    } else {
+        Expect(first.outcomes == QStringList{QStringLiteral("ok"), QStringLiteral("ok")} && files(folder) == both,
+               "outcomes " + first.outcomes.join(QStringLiteral(", ")).toStdString(), problems);
+        inject.Heal();
+    }
+    Expect(h.dialogs.count(FakeDialogs::Kind::Message) == 0, "a box after healing", problems);
+    return problems;
+}
+
 } // namespace
 
 class DeviceSearchFaultMatrixTest : public QObject {
@@ -75,6 +188,30 @@ class DeviceSearchFaultMatrixTest : public QObject {
 private slots:
     void shipped() { everyLineFaultDuringTheSearch(ReplyEnd::Shipped); }
     void fastEnd() { everyLineFaultDuringTheSearch(ReplyEnd::Fast); }
+
+    // 448 values a unit: at the fast end.
+    void backUpAll()
+    {
+        km4x::UnitConfig first = Unit(1);
+        km4x::UnitConfig second = Unit(2);
+        first.serialText = "SN 4701";
+        second.serialText = "SN 4702";
+        MainWindowHarness h({first, second}, 1, false);
+        TFormApparaatZoeken& w = ShowSearchWindow(h, 1, 2);
+        TDeviceSearch::TOptions options = w.Search().Options();
+        options.ProbeTimeoutMs = 0;
+        w.Search().SetOptions(options);
+        h.Form().ZBComm1.SetFastReplyEnd(true);
+        LineFaultInjector inject(h.Sim());
+        FaultMatrixReport report("device search window: Back up all..., fast end");
+        int runs = 0;
+        const QString folder = h.Dir().File(QStringLiteral("backups"));
+        for (LineFault fault : AllLineFaults)
+            report.RunCell("search paused, then Back up all... (unit 02 struck)", fault,
+                           [&] { return BackUpAllCell(h, w, inject, fault, folder, runs); });
+        report.Print(std::cout);
+        QVERIFY(report.AllPassed());
+    }
 
 private:
     static void everyLineFaultDuringTheSearch(ReplyEnd end)

@@ -498,4 +498,13 @@ void TFormApparaatZoeken::CmdBackupAllClick()
     }
     TFormLijnBackup backup(port_, folder, std::move(targets), this);
     backup.exec();
+    // A line lost during the backup is closed, as the search closes it, so that Start opens it
+    // again once it is back.
+    if (backup.Line().LineLost()) {
+        try {
+            port_.Close();
+        } catch (const std::exception&) {
+            // The line is gone; its handle may not close cleanly.
+        }
+    }
 }

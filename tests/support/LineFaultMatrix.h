@@ -38,6 +38,8 @@ enum class LineFault {
     Garbage,     // the answer after the echo is non-numeric, partly binary bytes
     JustInside,  // replies come shortly before the first-byte time-out: the operation succeeds
     JustOutside, // replies come shortly after the first-byte time-out
+    OtherNumber, // replies repeat the letters with the next number ("rs 5" for "rs 4"); only
+                 // where the struck request carries a number, so not one of AllLineFaults
 };
 
 inline constexpr std::array<LineFault, 7> AllLineFaults{
@@ -55,9 +57,16 @@ inline const char* LineFaultName(LineFault fault)
     case LineFault::Garbage: return "garbage";
     case LineFault::JustInside: return "just inside";
     case LineFault::JustOutside: return "just outside";
+    case LineFault::OtherNumber: return "other number";
     }
     return "?";
 }
+
+// Every column of the printed tables.
+inline constexpr std::array<LineFault, 8> PrintedColumns{
+    LineFault::Silent,  LineFault::Unplugged,  LineFault::WrongEcho,   LineFault::Refused,
+    LineFault::Garbage, LineFault::JustInside, LineFault::JustOutside, LineFault::OtherNumber,
+};
 
 // Every column but JustInside makes the operation fail.
 inline bool LineFaultFails(LineFault fault) { return fault != LineFault::JustInside; }
@@ -189,6 +198,7 @@ private:
         case LineFault::WrongEcho: sim_.setFault(unit_, km4x::Fault::WrongEchoAlways, true, only); break;
         case LineFault::Refused: sim_.setFault(unit_, km4x::Fault::Refuse, true, only); break;
         case LineFault::Garbage: sim_.setFault(unit_, km4x::Fault::Garbage, true, only); break;
+        case LineFault::OtherNumber: sim_.setFault(unit_, km4x::Fault::OtherNumber, true, only); break;
         case LineFault::JustInside:
         case LineFault::JustOutside: sim_.setAnswerDelay(delay_); break;
         }
@@ -364,16 +374,16 @@ public:
     void Print(std::ostream& out) const
     {
         out << "\nFault matrix: " << area_ << "\n\n| operation |";
-        for (LineFault fault : AllLineFaults)
+        for (LineFault fault : PrintedColumns)
             out << ' ' << LineFaultName(fault) << " |";
         out << "\n|---|";
-        for (size_t i = 0; i < AllLineFaults.size(); ++i)
+        for (size_t i = 0; i < PrintedColumns.size(); ++i)
             out << "---|";
         out << '\n';
         for (const std::string& operation : order_) {
             out << "| " << operation << " |";
             const auto& cells = rows_.at(operation);
-            for (LineFault fault : AllLineFaults) {
+            for (LineFault fault : PrintedColumns) {
                 const auto cell = cells.find(fault);
                 out << ' ' << (cell == cells.end() ? "-" : cell->second) << " |";
             }

@@ -84,18 +84,6 @@ struct ToolRow {
 const std::vector<int> LineUnits{1, 2};
 constexpr int StruckLineUnit = 2;
 
-km4x::SimulatorOptions TwoUnits()
-{
-    km4x::SimulatorOptions options;
-    options.units.clear();
-    for (int number : LineUnits) {
-        km4x::UnitConfig unit;
-        unit.number = number;
-        options.units.push_back(unit);
-    }
-    return options;
-}
-
 bool IsLineCommand(const ToolRow& row) { return row.command[0].rfind("line-", 0) == 0; }
 
 // The folder as it stands: names and bytes, for "left as it was".
@@ -406,7 +394,7 @@ TEST_F(CliFaultMatrix, SetpointsAndOneRequestCommandsAtTheFastEnd)
 // The line commands on two units; the faults strike the second unit's transfer.
 TEST_F(CliFaultMatrix, LineCommandsUnderEveryLineFault)
 {
-    UseSimulator(TwoUnits());
+    UseSimulator(UnitsNumbered(LineUnits));
     lineRows_ = true;
     RunRows("kmt40-cli line commands",
             {{"line-backup", {"line-backup", "PATH", "--units", "1,2"}, "line", Outcome::LineBackup, "rp", 120, "rs", 46, 1000ms},

@@ -52,6 +52,20 @@ private:
     std::unique_ptr<km4x::Simulator> sim_;
 };
 
+// Simulated units of these numbers on one line at its default settings, each with a serial of
+// its own ("SN 0047" and two digits of its number).
+inline km4x::SimulatorOptions UnitsNumbered(const std::vector<int>& numbers)
+{
+    km4x::SimulatorOptions options;
+    options.units.clear();
+    for (int number : numbers) {
+        km4x::UnitConfig unit;
+        unit.number = number;
+        options.units.push_back(unit);
+    }
+    return options;
+}
+
 // The one message line the tool prints on failure.
 inline std::string Message(const ProcessResult& r)
 {

@@ -29,14 +29,7 @@ const std::vector<int> LineUnits{1, 4, 7, 12};
 
 km4x::SimulatorOptions FourUnits()
 {
-    km4x::SimulatorOptions options;
-    options.units.clear();
-    for (int number : LineUnits) {
-        km4x::UnitConfig unit;
-        unit.number = number;
-        options.units.push_back(unit); // serial "SN 0047" + two digits of the unit: all differ
-    }
-    return options;
+    return UnitsNumbered(LineUnits);
 }
 
 std::string BackupName(int Unit)

@@ -136,7 +136,9 @@ private slots:
         QCOMPARE(form.PanelErrorNo->text(), QString());
         // The chain stopped at "sc": nothing else was asked.
         QCOMPARE(h.Requests(), std::vector<std::string>{"sc 12"});
-        QCOMPARE(Panel(form, 2), QString());
+        // No unit proved itself: the identification failed, and nothing is polled.
+        QCOMPARE(Panel(form, 2), QStringLiteral("?"));
+        QVERIFY(!form.CmdActual->isEnabled() && !form.CmdResetError->isEnabled());
 
         // The next good terminal reply clears the text; the colour stays red.
         h.Sim().setFault(12, km4x::Fault::Silent, false);

@@ -78,6 +78,24 @@ bool TTransferSequence::RetryWrongReply(const std::string& Request, const std::v
     return false;
 }
 
+bool TTransferSequence::RetryAfterEarlierReply(const TCommError& CommError)
+{
+    if (CommError.Code != ecCommError || (CommError.CommErrors & ceEarlierReply) == 0 || view_.RetryPending)
+        return false;
+    view_.RetryPending = true;
+    return true;
+}
+
+void TTransferSequence::StepBack()
+{
+    const int first = view_.Parameters ? 0 : 1;
+    if (view_.CurrentNumber > first)
+        ShowValue(view_.Parameters, view_.CurrentNumber - 1);
+    else if (!view_.Parameters && mode_ != TTransferMode::Setpoints)
+        ShowValue(true, LastParameter);
+    view_.ProgressPosition = view_.CurrentNumber;
+}
+
 void TTransferSequence::AcceptReply()
 {
     view_.RetryPending = false;

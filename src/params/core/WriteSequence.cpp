@@ -172,6 +172,13 @@ void TWriteSequence::KT750BerekenParametersCommResult(TObject*, TMemoryStream& R
 
 void TWriteSequence::KT750SchrijfParSollCommError(TObject*, TCommError& CommError, TMemoryStream&)
 {
-    if (TakeEvent())
-        HandleCommError(CommError);
+    if (!TakeEvent())
+        return;
+    // The write before was confirmed with its number and value, whatever the line said of it
+    // afterwards: only this one is sent again.
+    if (RetryAfterEarlierReply(CommError)) {
+        WriteCurrent();
+        return;
+    }
+    HandleCommError(CommError);
 }

@@ -1,6 +1,7 @@
 #include "views/Grafiek.h"
 
 #include "app/Dialogs.h"
+#include "app/LineLostReport.h"
 #include "app/core/CommaText.h"
 #include "app/core/Functies.h"
 #include "app/core/Global_var.h"
@@ -359,6 +360,14 @@ void TFormGrafiek::KT750LeesLogDataCommError(TObject*, TCommError& CommError, TM
 {
     if (!logging_ || CommError.IsZero())
         return;
+    // A pulled line ends the log with one message naming it, not one per request.
+    if (KT750LeesLogData.ZBComm() &&
+        ReportLineLost(this, *KT750LeesLogData.ZBComm(), CommError, statusTexts_[1],
+                       [this](const QString& Text) { ShowStatus(Text, Qt::red); })) {
+        EndLog();
+        CmdStartLog->setEnabled(false);
+        return;
+    }
     if (CommError.Code == ecTimeout)
         ShowStatus(statusTexts_[0], Qt::red);
     else if (CommError.SystemError != 0 || CommError.CommErrors != 0)

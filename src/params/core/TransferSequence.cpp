@@ -10,6 +10,11 @@ void TTransferSequence::Watch(TKT750Protocol& Component)
     Component.OnDeactivate = [this](TObject*) { PortDeactivated(); };
 }
 
+TZBComm* TTransferSequence::Port() const
+{
+    return watched_.empty() ? nullptr : watched_.front()->ZBComm();
+}
+
 bool TTransferSequence::PortActive() const
 {
     for (const TKT750Protocol* component : watched_)
@@ -156,6 +161,8 @@ void TTransferSequence::HandleCommError(const TCommError& CommError)
         view_.Outcome = TTransferOutcome::OtherError;
         Changed();
     }
+    if (OnCommError)
+        OnCommError(CommError);
 }
 
 void TTransferSequence::Finish(TTransferOutcome Outcome)

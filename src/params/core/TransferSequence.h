@@ -46,6 +46,10 @@ public:
     std::function<void()> OnChanged;
     // The run asks its window to close with this result (also after a Cancel that waited).
     std::function<void(TTransferResult)> OnClose;
+    // A request failed with this error and the run stopped (after OnChanged showed it).
+    std::function<void(const TCommError&)> OnCommError;
+    // The port the run's requests go to (none before one is bound).
+    TZBComm* Port() const;
 
 protected:
     TTransferSequence() = default;

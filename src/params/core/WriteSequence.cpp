@@ -175,9 +175,12 @@ void TWriteSequence::KT750SchrijfParSollCommError(TObject*, TCommError& CommErro
     if (!TakeEvent())
         return;
     // The write before was confirmed with its number and value, whatever the line said of it
-    // afterwards: only this one is sent again.
+    // afterwards: only this request is sent again.
     if (RetryAfterEarlierReply(CommError)) {
-        WriteCurrent();
+        if (view_.Computing)
+            Send(KT750BerekenParameters, "bp");
+        else
+            WriteCurrent();
         return;
     }
     HandleCommError(CommError);

@@ -291,9 +291,11 @@ private slots:
         f.Type(QStringLiteral("12,5"));
         f.h.sim.setAnswerDelay(std::chrono::milliseconds(150));
         f.h.sim.clearLog();
-        QTest::mouseDClick(d.CmdZenden, Qt::LeftButton);
-        QTest::keyClick(d.MaskEditParData, Qt::Key_Return);
+        // A double click (its second press comes once the first click has been handled), then
+        // Enter in the field.
         QTest::mouseClick(d.CmdZenden, Qt::LeftButton);
+        QTest::mouseClick(d.CmdZenden, Qt::LeftButton);
+        QTest::keyClick(d.MaskEditParData, Qt::Key_Return);
         QTRY_COMPARE_WITH_TIMEOUT(d.StatusText(), QStringLiteral("T4"), kWaitMs);
         QTest::qWait(300); // a second request would have been answered by now
         QCOMPARE(f.h.Requests(), std::vector<std::string>{"wp 30 1250"});

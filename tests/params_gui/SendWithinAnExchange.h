@@ -19,7 +19,8 @@ inline bool SendTwiceWithinAnExchange(QAction& Send, int TimeoutMs)
         window, [](QWidget*) { return true; },
         [&Send](QWidget* running) {
             QTest::keyClick(running, Qt::Key_Return);
-            QTest::mouseDClick(modal_windows::Button(running, QStringLiteral("CmdAgain")), Qt::LeftButton);
+            for (int click = 0; click < 2; ++click)
+                QTest::mouseClick(modal_windows::Button(running, QStringLiteral("CmdAgain")), Qt::LeftButton);
             Send.trigger();
         },
         TimeoutMs);

@@ -298,6 +298,7 @@ else
     failed=1
   fi
 fi
+bash scripts/windows-network-check.sh || failed=1
 
 finished=$(date +%s)
 echo "== windows.sh: $((finished - started)) s (build $((built - started)) s, tests $((tested - built)) s," \

@@ -3,6 +3,7 @@
 #include "app/KM40Main.h"
 
 #include "app/Dialogs.h"
+#include "app/LineLostReport.h"
 #include "app/core/InstallLayout.h"
 #include "app/ValueFieldNames.h"
 #include "app/Windows1252Text.h"
@@ -164,28 +165,7 @@ void TFormMain::bindComponents()
 
 bool TFormMain::lineLost(const TCommError& Error)
 {
-    if (Error.Code != ecSystemError || !IsDeviceGoneError(Error.SystemError))
-        return false;
-    if (lineLostReported_)
-        return true;
-    lineLostReported_ = true;
-    const std::string device = ZBComm1.DevicePath();
-    const QString text = heldPanelTekst1 + QLatin1Char(' ') + FromWindows1252(PortDisplayName(ZBComm1.PortName())) +
-                         QStringLiteral(" (") +
-                         QString::fromLocal8Bit(device.c_str()) + QStringLiteral("): ") +
-                         QString::fromLocal8Bit(SystemErrorText(Error.SystemError).c_str());
-    // Closed after the callback that reported it: the polls stop and Open works again.
-    QTimer::singleShot(0, this, [this, text] {
-        try {
-            ZBComm1.Close();
-        } catch (const std::exception&) {
-            // The line is gone; its handle may not close cleanly.
-        }
-        showComError(text);
-        AppDialogs().ShowError(this, text);
-        lineLostReported_ = false;
-    });
-    return true;
+    return ReportLineLost(this, ZBComm1, Error, heldPanelTekst1, [this](const QString& text) { showComError(text); });
 }
 
 void TFormMain::applyWindowFrame()

@@ -274,7 +274,6 @@ private:
     device::IdentificationChain identification_;
     device::TerminalHistory terminalHistory_; // texts sent from EditZenden in this run
     bool terminalListing_ = false;            // the memo lists several commands with their replies
-    bool lineLostReported_ = false;           // a lost line is being reported and the port closed
     device::ErrorActivityDots errorDots_;
     device::ThumbwheelChain thumbwheels_;
 

@@ -12,7 +12,6 @@ namespace cli {
 namespace {
 // Every probe ends in a reply or a time-out; the line has stalled when nothing moves for this long.
 constexpr int SearchStallMs = 30000;
-constexpr int SearchRates = 5;
 
 TBaudrate searchBaudrate(int Rate)
 {
@@ -42,11 +41,17 @@ std::optional<CliOutcome> SearchUnits(CliSession& Session, const CliOptions& Opt
     search.SetOptions(options);
     search.SaveSettings();
 
-    const int combinations = (options.AutoParity ? 3 : 1) * (options.AutoStopbits ? 2 : 1);
-    const int total = SearchRates * (options.HighestUnit + 1) * combinations;
     std::string lineLost;
     bool over = false;
-    search.OnProbe = [&] { Session.Progress().Step(search.ProbeCount()); };
+    // What is tried is known once the port is open (a server may keep its own settings): the bar
+    // begins with the first probe.
+    bool begun = false;
+    search.OnProbe = [&] {
+        if (!begun)
+            Session.Progress().Begin("Searching " + Session.Setup().devicePath, search.ProbesToTry());
+        begun = true;
+        Session.Progress().Step(search.ProbeCount());
+    };
     search.OnFound = [&](const TFoundDevice& device) {
         OnFound(device);
         // No one to choose: the search goes straight on.
@@ -59,7 +64,6 @@ std::optional<CliOutcome> SearchUnits(CliSession& Session, const CliOptions& Opt
         over = true;
     };
 
-    Session.Progress().Begin("Searching " + Session.Setup().devicePath, total);
     try {
         search.Start();
     } catch (const std::exception& e) {
@@ -70,6 +74,8 @@ std::optional<CliOutcome> SearchUnits(CliSession& Session, const CliOptions& Opt
     OnStarted();
     const bool finished = link.RunUntil([&] { return over; }, [&] { return static_cast<long>(search.ProbeCount()); },
                                         SearchStallMs);
+    if (finished && lineLost.empty())
+        Session.Progress().Step(search.ProbeCount());
     Session.Progress().End();
     if (!lineLost.empty())
         return CliOutcome::Failure(lineLost);

@@ -21,6 +21,8 @@ bool echoes(const std::vector<uint8_t>& Reply, const char* Command)
     return Reply.size() <= MaxReplyLength && CheckReply(Command, Reply).Answers();
 }
 
+constexpr int SearchBaudrates = 5; // 9600 .. 57600, each once
+
 TBaudrate nextSearchBaudrate(TBaudrate Baudrate)
 {
     return Baudrate == TBaudrate::br57600 || Ordinal(Baudrate) < Ordinal(TBaudrate::br9600)
@@ -143,6 +145,14 @@ void TDeviceSearch::INC_ApparaatZoeken()
     ++probes_;
     KT750ApparaatZoeken.SetASCIIProtocol("sc " + std::to_string(unit_));
     KT750ApparaatZoeken.SendRequest();
+}
+
+int TDeviceSearch::ProbesToTry() const
+{
+    const int units = options_.HighestUnit + 1;
+    if (port_.LineSettingsFixedAtServer())
+        return units;
+    return SearchBaudrates * units * (options_.AutoParity ? 3 : 1) * (options_.AutoStopbits ? 2 : 1);
 }
 
 bool TDeviceSearch::advance()

@@ -56,6 +56,9 @@ public:
     int Unit() const { return unit_; }
     // Probes ("sc n") sent since Start.
     int ProbeCount() const { return probes_; }
+    // The probes of a whole search at the options: every rate and combination, or the unit numbers
+    // alone on a line whose settings are fixed at its server (known once the port is open).
+    int ProbesToTry() const;
     const std::vector<TFoundDevice>& Found() const { return found_; }
 
     // Events, in the user-interface thread.

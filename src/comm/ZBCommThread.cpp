@@ -464,7 +464,7 @@ void TZBCommThread::exchangeKT750()
         const std::size_t strays = current_.endsAtCrLf ? takeStrayBytes() : 0;
         lastEndedAtCrLf_ = false;
         if (!transmit(tx_.data(), length - 1)) {
-            if (abandoned() || error_.Code == ecPortClosed)
+            if (abandoned() || error_.Code == ecPortClosed || earlierReplyFailed())
                 return;
             ++attempts;
         } else {
@@ -545,12 +545,18 @@ void TZBCommThread::exchangeKT750()
             }
             flag_ = true;
             ++attempts;
-            if (error_.Code == ecTimeout)
+            if (error_.Code == ecTimeout || earlierReplyFailed())
                 return;
         }
         if (attempts >= MaxTransmissions)
             return;
     }
+}
+
+bool TZBCommThread::earlierReplyFailed() const
+{
+    // Repeating this request would not mend the reply before it: its caller must hear of it.
+    return error_.Code == ecCommError && (error_.CommErrors & ceEarlierReply) != 0;
 }
 
 // ---- binary telegrams ----

@@ -55,6 +55,8 @@ private:
     // At a reply's end: line errors reported for its bytes a moment late fail it too.
     bool replySettled();
     bool lineClean(bool Asked, uint32_t Flags);
+    // The exchange failed for a line error of the reply before it (ceEarlierReply).
+    bool earlierReplyFailed() const;
     bool systemFailed();
     bool transmit(const uint8_t* Frame, std::size_t Count);
     bool readByte();

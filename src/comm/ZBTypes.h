@@ -93,6 +93,10 @@ constexpr uint32_t ceBreak = 0x0010;
 constexpr uint32_t ceTxFull = 0x0100;
 constexpr uint32_t ceIOE = 0x0400;
 constexpr uint32_t ceMode = 0x8000;
+// Not a Win32 flag: the line error was reported for the reply before this exchange's, which had
+// already been taken as good (a network server's first report, coming a moment late). The caller
+// that keeps that reply asks for it again; this exchange is not repeated by the line.
+constexpr uint32_t ceEarlierReply = 0x10000;
 
 // Byte of each sequence character: ordinal n -> byte n up to scUS, scSPACE -> 20h; 0 means none.
 extern const uint8_t SequenceCharTable[33];

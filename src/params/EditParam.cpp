@@ -627,7 +627,8 @@ void TFormEditParam::subParOntvangenClick()
 
 void TFormEditParam::subParZendenClick()
 {
-    if (!FormSchrijfParSoll)
+    // A second Send while the write runs would change its values under it.
+    if (!FormSchrijfParSoll || FormSchrijfParSoll->isVisible())
         return;
     if (ParameterSource == TParameterSource::None) {
         if (!LanguageLoaded || AskWarning(this, Section, JoinedKeys(Section, "ZendMsg_", 1, 6)) != QMessageBox::Yes)

@@ -355,7 +355,8 @@ void TFormEditSollwerten::subParOntvangenClick()
 
 void TFormEditSollwerten::subParZendenClick()
 {
-    if (!TakeOverPendingEntry())
+    // A second Send while the write runs would change its values under it.
+    if ((FormSchrijfParSoll && FormSchrijfParSoll->isVisible()) || !TakeOverPendingEntry())
         return;
     const bool send = SetpointSource != TSetpointSource::None ||
                       (LanguageLoaded && AskWarning(this, Section, "ZendMsg_") == QMessageBox::Yes);

@@ -9,6 +9,7 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
+#include "app/LineLostReport.h"
 #include "app/core/Global_var.h"
 #include "params/FilteredLineEdit.h"
 #include "params/Latin1Text.h"
@@ -135,11 +136,17 @@ TFormParamService::TFormParamService(TZBComm* Port, QWidget* Parent)
         else
             EnableButtons();
     };
+    // A pulled line: one message naming it and the port closed, as in every window.
+    exchange_.OnCommError = [this](const TCommError& Error) {
+        if (TZBComm* port = exchange_.KT750ZendServiceParameter.ZBComm())
+            ReportLineLost(this, *port, Error, StatusText());
+    };
 }
 
 TFormParamService::~TFormParamService()
 {
     exchange_.OnChanged = nullptr;
+    exchange_.OnCommError = nullptr;
     if (FormParamService == this)
         FormParamService = nullptr;
 }

@@ -9,6 +9,7 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
+#include "app/LineLostReport.h"
 #include "app/core/Global_var.h"
 #include "params/StatusPanel.h"
 
@@ -62,6 +63,11 @@ TTransferWindow::TTransferWindow(std::unique_ptr<TTransferSequence> Sequence, co
     sequence_->OnClose = [this](TTransferResult Result) {
         done(Result == TTransferResult::OK ? QDialog::Accepted : QDialog::Rejected);
     };
+    // A pulled line: one message naming it, the port closed; the run has stopped on its panel.
+    sequence_->OnCommError = [this](const TCommError& Error) {
+        if (TZBComm* port = sequence_->Port())
+            ReportLineLost(this, *port, Error, PanelText());
+    };
     ShowView();
 }
 
@@ -69,6 +75,7 @@ TTransferWindow::~TTransferWindow()
 {
     sequence_->OnChanged = nullptr;
     sequence_->OnClose = nullptr;
+    sequence_->OnCommError = nullptr;
 }
 
 bool TTransferWindow::Execute(int Mode)

@@ -1,6 +1,7 @@
 #include "views/Grafiek.h"
 
 #include "app/Dialogs.h"
+#include "app/LineLostReport.h"
 #include "app/core/CommaText.h"
 #include "app/core/Functies.h"
 #include "app/core/Global_var.h"
@@ -65,6 +66,10 @@ TFormGrafiek::TFormGrafiek(TZBComm* Port, QWidget* Parent) : TModalView(Parent)
     KT750LeesLogData.OnCommResult = [this](TObject* s, TMemoryStream& r) { KT750LeesLogDataCommResult(s, r); };
     KT750LeesLogData.OnCommError = [this](TObject* s, TCommError& e, TMemoryStream& r) {
         KT750LeesLogDataCommError(s, e, r);
+    };
+    KT750LeesLogData.OnDeactivate = [this](TObject*) {
+        if (!KT750LeesLogData.ZBComm() || !KT750LeesLogData.ZBComm()->Active())
+            portClosed();
     };
     elapsed_.start();
     clock_ = [this] { return static_cast<std::uint32_t>(elapsed_.elapsed()); };
@@ -327,6 +332,16 @@ void TFormGrafiek::EndLog()
     CmdStopLog->setEnabled(false);
 }
 
+void TFormGrafiek::portClosed()
+{
+    if (logging_) {
+        logging_ = false; // before EndLog, whose switching off comes back here
+        EndLog();
+        ShowStatus(statusTexts_[1], Qt::red);
+    }
+    CmdStartLog->setEnabled(false);
+}
+
 void TFormGrafiek::CmdStopLogClick()
 {
     EndLog();
@@ -361,6 +376,14 @@ void TFormGrafiek::KT750LeesLogDataCommError(TObject*, TCommError& CommError, TM
 {
     if (!logging_ || CommError.IsZero())
         return;
+    // A pulled line ends the log with one message naming it, not one per request; the port closes
+    // (portClosed ends the log if another window's request found out first).
+    if (KT750LeesLogData.ZBComm() &&
+        ReportLineLost(this, *KT750LeesLogData.ZBComm(), CommError, statusTexts_[1],
+                       [this](const QString& Text) { ShowStatus(Text, Qt::red); })) {
+        portClosed();
+        return;
+    }
     if (CommError.Code == ecTimeout)
         ShowStatus(statusTexts_[0], Qt::red);
     else if (CommError.SystemError != 0 || CommError.CommErrors != 0)

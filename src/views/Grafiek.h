@@ -86,6 +86,8 @@ private:
     void ExportTo(const QString& Caption, const QString& Filter,
                   bool (TFormGrafiek::*Save)(const QString&, QString&) const);
     void EndLog();
+    // The port closed under the window (a lost line): the log ends, Start waits for an open port.
+    void portClosed();
     void DrawTimeAxis(std::int32_t T0);
     int Source() const;
     std::int32_t TimeScale() const;

@@ -85,6 +85,24 @@ struct ScheduledFault {
 // Every transfer under a random schedule of reply faults ends either with a failure or with a file
 // (or controller) equal to the truth. KMT40_REPLY_SCHEDULES sets the number of runs (scripts/fuzz.sh
 // runs many); KMT40_REPLY_SEED repeats one.
+// A unit that answers each select only after the search's probe has timed out: its late "sc 0"
+// comes while "sc 1" is out and is never taken for unit 1's answer. Each probe goes out once, in
+// order, and no unit is listed.
+TEST_F(CliTest, ALateReplyIsNeverTakenForTheNextProbesAnswer)
+{
+    sim().setAnswerDelay(std::chrono::milliseconds(160)); // the probe waits 100 ms
+    sim().clearLog();
+    const ProcessResult r = Run({"search", "--from", "38400", "--last-unit", "2"});
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    EXPECT_EQ(r.out, "unit,identification,baud,parity,stopbits\n");
+    EXPECT_NE(Message(r).find("no unit answered"), std::string::npos) << r.err;
+    std::vector<std::string> expected;
+    for (int rate = 0; rate < 5; ++rate)
+        for (const char* probe : {"sc 0", "sc 1", "sc 2"})
+            expected.push_back(probe);
+    EXPECT_EQ(Requests(), expected);
+}
+
 TEST_F(CliTest, RandomReplyFaultSchedulesNeverBringAWrongValue)
 {
     const char* runsText = std::getenv("KMT40_REPLY_SCHEDULES");

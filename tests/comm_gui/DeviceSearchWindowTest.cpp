@@ -246,6 +246,33 @@ private slots:
         QVERIFY(form.PanelErrorNo->text().isEmpty());
     }
 
+    // Start and Continue double-clicked, and the main window's error poll due, each within one
+    // probe's exchange: every probe once, in order, one search, one row per unit.
+    void aSecondClickOrTickWithinAProbeSendsNothingTwice()
+    {
+        TFormMain& form = h->Form();
+        h->Sim().clearLog();
+        // A double click's second press comes once the first click has been handled.
+        QTest::mouseClick(w->CmdStartZoeken, Qt::LeftButton);
+        QTest::mouseClick(w->CmdStartZoeken, Qt::LeftButton);
+        form.Timer1Timer();
+        waitForPanel(QStringLiteral("Device found!"));
+        QTest::mouseClick(w->CmdVerder, Qt::LeftButton);
+        QTest::mouseClick(w->CmdVerder, Qt::LeftButton);
+        form.Timer1Timer();
+        QTRY_VERIFY_WITH_TIMEOUT(h->Requests(true).size() >= 11, kWaitMs);
+        w->CmdStop->click();
+        waitForPanel(QStringLiteral("Stopped."));
+        const std::vector<std::string> sent = h->Requests(true);
+        const std::vector<std::string> atTheFirstRate{"sc 0", "sc 1", "sc 2", "sc 3", "rt", "rh", "rx",
+                                                      "sc 4", "sc 5", "sc 6", "sc 7"};
+        QCOMPARE(std::vector<std::string>(sent.begin(), sent.begin() + 11), atTheFirstRate);
+        QVERIFY(std::find(sent.begin(), sent.end(), std::string("rf")) == sent.end());
+        QCOMPARE(w->StringGrid1->item(0, 0)->text(), QStringLiteral("03"));
+        QVERIFY(!w->StringGrid1->item(1, 0) || w->StringGrid1->item(1, 0)->text().isEmpty());
+        QCOMPARE(w->Search().Found().size(), std::size_t(1));
+    }
+
     void aLineLostDuringTheSearchIsReportedOnceFromTheMenuToo()
     {
         // Through the main menu, which closes the port for the search and opens it afterwards.

@@ -3,6 +3,7 @@
 // "wp", the close check, the transfers, the files, and tree files that are missing or damaged.
 
 #include "EditorHarness.h"
+#include "SendWithinAnExchange.h"
 #include "support/AccessibleReading.h"
 
 #include "app/core/Functies.h"
@@ -282,6 +283,33 @@ private slots:
         QCOMPARE(h.dialogs.asked.size(), questions);
         QVERIFY(ParametersSentNotLoaded);
         ParametersSentNotLoaded = false;
+    }
+
+    // Send asked for again within the write's first exchange: each "wp" once, in order, with its
+    // value, then one "bp"; the editor's table stays and the values count as computed.
+    void sendAskedForTwiceWritesOnce()
+    {
+        EditorHarness h;
+        h.main->ZBComm1.SetFastReplyEnd(true);
+        QVERIFY(h.OpenPort());
+        TFormEditParam& editor = *FormEditParam;
+        Activate(editor);
+        for (int n = 0; n < ParameterCount; ++n)
+            ParameterValues[static_cast<std::size_t>(n)] = *h.sim.parameter(0, n) + (n == 0 ? 0 : 1);
+        ParameterSource = TParameterSource::File;
+        const TParameterValues table = ParameterValues;
+        h.sim.clearLog();
+        QVERIFY(SendTwiceWithinAnExchange(*editor.subParZenden, kWaitMs));
+        std::vector<std::string> expected;
+        for (int n = 0; n < ParameterCount; ++n)
+            expected.push_back("wp " + std::to_string(n) + " " + std::to_string(table[static_cast<std::size_t>(n)]));
+        expected.push_back("bp");
+        QTest::qWait(200); // a second run would have begun by now
+        QCOMPARE(h.Requests(), expected);
+        QCOMPARE(*h.sim.parameter(0, 399), table[399]);
+        QVERIFY(ParameterValues == table);
+        QVERIFY(!ParametersSentNotLoaded);
+        QCOMPARE(h.dialogs.asked.size(), std::size_t(0));
     }
 
     void filesRoundTripWithTheUnitTheMainWindowShows()

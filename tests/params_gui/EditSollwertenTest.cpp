@@ -5,6 +5,7 @@
 #include "TransferHarness.h"
 
 #include "ModalWindows.h"
+#include "SendWithinAnExchange.h"
 #include "params/EditSollwerten.h"
 #include "params/LeesParSoll.h"
 #include "params/SchrijfParSoll.h"
@@ -169,6 +170,25 @@ private slots:
         QCOMPARE(SetpointValues[24], 5);
         QCOMPARE(w.CurrentRow(), 24);
         QCOMPARE(w.Cell(1, 24), QStringLiteral("5"));
+    }
+
+    // Send asked for again within the write's first exchange: each "ws" once, in order, with its
+    // value, and no computation.
+    void sendAskedForTwiceWritesOnce()
+    {
+        Fixture f;
+        TFormSchrijfParSoll writer(&f.h.port, &f.window);
+        SetpointSource = TSetpointSource::File;
+        f.h.sim.clearLog();
+        QVERIFY(SendTwiceWithinAnExchange(*f.window.subParZenden, kWaitMs));
+        std::vector<std::string> expected;
+        for (int k = 1; k <= SetpointCount; ++k)
+            expected.push_back("ws " + std::to_string(k) + " " + std::to_string(k * 100));
+        QTest::qWait(200); // a second run would have begun by now
+        QCOMPARE(f.h.Requests(), expected);
+        QCOMPARE(f.h.sim.setpoint(0, 48).value_or(0), 4800);
+        QCOMPARE(f.h.dialogs.asked.size(), std::size_t(0));
+        SetpointSource = TSetpointSource::None;
     }
 
     void transfersAndFiles()

@@ -280,6 +280,48 @@ private slots:
         QVERIFY(!d.CmdZenden->isEnabled() && !d.CmdBerPar->isEnabled());
         d.reject();
     }
+
+    // Zenden clicked twice and Enter pressed within one exchange write once; a line pulled while
+    // a write is answered is said once, naming the line, and the port closes.
+    void aSecondSendWithinAnExchangeAndAPulledLine()
+    {
+        Fixture f;
+        TFormParamService& d = f.dialog;
+        f.Open(30);
+        f.Type(QStringLiteral("12,5"));
+        f.h.sim.setAnswerDelay(std::chrono::milliseconds(150));
+        f.h.sim.clearLog();
+        // A double click (its second press comes once the first click has been handled), then
+        // Enter in the field.
+        QTest::mouseClick(d.CmdZenden, Qt::LeftButton);
+        QTest::mouseClick(d.CmdZenden, Qt::LeftButton);
+        QTest::keyClick(d.MaskEditParData, Qt::Key_Return);
+        QTRY_COMPARE_WITH_TIMEOUT(d.StatusText(), QStringLiteral("T4"), kWaitMs);
+        QTest::qWait(300); // a second request would have been answered by now
+        QCOMPARE(f.h.Requests(), std::vector<std::string>{"wp 30 1250"});
+        QCOMPARE(f.h.dialogs.asked.size(), std::size_t(0));
+
+        ParametersSentNotLoaded = false;
+        f.h.sim.setAnswerDelay(std::chrono::milliseconds(0));
+        f.h.sim.setFault(0, km4x::Fault::Silent, true);
+        QTest::mouseClick(d.CmdZenden, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(f.h.sim.requestCount() >= 2, kWaitMs);
+        const QString device = QString::fromStdString(f.h.sim.devicePath());
+        f.h.sim.closeLine();
+        QTRY_COMPARE_WITH_TIMEOUT(f.h.dialogs.asked.size(), std::size_t(1), kWaitMs);
+        QTest::qWait(300);
+        QCOMPARE(f.h.dialogs.asked.size(), std::size_t(1));
+        const QString text = f.h.dialogs.asked[0].text;
+        QVERIFY2(f.h.dialogs.asked[0].kind == FakeDialogs::Kind::Error, qPrintable(text));
+        QVERIFY2(text.startsWith(QStringLiteral("T5 COM 1 (")), qPrintable(text));
+        QVERIFY2(text.contains(device), qPrintable(text));
+        QVERIFY(!f.h.port.Active());
+        QVERIFY(!d.Busy());
+        QVERIFY(ParametersSentNotLoaded); // the write may have reached the controller
+        QVERIFY(d.CmdCancel->isEnabled() && !d.CmdZenden->isEnabled());
+        d.reject();
+        ParametersSentNotLoaded = false;
+    }
 };
 
 KMT40_GUI_TEST_MAIN(ParamServiceTest)

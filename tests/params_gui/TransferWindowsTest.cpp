@@ -210,6 +210,37 @@ private slots:
         QVERIFY(ParametersSentNotLoaded);
     }
 
+    // The line pulled in the middle of a write: one message naming it (led by the window's
+    // communication error text), the port closed, the run stopped red with the mark of values sent
+    // and not computed, and Cancel closes.
+    void writeWindowPulledLineIsSaidOnce()
+    {
+        TransferHarness h;
+        h.port.SetFastReplyEnd(true);
+        TParameterValues parameters{};
+        TFormSchrijfParSoll window(&h.port);
+        window.SetParameters(parameters);
+        ParametersSentNotLoaded = false;
+        window.SetMode(0);
+        window.show();
+        QTRY_VERIFY_WITH_TIMEOUT(h.sim.requestCount() >= 30, kWaitMs);
+        const QString device = QString::fromStdString(h.sim.devicePath());
+        h.sim.closeLine();
+        QTRY_COMPARE_WITH_TIMEOUT(h.dialogs.asked.size(), std::size_t(1), kWaitMs);
+        QTest::qWait(300);
+        QCOMPARE(h.dialogs.asked.size(), std::size_t(1));
+        QCOMPARE(h.dialogs.asked[0].text.left(device.size() + 17), QStringLiteral("WRITE-1 COM 1 (") + device + "):");
+        QVERIFY(!h.port.Active());
+        QCOMPARE(window.Panel1->text(), QStringLiteral("WRITE-1"));
+        QVERIFY(IsRed(window.Panel1));
+        QVERIFY(ParametersSentNotLoaded);
+        QVERIFY(!window.CmdOK->isEnabled());
+        QTest::mouseClick(window.CmdCancel, Qt::LeftButton);
+        QVERIFY(!window.isVisible());
+        QCOMPARE(window.result(), int(QDialog::Rejected));
+        ParametersSentNotLoaded = false;
+    }
+
     void loaderShowsTheComputationAndClearsTheSentMark()
     {
         TransferHarness h;

@@ -40,6 +40,7 @@ struct Mode {
     bool flood = false;           // sends data without end
     bool suspend = false;         // holds the 3rd reply back for 1.5 s with FLOWCONTROL-SUSPEND
     bool endlessSubLater = false; // as endlessSub, but only after the 10th reply
+    bool neverAccepts = false;    // its queue of connections full: a connection's SYN is dropped
 };
 
 const Mode modes[] = {
@@ -53,6 +54,7 @@ const Mode modes[] = {
     {"flood", false, false, false, false, false, false, true},
     {"flow-suspended", false, false, false, false, false, false, false, true},
     {"endless-subnegotiation-later", false, false, false, false, false, false, false, false, true},
+    {"never-accepts", false, false, false, false, false, false, false, false, false, true},
 };
 
 void sendAll(int Fd, const Bytes& Data)
@@ -320,8 +322,20 @@ int main(int argc, char** argv)
     if (bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(listener, 4) != 0 ||
         getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
         return 2;
+    if (mode->neverAccepts) {
+        // The smallest queue, filled by connections of its own that are never accepted: the
+        // system drops the next SYN, as a host that does not answer, without a packet leaving.
+        listen(listener, 0);
+        for (int i = 0; i < 3; ++i) {
+            const int filler = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+            connect(filler, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
     std::printf("%u\n", ntohs(address.sin_port));
     std::fflush(stdout);
+    while (mode->neverAccepts)
+        pause();
     for (;;) {
         const int client = accept(listener, nullptr, nullptr);
         if (client < 0)

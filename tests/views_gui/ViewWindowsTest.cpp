@@ -358,6 +358,35 @@ private slots:
         QVERIFY(!exported.isNull());
         QVERIFY(exported.width() > views::GraphWidth);
     }
+
+    // The line pulled while the graph logs: its own request finds out; one message naming the
+    // line, the port closed, the log ended, and no message per request after.
+    void graphPulledLineIsSaidOnceAndEndsTheLog()
+    {
+        EditorHarness h;
+        InstallViewWindows(*h.main);
+        QVERIFY(h.OpenPort());
+        h.main->ZBComm1.SetFastReplyEnd(true);
+        ProgramSettings.BronItem = 0;
+        QVERIFY(WhileOpen<TFormGrafiek>(QStringLiteral("FormGrafiek"), h.main->Grafiek1, [&](TFormGrafiek& w) {
+            w.CmdStartLog->click();
+            QTRY_VERIFY_WITH_TIMEOUT(w.Log().Last() >= 3, kWaitMs);
+            const QString device = QString::fromStdString(h.sim.devicePath());
+            h.sim.closeLine();
+            QTRY_COMPARE_WITH_TIMEOUT(h.dialogs.asked.size(), std::size_t(1), kWaitMs);
+            QTest::qWait(400); // a message per request would have come by now
+            QCOMPARE(h.dialogs.asked.size(), std::size_t(1));
+            const QString text = h.dialogs.asked[0].text;
+            QVERIFY2(text.contains(QStringLiteral("COM 1 (") + device + QStringLiteral("): ")), qPrintable(text));
+            QVERIFY(!h.main->ZBComm1.Active());
+            QVERIFY(!w.KT750LeesLogData.Active());
+            QVERIFY(!w.CmdStartLog->isEnabled() && !w.CmdStopLog->isEnabled());
+            QVERIFY(w.PanelCommError->text().startsWith(QStringLiteral("Communication error")));
+            QCOMPARE(w.PanelCommError->palette().color(QPalette::WindowText), QColor(Qt::red));
+        }));
+        QCOMPARE(h.dialogs.asked.size(), std::size_t(1));
+        QCOMPARE(h.main->StatusPanels[1]->text(), QStringLiteral("Offline"));
+    }
 };
 
 KMT40_GUI_TEST_MAIN(ViewWindowsTest)

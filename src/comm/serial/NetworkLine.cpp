@@ -1,6 +1,7 @@
 #include "comm/serial/NetworkLine.h"
 
 #include "comm/ReplyRule.h"
+#include "comm/ZBTypes.h"
 #include "comm/serial/ComPortTelnet.h"
 #include "comm/serial/ErrorRecord.h"
 #include "comm/serial/NetworkSocket.h"
@@ -255,8 +256,15 @@ public:
         Flags = telnet_.TakeLineErrors();
         // A report that comes after the reply it concerns was taken cannot fail that reply any more;
         // it must not pass for an error of the next one either.
-        // A retry cannot mend a reply already handed on: the line stays failed until it is opened
-        // again, so the transfer ends rather than carry a wrong value.
+        // The server's first report cannot have been waited for: it is handed to the caller as an
+        // error of the earlier reply, which the caller asks for again. A later one came although it
+        // was waited for: the line stays failed until it is opened again, so the transfer ends
+        // rather than carry a wrong value.
+        if (Flags != 0 && lateLineError_ && !waitedAtTake_ && !untrusted_) {
+            lateLineError_ = false;
+            Flags |= ceEarlierReply;
+            return true;
+        }
         if ((Flags != 0 && lateLineError_) || untrusted_) {
             untrusted_ = true;
             lock.unlock();
@@ -288,6 +296,7 @@ public:
         std::lock_guard<std::mutex> lock(telnetMutex_);
         replyTaken_ = Flags == 0;
         replyTakenAt_ = Clock::now();
+        waitedAtTake_ = notifies;
         return true;
     }
 
@@ -322,6 +331,7 @@ private:
         protocolFault_ = false;
         replyTaken_ = false;
         lateLineError_ = false;
+        waitedAtTake_ = false;
         untrusted_ = false;
         serverIgnoresAcks_ = false;
         suspendedFlag_ = false;
@@ -539,6 +549,7 @@ private:
     bool protocolFault_ = false;
     bool replyTaken_ = false;    // a reply was taken as good and no byte of the next has come
     bool lateLineError_ = false; // a line error was reported for it after that
+    bool waitedAtTake_ = false;  // the last reply was taken after waiting for a late report
     bool untrusted_ = false;     // such an error was found: every later call fails
     Clock::time_point replyTakenAt_{};
     std::atomic<bool> lost_{false};

@@ -21,8 +21,12 @@ TParamServiceExchange::TParamServiceExchange(TZBComm* Port)
     KT750ServiceBerPar.OnCommError = error;
     // A port that closes under an outstanding request drops it without a reply.
     auto closed = [this](TObject*) {
-        if (!busy_)
+        if (!busy_) {
+            // Sending is offered no more (a lost line closes the port after its error was shown).
+            if (OnChanged)
+                OnChanged();
             return;
+        }
         if (outstanding_ == &KT750ZendServiceParameter)
             WriteOutcomeUnknown();
         Done(TPanelText::Of(CommErrorText), true);
@@ -135,4 +139,6 @@ void TParamServiceExchange::KT750ZendServiceParameterCommError(TObject*, TCommEr
     // Any failure other than a time-out is a communication error: the line must not go on
     // saying the value is being sent.
     Done(TPanelText::Of(CommError.Code == ecTimeout ? TimeoutText : CommErrorText), true);
+    if (OnCommError)
+        OnCommError(CommError);
 }

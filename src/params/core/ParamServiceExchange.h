@@ -54,6 +54,8 @@ public:
 
     // Status or Busy changed.
     std::function<void()> OnChanged;
+    // A request failed with this error (after OnChanged showed it).
+    std::function<void(const TCommError&)> OnCommError;
 
     TKT750Protocol KT750ZendServiceParameter;
     TKT750Protocol KT750ServiceBerPar;

@@ -95,6 +95,12 @@ void TReadSequence::KT750LeesParSollCommResult(TObject*, TMemoryStream& Result)
 
 void TReadSequence::KT750LeesParSollCommError(TObject*, TCommError& CommError, TMemoryStream&)
 {
-    if (TakeEvent())
-        HandleCommError(CommError);
+    if (!TakeEvent())
+        return;
+    if (RetryAfterEarlierReply(CommError)) {
+        StepBack();
+        RequestCurrent();
+        return;
+    }
+    HandleCommError(CommError);
 }

@@ -10,6 +10,11 @@ void TTransferSequence::Watch(TKT750Protocol& Component)
     Component.OnDeactivate = [this](TObject*) { PortDeactivated(); };
 }
 
+TZBComm* TTransferSequence::Port() const
+{
+    return watched_.empty() ? nullptr : watched_.front()->ZBComm();
+}
+
 bool TTransferSequence::PortActive() const
 {
     for (const TKT750Protocol* component : watched_)
@@ -78,6 +83,24 @@ bool TTransferSequence::RetryWrongReply(const std::string& Request, const std::v
     return false;
 }
 
+bool TTransferSequence::RetryAfterEarlierReply(const TCommError& CommError)
+{
+    if (CommError.Code != ecCommError || (CommError.CommErrors & ceEarlierReply) == 0 || view_.RetryPending)
+        return false;
+    view_.RetryPending = true;
+    return true;
+}
+
+void TTransferSequence::StepBack()
+{
+    const int first = view_.Parameters ? 0 : 1;
+    if (view_.CurrentNumber > first)
+        ShowValue(view_.Parameters, view_.CurrentNumber - 1);
+    else if (!view_.Parameters && mode_ != TTransferMode::Setpoints)
+        ShowValue(true, LastParameter);
+    view_.ProgressPosition = view_.CurrentNumber;
+}
+
 void TTransferSequence::AcceptReply()
 {
     view_.RetryPending = false;
@@ -138,6 +161,8 @@ void TTransferSequence::HandleCommError(const TCommError& CommError)
         view_.Outcome = TTransferOutcome::OtherError;
         Changed();
     }
+    if (OnCommError)
+        OnCommError(CommError);
 }
 
 void TTransferSequence::Finish(TTransferOutcome Outcome)

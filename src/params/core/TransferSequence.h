@@ -46,6 +46,10 @@ public:
     std::function<void()> OnChanged;
     // The run asks its window to close with this result (also after a Cancel that waited).
     std::function<void(TTransferResult)> OnClose;
+    // A request failed with this error and the run stopped (after OnChanged showed it).
+    std::function<void(const TCommError&)> OnCommError;
+    // The port the run's requests go to (none before one is bound).
+    TZBComm* Port() const;
 
 protected:
     TTransferSequence() = default;
@@ -71,6 +75,13 @@ protected:
     // A wrong reply to the current request. The first in a row returns true: the caller asks once
     // more. The second fails the run with the wrong-reply text naming the request ("P[017]").
     bool RetryWrongReply(const std::string& Request, const std::vector<uint8_t>& Reply);
+    // A line error reported for the reply before the current request's (ceEarlierReply), with no
+    // retry under way: true when the caller asks again, as for a wrong reply; a read steps back
+    // first (StepBack), since the value it took may be wrong.
+    bool RetryAfterEarlierReply(const TCommError& CommError);
+    // Makes the value before the current one (the last parameter before setpoint 1) the current
+    // one again; at the run's first value it stays.
+    void StepBack();
     // A good reply ends a retry and a red panel.
     void AcceptReply();
     // Moves on to the next value of the set being transferred and shows it; false, with nothing

@@ -172,6 +172,16 @@ void TWriteSequence::KT750BerekenParametersCommResult(TObject*, TMemoryStream& R
 
 void TWriteSequence::KT750SchrijfParSollCommError(TObject*, TCommError& CommError, TMemoryStream&)
 {
-    if (TakeEvent())
-        HandleCommError(CommError);
+    if (!TakeEvent())
+        return;
+    // The write before was confirmed with its number and value, whatever the line said of it
+    // afterwards: only this request is sent again.
+    if (RetryAfterEarlierReply(CommError)) {
+        if (view_.Computing)
+            Send(KT750BerekenParameters, "bp");
+        else
+            WriteCurrent();
+        return;
+    }
+    HandleCommError(CommError);
 }

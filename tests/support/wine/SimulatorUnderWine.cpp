@@ -97,7 +97,6 @@ struct Simulator::Impl {
     std::string slot;   // SLOT_DIR/slot<i>, Unix path without extension
     std::string comName;
     HANDLE lock = INVALID_HANDLE_VALUE;
-    HANDLE process = nullptr;
     mutable std::mutex mutex;
     size_t repliesSeen = 1; // the first line of its output is the path
     size_t logStart = 0;    // log lines before the last clearLog()
@@ -162,8 +161,10 @@ Simulator::Simulator(SimulatorOptions options) : m(std::make_unique<Impl>())
     PROCESS_INFORMATION info{};
     if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
         throw std::runtime_error("cannot start km4x-sim: Windows error " + std::to_string(GetLastError()));
-    CloseHandle(info.hThread);
-    m->process = info.hProcess;
+    if (info.hThread)
+        CloseHandle(info.hThread);
+    if (info.hProcess)
+        CloseHandle(info.hProcess);
     const auto deadline = std::chrono::steady_clock::now() + 20s;
     while (ReadLines(m->slot + ".out").empty()) {
         if (std::chrono::steady_clock::now() > deadline)
@@ -185,22 +186,21 @@ Simulator::~Simulator()
 
 void Simulator::stop()
 {
-    if (m->stopped || !m->process)
+    if (m->stopped || m->slot.empty())
         return;
     m->stopped = true;
     {
         std::ofstream file(WindowsPath(m->slot + ".cmd"), std::ios::binary | std::ios::app);
         file << "quit\n";
     }
-    std::this_thread::sleep_for(100ms);
+    // Wine gives no handle of a Unix process: its end shows as its line going away.
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (GetFileAttributesA(WindowsPath(m->slot + ".link").c_str()) != INVALID_FILE_ATTRIBUTES
+           && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(10ms);
     // A line more ends the tail that fed the console, now that nobody reads from it.
-    {
-        std::ofstream file(WindowsPath(m->slot + ".cmd"), std::ios::binary | std::ios::app);
-        file << "\n";
-    }
-    WaitForSingleObject(m->process, 5000);
-    CloseHandle(m->process);
-    m->process = nullptr;
+    std::ofstream file(WindowsPath(m->slot + ".cmd"), std::ios::binary | std::ios::app);
+    file << "\n";
 }
 
 std::string Simulator::devicePath() const { return m->comName; }

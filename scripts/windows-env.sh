@@ -34,6 +34,7 @@ win_map_ports() {
     "$wine" reg add 'HKLM\Software\Wine\Ports' /v COM$n /t REG_SZ /d "$path" /f >/dev/null 2>&1
     n=$((n + 1))
   done
+  "$wineserver" -k 2>/dev/null || true # a server kept by -p would never end by itself
   "$wineserver" -w
   "$wineserver" -p 2>$win_build/wineserver.log
 }

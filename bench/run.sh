@@ -57,6 +57,11 @@ if command -v wine64 >/dev/null || command -v wine >/dev/null || [ -x /usr/lib/w
     bench/wine_exchange.sh "$build" 3
     echo
   fi
+  if [ -z "$filter" ] || [[ "wine: start-up" == *"$filter"* ]]; then
+    echo "== wine: kmt40.exe start-up to its main window / a minimal Qt window, on Xvfb"
+    bench/wine_startup.sh 5
+    echo
+  fi
 fi
 
 # The live graph: a full redraw of 4001 samples against a bare polyline, and the log's sample rate

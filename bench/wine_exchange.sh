@@ -10,6 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/windows-env.sh
+source scripts/windows-qt.sh
 
 linux=$1
 runs=${2:-3}

@@ -5,6 +5,7 @@
 #   scripts/setup.sh             what the Linux build, its tests and the benchmarks need (with the
 #                                manual pages' converter and the package's checkers)
 #   scripts/setup.sh windows     that, and the cross-build for Windows and Wine (scripts/windows.sh)
+#   scripts/setup.sh windows-qt  that, and what building Qt for Windows from source needs
 set -euo pipefail
 
 packages=(
@@ -19,11 +20,16 @@ packages=(
   ser2net
   libgcrypt20-dev
 )
+if [ "${1:-}" = windows-qt ]; then
+  # scripts/build-windows-qt.sh: Qt for Windows built from Debian's source package, when no built
+  # one is at hand.
+  packages+=(g++-mingw-w64-x86-64-posix dpkg-dev ninja-build xz-utils)
+fi
 if [ "${1:-}" = windows ]; then
   # mingw-w64 with POSIX threads (std::thread), Wine to run what it builds, and GoogleTest's
   # sources, which the cross-build compiles for itself; libgcrypt (the line manifest's SHA-256) built
   # for Windows.
-  packages+=(g++-mingw-w64-x86-64-posix wine64 googletest libgcrypt-mingw-w64-dev)
+  packages+=(g++-mingw-w64-x86-64-posix wine64 googletest libgcrypt-mingw-w64-dev xz-utils)
 fi
 
 missing=()

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Proves the Windows build on this Linux machine:
 #
-#  1. cross-builds the Qt-free part (serial library, core, kmt40-cli and their tests) with mingw-w64
-#     into build-win/;
-#  2. runs those tests under Wine through CTest;
+#  1. cross-builds everything with mingw-w64 into build-win/: the Qt-free part (serial library,
+#     core, kmt40-cli and their tests), kmt40.exe with its windows against Qt for Windows
+#     (scripts/windows-qt.sh finds it), window tests, and build-win/kmt40/, the folder a Windows
+#     user gets installed;
+#  2. runs those tests under Wine through CTest, the window scenarios against the Linux km4x-sim on
+#     pseudo-terminals mapped to COM ports, on an X display of their own (Xvfb);
 #  3. runs kmt40-cli.exe under Wine against the Linux km4x-sim on pseudo-terminals mapped to COM
 #     ports, and compares what it writes with what the Linux kmt40-cli writes, byte for byte:
 #     identify, read-setpoints, read-params, backup, and restore (the requests it sends); then a
@@ -12,6 +15,8 @@
 #     and identify through a real ser2net on the loopback (rfc2217://127.0.0.1:PORT), over Winsock.
 #
 #   scripts/windows.sh              all of it (scripts/test.sh runs it)
+#   scripts/windows.sh full         the same with every window test under Wine rather than the
+#                                   scenarios chosen for every run
 #   scripts/windows.sh lost-line N  only the lost line, N times (10 if not given), each on a
 #                                   simulator of its own, the line closed at once and while a reply
 #                                   is awaited in turn: for trying that check on a busy machine. It
@@ -29,12 +34,13 @@ started=$(date +%s)
 mode=${1:-all}
 rounds=${2:-10}
 case $mode in
-  all | lost-line) ;;
-  *) echo "usage: scripts/windows.sh [lost-line [ROUNDS]]" >&2; exit 2 ;;
+  all | full | lost-line) ;;
+  *) echo "usage: scripts/windows.sh [full | lost-line [ROUNDS]]" >&2; exit 2 ;;
 esac
 
 bash scripts/setup.sh windows
 source scripts/windows-env.sh
+source scripts/windows-qt.sh
 
 jobs=$(nproc 2>/dev/null || echo 2)
 linux=build
@@ -54,20 +60,56 @@ cleanup() {
 }
 trap cleanup EXIT
 
-mkdir -p $win
-if [ $mode = all ]; then
-  echo "== cross-build for Windows (mingw-w64) into $win/"
+# The Linux simulator (the window tests' and kmt40-cli.exe's controller) and the Linux kmt40-cli.
+linux_tools() {
+  if [ ! -f $linux/CMakeCache.txt ]; then
+    cmake -S . -B $linux -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKMT40_WERROR=ON >/dev/null
+  fi
+  cmake --build $linux -j "$jobs" --target kmt40-cli km4x-sim copy_data >/dev/null
+}
+
+# Wine's COM1..COM3 are the kmt40-cli checks' simulators b, d and e (started later); COM4..COM7 are
+# the slots of the window tests' simulators (tests/support/wine/SimulatorUnderWine.cpp). Wine
+# passes no QT_* variable to a Windows program; what Qt must see goes into the prefix's environment:
+# QtTest's output on standard error rather than the debugger's channel, and the fonts of the
+# offscreen platform.
+rm -rf $work
+mkdir -p $win $work/linux $work/windows $work/slots
+export KMT40_WINE_SIMULATOR="$PWD/$linux/bin/km4x-sim|$PWD/$work/slots|4|4"
+wine_setup() {
+  "$wine" reg add 'HKCU\Environment' /v QT_FORCE_STDERR_LOGGING /t REG_SZ /d 1 /f >/dev/null 2>&1
+  "$wine" reg add 'HKCU\Environment' /v QT_QPA_FONTDIR /t REG_SZ /d 'Z:\usr\share\fonts\truetype\dejavu' /f \
+    >/dev/null 2>&1
+  win_map_ports "$PWD/$work/b.link" "$PWD/$work/d.link" "$PWD/$work/e.link" \
+    "$PWD/$work/slots/slot0.link" "$PWD/$work/slots/slot1.link" "$PWD/$work/slots/slot2.link" \
+    "$PWD/$work/slots/slot3.link"
+}
+
+if [ $mode != lost-line ]; then
+  echo "== cross-build for Windows (mingw-w64) into $win/: the Qt-free part, the windows, build-win/kmt40/"
   # The Wine prefix is made while CMake configures; the build runs each test program under Wine to
   # list its tests.
   "$wine" wineboot -i >$win/wineboot.log 2>&1 &
   wineboot=$!
-  win_configure -DKMT40_FUZZ_REPLAY=OFF
+  every_scenario=OFF
+  [ $mode = full ] && every_scenario=ON
+  win_configure -DKMT40_FUZZ_REPLAY=OFF -DKMT40_WINE_ALL_SCENARIOS=$every_scenario
   wait $wineboot || { echo "windows.sh: wineboot failed"; cat $win/wineboot.log; exit 1; }
   cmake --build $win -j "$jobs"
+  linux_tools
+  wine_setup
   built=$(date +%s)
 
-  echo "== tests under Wine"
-  ctest --test-dir $win --output-on-failure -j "$jobs" --timeout 300
+  # Under one X display, so that the window test on the windows platform has a screen; the others
+  # do not care. The X server goes with the run: Wine's server goes too, so that kmt40-cli.exe
+  # below does not find a desktop whose display has gone.
+  # Wine's own services start with the first Windows program and hold its output open for as long
+  # as they run: started first with none, they cannot keep ctest waiting for a test's output.
+  echo "== tests under Wine, the window scenarios among them"
+  xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '"$1" cmd /c exit </dev/null >/dev/null 2>&1
+    exec ctest --test-dir "$2" --output-on-failure -j "$3" --timeout 300' - "$wine" $win "$jobs"
+  "$wineserver" -k 2>/dev/null || true
+  "$wineserver" -w
   tested=$(date +%s)
 else
   echo "== cross-build of kmt40-cli.exe into $win/"
@@ -76,17 +118,13 @@ else
   [ -f $win/CMakeCache.txt ] || win_configure -DKMT40_FUZZ_REPLAY=OFF
   wait $wineboot || { echo "windows.sh: wineboot failed"; cat $win/wineboot.log; exit 1; }
   cmake --build $win -j "$jobs" --target kmt40-cli
+  linux_tools
+  wine_setup
   built=$(date +%s)
   tested=$built
 fi
 
 echo "== kmt40-cli.exe under Wine against km4x-sim"
-if [ ! -f $linux/CMakeCache.txt ]; then
-  cmake -S . -B $linux -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKMT40_WERROR=ON >/dev/null
-fi
-cmake --build $linux -j "$jobs" --target kmt40-cli km4x-sim copy_data >/dev/null
-rm -rf $work
-mkdir -p $work/linux $work/windows
 
 # start_sims SIM...: a simulator for each (unit 0 at 38400,E,8,1, factory values) on a
 # pseudo-terminal at $work/SIM.link, logging its requests to $work/SIM.log. d and e, where the line
@@ -122,12 +160,11 @@ stop_sims() {
 # Both builds read the same values and the long transfers run at the same time: a and c for Linux,
 # b and d for Windows; d and e end with the line going away. Windows reaches b, d and e as COM1,
 # COM2 and COM3.
-if [ $mode = all ]; then
+if [ $mode != lost-line ]; then
   start_sims a b c d e
 else
   start_sims d e
 fi
-win_map_ports "$PWD/$work/b.link" "$PWD/$work/d.link" "$PWD/$work/e.link"
 
 line=(--baud 38400 --parity E --unit 0)
 # cli SIDE SIM NAME ARGS...: runs one command of the Linux build (side linux) or of the Windows build

@@ -4,6 +4,7 @@
 // Also writes the parameter and setpoint printouts of the simulator's values as
 // printout-parameters-<lang>.pdf and printout-setpoints-<lang>.pdf (look at them with pdftoppm).
 // Run under Xvfb: xvfb-run -a build/bin/editor_screenshots docs/screenshots
+#include "FactoryDefaults.h"
 #include "ScreenshotMain.h"
 #include "SimulatedProgram.h"
 #include "TempProgramDir.h"
@@ -152,8 +153,9 @@ bool render(const QString& outputDir, int languageIndex, const char* code)
         setpoints.StringGrid1Escape();
         setpoints.hide();
 
+        // The simulator's values, as nothing was written to it: its factory values.
         for (int n = 0; n < ParameterCount; ++n)
-            ParameterValues[static_cast<std::size_t>(n)] = simulator.parameter(0, n).value_or(0);
+            ParameterValues[static_cast<std::size_t>(n)] = km4x::FactoryParameter(n);
         ProgramSettings.Firma = "Example Packaging Ltd";
         ProgramSettings.Type = "Cartoner CT-40";
         ProgramSettings.Sn = "2026-0417";

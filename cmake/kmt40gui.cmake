@@ -21,10 +21,20 @@ target_link_libraries(kmt40gui PUBLIC kmt40core zbcomm_qt Qt6::Widgets Qt6::Prin
 if(TARGET km4xsim)
   target_link_libraries(kmt40gui PUBLIC km4xsim)
 endif()
+if(WIN32)
+  # Whatever links the windows shares the runtime DLLs of Qt's DLLs (see the top CMakeLists.txt).
+  set_property(TARGET kmt40gui PROPERTY INTERFACE_KMT40_SHARED_RUNTIME ON)
+  set_property(TARGET kmt40gui APPEND PROPERTY COMPATIBLE_INTERFACE_BOOL KMT40_SHARED_RUNTIME)
+endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
   add_executable(kmt40 ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
   target_link_libraries(kmt40 PRIVATE kmt40gui)
   add_dependencies(kmt40 copy_data)
+  # A program of windows: Windows opens no console window beside it.
+  set_target_properties(kmt40 PROPERTIES WIN32_EXECUTABLE ON)
+  if(WIN32)
+    include(${CMAKE_SOURCE_DIR}/cmake/windows-deploy.cmake)
+  endif()
 endif()
 
 # The Qt Widgets headers take about half of each window file's compile time: parse them once.

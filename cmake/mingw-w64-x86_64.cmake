@@ -3,7 +3,10 @@
 #
 #   cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DKMT40_GUI=OFF
 #
-# The executables are linked statically, so they need nothing beside them but Windows' own DLLs.
+# With the windows, give Qt for Windows as CMAKE_PREFIX_PATH (scripts/windows-qt.sh finds it) and
+# Debian's Qt host tools of the same version: -DQT_HOST_PATH=/usr
+# -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake. How the runtime is linked: the top
+# CMakeLists.txt (static, except where Qt's DLLs share it).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -12,13 +15,12 @@ set(CMAKE_C_COMPILER ${KMT40_MINGW_TRIPLE}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${KMT40_MINGW_TRIPLE}-g++-posix)
 set(CMAKE_RC_COMPILER ${KMT40_MINGW_TRIPLE}-windres)
 
-set(CMAKE_FIND_ROOT_PATH /usr/${KMT40_MINGW_TRIPLE})
+# Qt for Windows lives outside the mingw root: searched as a root of its own.
+set(CMAKE_FIND_ROOT_PATH /usr/${KMT40_MINGW_TRIPLE} ${CMAKE_PREFIX_PATH})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
 # Debian's wine64 package has the 64-bit loader only, outside PATH; the "wine" package adds the
 # usual wrapper.

@@ -9,12 +9,19 @@ export WINEDEBUG=-all
 # No Mono or Gecko: nothing here needs them, and Wine would offer to download them.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
-# Configures build-win/ for the Qt-free part as a release build is made (-O3, no debug
-# information), warnings as errors: this pass is also what proves the portable code free of the
-# warnings that only the optimiser of a release build finds. Further arguments go to cmake.
+# Configures build-win/ as a release build is made (-O3, no debug information), warnings as
+# errors: this pass is also what proves the portable code free of the warnings that only the
+# optimiser of a release build finds. With Qt for Windows found (win_qt, scripts/windows-qt.sh) it
+# builds the windows too, against Debian's Qt host tools of the same version (moc, rcc, uic);
+# without it, the Qt-free part. Further arguments go to cmake.
 win_configure() {
+  local qt=(-DKMT40_GUI=OFF)
+  if [ -n "${win_qt:-}" ]; then
+    qt=(-DKMT40_GUI=ON -DCMAKE_PREFIX_PATH="$win_qt" -DQT_HOST_PATH=/usr
+      -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake)
+  fi
   cmake -S . -B $win_build -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_CXX_FLAGS_RELEASE="-O3 -DNDEBUG" -DKMT40_GUI=OFF -DKMT40_WERROR=ON "$@" >/dev/null
+    -DCMAKE_CXX_FLAGS_RELEASE="-O3 -DNDEBUG" "${qt[@]}" -DKMT40_WERROR=ON "$@" >/dev/null
 }
 
 # win_map_ports PATH1 [PATH2 ...]: Wine's COM1, COM2, ... become these devices. Wine finds COM

@@ -35,6 +35,7 @@ esac
 
 bash scripts/setup.sh windows
 source scripts/windows-env.sh
+source scripts/windows-qt.sh
 
 jobs=$(nproc 2>/dev/null || echo 2)
 linux=build

@@ -300,6 +300,7 @@ else
   fi
 fi
 
+bash scripts/windows-installer.sh || failed=1 # the setup program, and its round trip in a Wine prefix of its own
 finished=$(date +%s)
 echo "== windows.sh: $((finished - started)) s (build $((built - started)) s, tests $((tested - built)) s," \
   "kmt40-cli $((finished - tested)) s)"

@@ -14,8 +14,8 @@
 #
 #   scripts/windows-installer.sh          both, the setup program compressed with zlib (quick to make;
 #                                         scripts/windows.sh runs it once build-win/kmt40/ is built)
-#   scripts/windows-installer.sh release  only the setup program, compressed with LZMA (smaller, a
-#                                         minute or more to make): the one to hand out
+#   scripts/windows-installer.sh release  only the setup program, compressed with LZMA (smaller, some
+#                                         40 s to make): the one to hand out
 set -euo pipefail
 cd "$(dirname "$0")/.."
 started=$(date +%s)
@@ -41,7 +41,8 @@ done
 # shows no window after.
 xvfb=
 cleanup() {
-  [ -z "${WINEPREFIX:-}" ] || "$wineserver" -k 2>/dev/null || true
+  [ $mode = all ] || return 0
+  "$wineserver" -k 2>/dev/null || true
   [ -z "$xvfb" ] || kill $xvfb 2>/dev/null || true
 }
 trap cleanup EXIT

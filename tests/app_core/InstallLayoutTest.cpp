@@ -146,7 +146,7 @@ TEST(InstallLayout, WindowsInstalledKeepsTheUsersSettingsInTheirApplicationData)
         EXPECT_EQ(Normal(layout.SettingsDir), Normal(user / ""));
         EXPECT_TRUE(layout.SettingsWritable);
         EXPECT_TRUE(layout.Warning.empty());
-        EXPECT_EQ(Normal(layout.DocumentsDir), Normal(profile / "Documents/"));
+        EXPECT_EQ(Normal(layout.DocumentsDir), Normal(profile / "Documents"));
         // Copied on the first start, never over the user's own file after.
         EXPECT_EQ(FirstLine(user / "application.ini"), programFolderWritable ? "mine" : "[Serieel]");
         Touch(user / "application.ini", "mine");
@@ -177,7 +177,7 @@ TEST(InstallLayout, WindowsFolderOfItsOwnKeepsTheSettingsBesideTheProgram)
     const TInstallLayout layout = ResolveInstallLayout(WindowsEnvironment(program, profile, true));
     EXPECT_EQ(Normal(layout.SettingsDir), Normal(program / ""));
     EXPECT_TRUE(layout.SettingsWritable);
-    EXPECT_EQ(Normal(layout.DocumentsDir), Normal(profile / "Documents/"));
+    EXPECT_EQ(Normal(layout.DocumentsDir), Normal(profile / "Documents"));
 
     // Copied where it may not write: said once, and the file beside it is the one read by both.
     const TInstallLayout locked = ResolveInstallLayout(WindowsEnvironment(program, profile, false));

@@ -76,8 +76,7 @@ TInstallLayout ResolveWindowsLayout(const TInstallEnvironment& Environment)
     const std::string exeDir = WithSeparator(Environment.ExeDir);
     layout.DataDir = exeDir;
     layout.SettingsDir = exeDir;
-    if (!Environment.Documents.empty())
-        layout.DocumentsDir = WithSeparator(Environment.Documents);
+    layout.DocumentsDir = Environment.Documents;
 
     if (!Exists(exeDir + InstalledMarkerFileName)) {
         // A folder of its own: the settings stay with the program, or are not kept at all.

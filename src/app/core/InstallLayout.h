@@ -36,7 +36,7 @@ struct TInstallLayout {
     std::string SettingsDir; // with trailing separator
     bool SettingsWritable = true;
     std::string Warning;     // to be said once when the settings cannot be kept
-    std::string DocumentsDir; // where file dialogs start when none was chosen yet; empty: the current one
+    std::string DocumentsDir; // where file dialogs start until one is chosen; empty: the current directory
 };
 
 // The file the setup program puts beside an installed program.

@@ -70,6 +70,8 @@ licenses=$work/licenses
 doc=/usr/share/doc
 common=/usr/share/common-licenses
 qt_package=$(dpkg-query -W -f='${source:Package} ${Version}' qt6-base-dev)
+gcrypt_package=$(dpkg-query -W -f='${source:Package} ${Version}' libgcrypt-mingw-w64-dev)
+gpg_error_package=$(dpkg-query -W -f='${source:Package} ${Version}' libgpg-error-mingw-w64-dev)
 cp packaging/copyright $licenses/KMT40.txt
 cp $common/LGPL-3 $licenses/LGPL-3.txt
 cp $common/GPL-3 $licenses/GPL-3.txt
@@ -89,9 +91,9 @@ GPL-3.txt                  Qt.txt is the copyright record of Debian's Qt source 
 mingw-w64-gcc-runtime.txt  libstdc++-6.dll, libgcc_s_seh-1.dll: GPL-3 with the GCC Runtime Library
                            Exception (in the file).
 mingw-w64-runtime.txt      libwinpthread-1.dll and the mingw-w64 start-up code in every .exe.
-libgcrypt.txt,             libgcrypt and libgpg-error, linked into kmt40.exe and kmt40-cli.exe for
-libgpg-error.txt,          the SHA-256 of the line manifest: LGPL-2.1 or later.
-LGPL-2.1.txt
+libgcrypt.txt,             libgcrypt-20.dll and libgpg-error-0.dll (libgcrypt and libgpg-error, for
+libgpg-error.txt,          the SHA-256 of the line manifest in kmt40.exe and kmt40-cli.exe):
+LGPL-2.1.txt               LGPL-2.1 or later.
 
 Where Qt's source comes from: the Qt DLLs are Qt 6.4.2 (qtbase) as Debian publishes it, the source
 package $qt_package, unchanged, built for Windows with Debian's mingw-w64 compiler. Its source:
@@ -99,6 +101,12 @@ package $qt_package, unchanged, built for Windows with Debian's mingw-w64 compil
 https://snapshot.debian.org/package/qt6-base/${qt_package#* }/ . You may replace the Qt DLLs
 with your own build of that source (the same version, built with the same compiler); KMT40's
 developers send the exact build recipe on request.
+
+Where libgcrypt's and libgpg-error's source comes from: the two DLLs are Debian's own Windows
+builds, unchanged, from the source packages $gcrypt_package and $gpg_error_package
+("apt-get source" of those on Debian 12, or https://snapshot.debian.org/package/NAME/VERSION/).
+kmt40.exe and kmt40-cli.exe load them from their folder, so you may replace them with your own
+build of a compatible version.
 EOF
 # Windows' editors expect CR LF.
 sed -i 's/\r*$/\r/' $licenses/*.txt

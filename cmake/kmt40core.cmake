@@ -9,3 +9,7 @@ add_library(kmt40core STATIC ${KMT40CORE_SOURCES} ${CMAKE_SOURCE_DIR}/cmake/empt
 target_include_directories(kmt40core PUBLIC ${CMAKE_SOURCE_DIR}/src)
 include(${CMAKE_SOURCE_DIR}/cmake/gcrypt.cmake)
 target_link_libraries(kmt40core PUBLIC zbcomm Threads::Threads PRIVATE kmt40_gcrypt)
+if(WIN32)
+  # The user's application-data and documents folders (SHGetFolderPath).
+  target_link_libraries(kmt40core PUBLIC shell32)
+endif()

@@ -1,7 +1,8 @@
 # Windows: what kmt40.exe needs beside it, in two places.
 #  - build-win/kmt40/ (target kmt40_deploy): exactly what a Windows user gets installed, laid out as
 #    the program looks for it beside itself: kmt40.exe, kmt40-cli.exe, Qt's DLLs and the platform and
-#    style plugins, the compiler's runtime DLLs, the data files and the shipped application.ini.
+#    style plugins, the compiler's runtime DLLs, libgcrypt's DLLs, the data files and the shipped
+#    application.ini; its executables and DLLs stripped.
 #  - build-win/bin/ (target windows_runtime): the same DLLs and plugins, and the offscreen platform
 #    and QtTest, so that the window tests run there under Wine.
 # Everything comes from this machine: Qt for Windows and the mingw-w64 toolchain.
@@ -24,7 +25,7 @@ set(KMT40_QT_DLLS $<TARGET_FILE:Qt6::Core> $<TARGET_FILE:Qt6::Gui> $<TARGET_FILE
 function(kmt40_runtime_commands dir out)
   set(commands
     COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}/platforms ${dir}/styles
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${KMT40_QT_DLLS} ${KMT40_MINGW_RUNTIME_DLLS} ${dir}
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${KMT40_QT_DLLS} ${KMT40_MINGW_RUNTIME_DLLS} ${KMT40_GCRYPT_DLLS} ${dir}
     COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin> ${dir}/platforms
     COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:Qt6::QWindowsVistaStylePlugin> ${dir}/styles)
   set(${out} ${commands} PARENT_SCOPE)
@@ -48,6 +49,7 @@ add_custom_target(kmt40_deploy ALL
   COMMAND ${CMAKE_COMMAND} -E copy_directory ${KMT40_DATA_DIR} ${KMT40_DEPLOY_DIR}
   COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/packaging/windows/application.ini ${KMT40_DEPLOY_DIR}
   COMMAND ${CMAKE_COMMAND} -E rm -f ${KMT40_DEPLOY_DIR}/.keep
+  COMMAND ${CMAKE_COMMAND} -DSTRIP=${CMAKE_STRIP} -DDIR=${KMT40_DEPLOY_DIR} -P ${CMAKE_SOURCE_DIR}/cmake/strip-binaries.cmake
   COMMENT "Putting together build-win/kmt40/, the folder a Windows user gets installed"
   VERBATIM)
 add_dependencies(kmt40_deploy kmt40 kmt40-cli)

@@ -28,8 +28,9 @@ fi
 if [ "${1:-}" = windows ]; then
   # mingw-w64 with POSIX threads (std::thread), Wine to run what it builds, and GoogleTest's
   # sources, which the cross-build compiles for itself; libgcrypt (the line manifest's SHA-256) built
-  # for Windows.
-  packages+=(g++-mingw-w64-x86-64-posix wine64 googletest libgcrypt-mingw-w64-dev xz-utils)
+  # for Windows; xz to unpack Qt for Windows; NSIS for the setup program, and xwininfo to find its
+  # program's window under Wine.
+  packages+=(g++-mingw-w64-x86-64-posix wine64 googletest libgcrypt-mingw-w64-dev xz-utils nsis x11-utils)
 fi
 
 missing=()

@@ -337,6 +337,7 @@ else
 fi
 bash scripts/windows-network-check.sh || failed=1
 
+bash scripts/windows-installer.sh || failed=1 # the setup program, and its round trip in a Wine prefix of its own
 finished=$(date +%s)
 echo "== windows.sh: $((finished - started)) s (build $((built - started)) s, tests $((tested - built)) s," \
   "kmt40-cli $((finished - tested)) s)"

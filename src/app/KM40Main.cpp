@@ -193,9 +193,9 @@ void TFormMain::showEvent(QShowEvent* event)
 void TFormMain::FormCreate()
 {
     setWindowTitle(QString::fromLatin1(ApplicationTitle));
+    TInstallLayout layout;
     if (programDirOverride_.isEmpty()) {
-        const TInstallLayout layout =
-            ResolveInstallLayout(CurrentInstallEnvironment(programDirOf(QCoreApplication::applicationDirPath())));
+        layout = ResolveInstallLayout(CurrentInstallEnvironment(programDirOf(QCoreApplication::applicationDirPath())));
         ProgramDir = layout.DataDir;
         Global_var.SettingsDir = layout.SettingsDir;
         Global_var.SettingsWritable = layout.SettingsWritable;
@@ -213,6 +213,8 @@ void TFormMain::FormCreate()
     }
     if (!settingsWarning.empty())
         AppDialogs().ShowError(this, QString::fromLocal8Bit(settingsWarning.c_str()));
+    if (ProgramSettings.OpenCloseDialoogPath.empty())
+        ProgramSettings.OpenCloseDialoogPath = layout.DocumentsDir;
     SpinEditUnitSelect->setValue(UnitNo);
 
     TekstFile_Lezen();

@@ -1,6 +1,6 @@
 // Where the program looks for its data and keeps its settings: beside it in the build tree,
 // share/kmt40 and the user's configuration directory when installed, and what happens when that
-// directory cannot be made.
+// directory cannot be made; on Windows the user's application-data folder once installed.
 #include "app/core/InstallLayout.h"
 
 #include "TempDir.h"
@@ -97,4 +97,95 @@ TEST(InstallLayout, AConfigurationDirectoryThatCannotBeMadeIsSaidOnce)
     EXPECT_EQ(layout.SettingsDir, layout.DataDir);
     EXPECT_NE(layout.Warning.find("will not be saved"), std::string::npos);
     EXPECT_NE(layout.Warning.find("afile"), std::string::npos);
+}
+
+namespace {
+
+// A Windows program in ExeDir whose folder may be written or not; every other folder may.
+TInstallEnvironment WindowsEnvironment(const fs::path& ExeDir, const fs::path& Profile, bool ExeWritable)
+{
+    TInstallEnvironment environment = Environment(ExeDir, {}, ExeWritable);
+    environment.System = TInstallSystem::Windows;
+    environment.Home.clear();
+    environment.AppData = (Profile / "AppData/Roaming").string();
+    environment.Documents = (Profile / "Documents").string();
+    return environment;
+}
+
+std::string FirstLine(const fs::path& File)
+{
+    std::ifstream in(File);
+    std::string line;
+    std::getline(in, line);
+    return line;
+}
+
+} // namespace
+
+TEST(InstallLayout, WindowsInstalledKeepsTheUsersSettingsInTheirApplicationData)
+{
+    TempDir dir;
+    const fs::path program = fs::path(dir.Path()) / "Program Files/KMT40";
+    const fs::path profile = fs::path(dir.Path()) / "users/tech";
+    const fs::path user = profile / "AppData/Roaming/KMT40";
+    Touch(program / "Parameters.txt");
+    Touch(program / "Uninstall.exe");
+    Touch(program / "application.ini", "[Serieel]\nportname=4\n");
+
+    // The command-line tool before the program has run: the shipped file, nothing made.
+    TInstallEnvironment readOnly = WindowsEnvironment(program, profile, false);
+    readOnly.Writable = nullptr;
+    EXPECT_EQ(Normal(ResolveInstallLayout(readOnly).SettingsDir), Normal(program / ""));
+    EXPECT_FALSE(fs::exists(profile));
+
+    // The program, as a user who cannot write the program's folder, and as one who can: the
+    // folder belongs to the installation either way.
+    for (const bool programFolderWritable : {false, true}) {
+        const TInstallLayout layout = ResolveInstallLayout(WindowsEnvironment(program, profile, programFolderWritable));
+        EXPECT_EQ(Normal(layout.DataDir), Normal(program / ""));
+        EXPECT_EQ(Normal(layout.SettingsDir), Normal(user / ""));
+        EXPECT_TRUE(layout.SettingsWritable);
+        EXPECT_TRUE(layout.Warning.empty());
+        EXPECT_EQ(Normal(layout.DocumentsDir), Normal(profile / "Documents"));
+        // Copied on the first start, never over the user's own file after.
+        EXPECT_EQ(FirstLine(user / "application.ini"), programFolderWritable ? "mine" : "[Serieel]");
+        Touch(user / "application.ini", "mine");
+    }
+    EXPECT_EQ(FirstLine(program / "application.ini"), "[Serieel]");
+    // Only the settings file was made there: no probe or temporary file left behind.
+    EXPECT_EQ(std::distance(fs::directory_iterator(user), fs::directory_iterator()), 1);
+
+    // Afterwards the command-line tool reads what the program keeps.
+    EXPECT_EQ(Normal(ResolveInstallLayout(readOnly).SettingsDir), Normal(user / ""));
+
+    // No application-data folder to be had: the shipped file is read and left as it is.
+    Touch(fs::path(dir.Path()) / "blocked/AppData/Roaming"); // a file where the folder would be
+    const TInstallLayout blocked = ResolveInstallLayout(WindowsEnvironment(program, fs::path(dir.Path()) / "blocked", true));
+    EXPECT_FALSE(blocked.SettingsWritable);
+    EXPECT_EQ(Normal(blocked.SettingsDir), Normal(program / ""));
+    EXPECT_NE(blocked.Warning.find("KMT40"), std::string::npos);
+}
+
+TEST(InstallLayout, WindowsFolderOfItsOwnKeepsTheSettingsBesideTheProgram)
+{
+    TempDir dir;
+    const fs::path program = fs::path(dir.Path()) / "stick/KMT40";
+    const fs::path profile = fs::path(dir.Path()) / "users/tech";
+    Touch(program / "Parameters.txt");
+    Touch(program / "application.ini", "[Serieel]\n");
+
+    const TInstallLayout layout = ResolveInstallLayout(WindowsEnvironment(program, profile, true));
+    EXPECT_EQ(Normal(layout.SettingsDir), Normal(program / ""));
+    EXPECT_TRUE(layout.SettingsWritable);
+    EXPECT_EQ(Normal(layout.DocumentsDir), Normal(profile / "Documents"));
+
+    // Copied where it may not write: said once, and the file beside it is the one read by both.
+    const TInstallLayout locked = ResolveInstallLayout(WindowsEnvironment(program, profile, false));
+    EXPECT_FALSE(locked.SettingsWritable);
+    EXPECT_EQ(Normal(locked.SettingsDir), Normal(program / ""));
+    EXPECT_NE(locked.Warning.find("will not be saved"), std::string::npos);
+    TInstallEnvironment readOnly = WindowsEnvironment(program, profile, false);
+    readOnly.Writable = nullptr;
+    EXPECT_EQ(Normal(ResolveInstallLayout(readOnly).SettingsDir), Normal(program / ""));
+    EXPECT_FALSE(fs::exists(profile));
 }

@@ -37,7 +37,6 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     rss=$(awk "/^VmRSS:/ {print \$2}" /proc/$pid/status)
     kill $pid
     wait $pid 2>/dev/null || true
-    "$wineserver" -w
     echo "$ms $rss"
   }
   # Wine'\''s own services and its first loading of the DLLs are not what is measured.

@@ -11,6 +11,7 @@
 #     a port's device; the installed kmt40.exe shows its main window (on Xvfb, the windows
 #     platform), closes when asked as at logoff and keeps its settings in the user's
 #     %APPDATA%\KMT40\, never in the installed folder, where the installed kmt40-cli.exe reads them;
+#     while it runs, the setup program and the uninstaller change nothing and end with 2;
 #     a second install over the first keeps them; the silent uninstall leaves no .exe or .dll, no
 #     entry and no Start-menu link, and the user's settings.
 #
@@ -203,6 +204,19 @@ for _ in $(seq 120); do
   [ -n "$window" ] && break
   sleep 0.5
 done
+# While it runs, neither the setup program nor the uninstaller changes a thing: silently both end
+# with error level 2. The uninstaller runs in place (_?=, given in two words so that Wine does not
+# quote the folder's blank), as a script that wants its error level runs it.
+if [ -n "$window" ]; then
+  status=0
+  timeout 60 "$wine" "$PWD/$setup" /S || status=$?
+  [ $status = 2 ] || fail "the setup program over the running program ended with status $status, not 2"
+  status=0
+  timeout 60 "$wine" "$installed/Uninstall.exe" /S '_?=C:\Program' 'Files\KMT40' || status=$?
+  [ $status = 2 ] || fail "the uninstaller of the running program ended with status $status, not 2"
+  [ -f "$installed/Taal0.ini" ] && [ -n "$(registered DisplayName)" ] && [ -f "$start_menu" ] ||
+    fail "the setup program or the uninstaller changed the installation while the program ran"
+fi
 "$wine" taskkill /im kmt40.exe >/dev/null 2>&1 || true
 for _ in $(seq 60); do
   kill -0 $program 2>/dev/null || break

@@ -158,6 +158,15 @@ TEST(InstallLayout, WindowsInstalledKeepsTheUsersSettingsInTheirApplicationData)
     // Afterwards the command-line tool reads what the program keeps.
     EXPECT_EQ(Normal(ResolveInstallLayout(readOnly).SettingsDir), Normal(user / ""));
 
+    // A folder in the place of the user's file: the shipped file is read, by both, and nothing kept.
+    fs::remove(user / "application.ini");
+    fs::create_directories(user / "application.ini");
+    EXPECT_EQ(Normal(ResolveInstallLayout(readOnly).SettingsDir), Normal(program / ""));
+    const TInstallLayout folderInPlace = ResolveInstallLayout(WindowsEnvironment(program, profile, true));
+    EXPECT_EQ(Normal(folderInPlace.SettingsDir), Normal(program / ""));
+    EXPECT_FALSE(folderInPlace.SettingsWritable);
+    EXPECT_FALSE(folderInPlace.Warning.empty());
+
     // No application-data folder to be had: the shipped file is read and left as it is.
     Touch(fs::path(dir.Path()) / "blocked/AppData/Roaming"); // a file where the folder would be
     const TInstallLayout blocked = ResolveInstallLayout(WindowsEnvironment(program, fs::path(dir.Path()) / "blocked", true));

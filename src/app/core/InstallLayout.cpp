@@ -25,6 +25,15 @@ bool Exists(const std::string& Path)
     return fs::exists(fs::path(Path), error);
 }
 
+// Something in the settings file's place that is no file (a folder of that name) can be neither read
+// nor replaced.
+bool BlocksSettingsFile(const std::string& Path)
+{
+    std::error_code error;
+    const fs::file_status status = fs::status(fs::path(Path), error);
+    return fs::exists(status) && !fs::is_regular_file(status);
+}
+
 std::string WithSeparator(std::string Directory)
 {
     if (!Directory.empty() && Directory.back() != '/' && Directory.back() != '\\')
@@ -90,11 +99,11 @@ TInstallLayout ResolveWindowsLayout(const TInstallEnvironment& Environment)
         Environment.AppData.empty() ? std::string() : Subdirectory(Environment.AppData, WindowsSettingsSubdirectory);
     if (!Environment.Writable) {
         // Only reading (the command-line tool): the user's file once the program has made it.
-        if (!user.empty() && Exists(user + SettingsFileName))
+        if (!user.empty() && Exists(user + SettingsFileName) && !BlocksSettingsFile(user + SettingsFileName))
             layout.SettingsDir = user;
         return layout;
     }
-    if (user.empty() || !UsableSettingsDirectory(user, Environment)) {
+    if (user.empty() || !UsableSettingsDirectory(user, Environment) || BlocksSettingsFile(user + SettingsFileName)) {
         // The shipped file is read, never written: it belongs to the installation.
         layout.SettingsWritable = false;
         layout.Warning = CannotKeepWarning(user.empty() ? std::string("%APPDATA%\\KMT40\\") : user);

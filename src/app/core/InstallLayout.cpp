@@ -4,6 +4,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "app/core/NativePath.h"
 #include "app/core/Settings.h"
 #include "app/core/TextFileIO.h"
 
@@ -22,7 +23,7 @@ constexpr std::size_t ShippedSettingsMaxBytes = 1 << 20;
 bool Exists(const std::string& Path)
 {
     std::error_code error;
-    return fs::exists(fs::path(Path), error);
+    return fs::exists(NativePath(Path), error);
 }
 
 // Something in the settings file's place that is no file (a folder of that name) can be neither read
@@ -30,7 +31,7 @@ bool Exists(const std::string& Path)
 bool BlocksSettingsFile(const std::string& Path)
 {
     std::error_code error;
-    const fs::file_status status = fs::status(fs::path(Path), error);
+    const fs::file_status status = fs::status(NativePath(Path), error);
     return fs::exists(status) && !fs::is_regular_file(status);
 }
 
@@ -69,8 +70,8 @@ void CopyShippedSettings(const std::string& Shipped, const std::string& Target)
 bool UsableSettingsDirectory(const std::string& Directory, const TInstallEnvironment& Environment)
 {
     std::error_code error;
-    fs::create_directories(fs::path(Directory), error);
-    return fs::is_directory(fs::path(Directory), error) && Environment.Writable(Directory);
+    fs::create_directories(NativePath(Directory), error);
+    return fs::is_directory(NativePath(Directory), error) && Environment.Writable(Directory);
 }
 
 std::string CannotKeepWarning(const std::string& Directory)
@@ -166,6 +167,6 @@ bool CanCreateFileIn(const std::string& Directory)
             return false;
     }
     std::error_code error;
-    fs::remove(fs::path(probe), error);
+    fs::remove(NativePath(probe), error);
     return true;
 }

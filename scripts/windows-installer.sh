@@ -108,7 +108,8 @@ with your own build of that source (the same version, built with the same compil
 developers send the exact build recipe on request.
 
 Where libgcrypt's and libgpg-error's source comes from: the two DLLs are Debian's own Windows
-builds, unchanged, from the source packages $gcrypt_package and $gpg_error_package
+builds (stripped of their symbol tables, as every .exe and .dll here, otherwise unchanged) from the
+source packages $gcrypt_package and $gpg_error_package
 ("apt-get source" of those on Debian 12, or https://snapshot.debian.org/package/NAME/VERSION/).
 kmt40.exe and kmt40-cli.exe load them from their folder, so you may replace them with your own
 build of a compatible version.

@@ -6,16 +6,19 @@
 #     collected from this machine's Debian packages;
 #  2. its round trip under Wine, in a prefix of its own (build-win/installer-wine/, so that it runs
 #     beside the other Wine checks): a silent install into Program Files, its entry in the list of
-#     programs and the Start menu; the installed kmt40-cli.exe --version; the installed kmt40.exe
-#     shows its main window (on Xvfb, the windows platform), closes when asked as at logoff and
-#     keeps its settings in the user's %APPDATA%\KMT40\, never in the installed folder, where the
-#     installed kmt40-cli.exe reads them; a second install over the first keeps them; the silent
-#     uninstall leaves no .exe or .dll, no entry and no Start-menu link, and the user's settings.
+#     programs and the Start menu; the installed kmt40-cli.exe --version, and its identify of a
+#     simulated unit on COM12 (build/bin/km4x-sim), named in the user's settings and typed by hand as
+#     a port's device; the installed kmt40.exe shows its main window (on Xvfb, the windows
+#     platform), closes when asked as at logoff and keeps its settings in the user's
+#     %APPDATA%\KMT40\, never in the installed folder, where the installed kmt40-cli.exe reads them;
+#     while it runs, the setup program and the uninstaller change nothing and end with 2;
+#     a second install over the first keeps them; the silent uninstall leaves no .exe or .dll, no
+#     entry and no Start-menu link, and the user's settings.
 #
 #   scripts/windows-installer.sh          both, the setup program compressed with zlib (quick to make;
 #                                         scripts/windows.sh runs it once build-win/kmt40/ is built)
 #   scripts/windows-installer.sh release  only the setup program, compressed with LZMA (smaller, some
-#                                         40 s to make): the one to hand out
+#                                         20 s to make): the one to hand out
 set -euo pipefail
 cd "$(dirname "$0")/.."
 started=$(date +%s)
@@ -40,10 +43,12 @@ done
 # Wine's desktop is set up by the first program that needs it, and one set up without a display
 # shows no window after.
 xvfb=
+sim=
 cleanup() {
   [ $mode = all ] || return 0
   "$wineserver" -k 2>/dev/null || true
   [ -z "$xvfb" ] || kill $xvfb 2>/dev/null || true
+  [ -z "$sim" ] || kill $sim 2>/dev/null || true
 }
 trap cleanup EXIT
 if [ $mode = all ]; then
@@ -103,7 +108,8 @@ with your own build of that source (the same version, built with the same compil
 developers send the exact build recipe on request.
 
 Where libgcrypt's and libgpg-error's source comes from: the two DLLs are Debian's own Windows
-builds, unchanged, from the source packages $gcrypt_package and $gpg_error_package
+builds (stripped of their symbol tables, as every .exe and .dll here, otherwise unchanged) from the
+source packages $gcrypt_package and $gpg_error_package
 ("apt-get source" of those on Debian 12, or https://snapshot.debian.org/package/NAME/VERSION/).
 kmt40.exe and kmt40-cli.exe load them from their folder, so you may replace them with your own
 build of a compatible version.
@@ -141,6 +147,19 @@ echo "   $(du -h "$setup" | cut -f1), made in $((built - started)) s"
 
 # --- the round trip -------------------------------------------------------------------------------
 wait $wineboot || { echo "windows-installer.sh: wineboot failed"; cat $win_build/installer-wineboot.log; exit 1; }
+# A simulated controller on COM12, above COM9, where Windows opens a port only through the device
+# prefix. The Wine server reads the mapping when it starts again, after the install.
+simulator=build/bin/km4x-sim
+[ -x $simulator ] || { echo "windows-installer.sh: $simulator is missing (scripts/windows.sh builds it)" >&2; exit 1; }
+rm -f $work/com12.link
+$simulator --link "$PWD/$work/com12.link" >$work/sim.out 2>&1 </dev/null &
+sim=$!
+for _ in $(seq 100); do
+  [ -L $work/com12.link ] && break
+  sleep 0.1
+done
+[ -L $work/com12.link ] || { echo "windows-installer.sh: km4x-sim did not start"; cat $work/sim.out; exit 1; }
+"$wine" reg add 'HKLM\Software\Wine\Ports' /v COM12 /t REG_SZ /d "$PWD/$work/com12.link" /f >/dev/null 2>&1
 drive=$WINEPREFIX/drive_c
 installed="$drive/Program Files/KMT40"
 start_menu="$drive/ProgramData/Microsoft/Windows/Start Menu/Programs/KMT40.lnk"
@@ -186,6 +205,19 @@ for _ in $(seq 120); do
   [ -n "$window" ] && break
   sleep 0.5
 done
+# While it runs, neither the setup program nor the uninstaller changes a thing: silently both end
+# with error level 2. The uninstaller runs in place (_?=, given in two words so that Wine does not
+# quote the folder's blank), as a script that wants its error level runs it.
+if [ -n "$window" ]; then
+  status=0
+  timeout 60 "$wine" "$PWD/$setup" /S || status=$?
+  [ $status = 2 ] || fail "the setup program over the running program ended with status $status, not 2"
+  status=0
+  timeout 60 "$wine" "$installed/Uninstall.exe" /S '_?=C:\Program' 'Files\KMT40' || status=$?
+  [ $status = 2 ] || fail "the uninstaller of the running program ended with status $status, not 2"
+  [ -f "$installed/Taal0.ini" ] && [ -n "$(registered DisplayName)" ] && [ -f "$start_menu" ] ||
+    fail "the setup program or the uninstaller changed the installation while the program ran"
+fi
 "$wine" taskkill /im kmt40.exe >/dev/null 2>&1 || true
 for _ in $(seq 60); do
   kill -0 $program 2>/dev/null || break
@@ -207,12 +239,19 @@ fi
 cmp -s "$deploy/application.ini" "$installed/application.ini" || fail "the installed application.ini was changed"
 [ -z "$(find "$installed" -name '.kmt40-*')" ] || fail "temporary files left in the installed folder"
 
-# kmt40-cli.exe reads the user's file: the port named there is the one it opens.
+# kmt40-cli.exe reads the user's file: the port named there is the one it opens, COM12 chosen from
+# the list of port names, then typed by hand as the device of COM1 (as in the serial settings window).
+identify_through() {
+  out=$(cd "$drive" && timeout 60 "$wine" "$installed/kmt40-cli.exe" identify 2>&1 | tr -d '\r') || true
+  [ "$(head -1 <<<"$out")" = "KM40 V2.31" ] && echo "   installed kmt40-cli.exe identifies the unit on $1" ||
+    fail "installed kmt40-cli.exe did not reach the unit on $1: $out"
+}
 if [ -n "$settings" ]; then
   sed -i 's/^portname=.*\r*$/portname=11\r/' "$settings"
-  out=$(cd "$drive" && timeout 60 "$wine" "$installed/kmt40-cli.exe" identify 2>&1 | tr -d '\r') || true
-  grep -q COM12 <<<"$out" && echo "   installed kmt40-cli.exe takes its port from the user's settings (COM12)" ||
-    fail "installed kmt40-cli.exe did not read the user's settings: $out"
+  identify_through "COM12 from the user's settings"
+  sed -i 's/^portname=.*\r*$/portname=0\r/' "$settings"
+  printf '[Poorten]\r\nCOM1=com12\r\n' >>"$settings"
+  identify_through "COM1 mapped to com12 typed by hand"
 fi
 
 # Over the earlier install: the same folder, one entry, the user's settings as they were.

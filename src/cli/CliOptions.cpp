@@ -79,7 +79,14 @@ std::string TakeOption(const std::string& name, const std::string& value, CliOpt
     if (name == "--port") {
         if (value.empty())
             return "--port needs a device path or COM1..COM16";
-        if (LooksLikePortName(value) && !ComPortIndex(value))
+#ifdef _WIN32
+        // Windows numbers the ports of USB adapters far beyond COM16: such a port is taken as the
+        // device of the port name in use, as one typed by hand in the settings.
+        const bool beyondThePortNames = LooksLikePortName(value) && ParseWhole(value.substr(3)).value_or(0) > PortCount;
+#else
+        const bool beyondThePortNames = false;
+#endif
+        if (LooksLikePortName(value) && !ComPortIndex(value) && !beyondThePortNames)
             return "--port " + value + ": the port names are COM1..COM16";
         o.port = value;
         return {};

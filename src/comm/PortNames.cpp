@@ -62,6 +62,19 @@ void ClearPortDevicePaths()
         path.clear();
 }
 
+std::string WindowsComDeviceName(const std::string& Name)
+{
+    std::string number = Name;
+    if (!number.empty() && number.back() == ':')
+        number.pop_back();
+    if (number.size() < 4 || (number[0] | 0x20) != 'c' || (number[1] | 0x20) != 'o' || (number[2] | 0x20) != 'm')
+        return Name;
+    number.erase(0, 3);
+    if (number.find_first_not_of("0123456789") != std::string::npos)
+        return Name;
+    return "\\\\.\\COM" + number;
+}
+
 uint16_t PortAddressValue(TPortAddr Address)
 {
     static const uint16_t addresses[TEnumCount<TPortAddr>::value] = {0x03F8, 0x02F8, 0x03E8, 0x02E8};

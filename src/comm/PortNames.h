@@ -19,6 +19,10 @@ std::string PortDevicePath(TPort Port);
 // Sets an override; an empty path removes it. Values outside the enumeration are ignored.
 void SetPortDevicePath(TPort Port, const std::string& DevicePath);
 void ClearPortDevicePaths();
+// The device a port name typed by hand opens on Windows: "COM12", "com3" and "COM12:" become
+// "\\.\COM12", "\\.\COM3" and "\\.\COM12" (without that prefix Windows finds only COM1..COM9, and
+// the colon is no part of the name); anything else is returned as it is.
+std::string WindowsComDeviceName(const std::string& Name);
 
 // I/O address of a PortAddress value: 03F8h, 02F8h, 03E8h, 02E8h; 0 outside the enumeration.
 uint16_t PortAddressValue(TPortAddr Address);

@@ -6,6 +6,7 @@
 #include "app/core/Functies.h"
 #include "app/core/Global_var.h"
 #include "device/core/ReplyValue.h"
+#include "params/FileDialogs.h"
 #include "params/Latin1Text.h"
 #include "params/core/SaveFile.h"
 #include "views/PaintBox.h"
@@ -580,7 +581,7 @@ void TFormGrafiek::ExportTo(const QString& Caption, const QString& Filter,
                             bool (TFormGrafiek::*Save)(const QString&, QString&) const)
 {
     const QString path =
-        AppDialogs().GetSaveFileName(this, Caption, Latin1(ProgramSettings.OpenCloseDialoogPath), Filter);
+        AppDialogs().GetSaveFileName(this, Caption, DisplayPath(ProgramSettings.OpenCloseDialoogPath), Filter);
     QString error;
     if (!path.isEmpty() && !(this->*Save)(path, error))
         AppDialogs().ShowError(this, path + QStringLiteral(": ") + error);

@@ -158,6 +158,15 @@ TEST(InstallLayout, WindowsInstalledKeepsTheUsersSettingsInTheirApplicationData)
     // Afterwards the command-line tool reads what the program keeps.
     EXPECT_EQ(Normal(ResolveInstallLayout(readOnly).SettingsDir), Normal(user / ""));
 
+    // A folder in the place of the user's file: the shipped file is read, by both, and nothing kept.
+    fs::remove(user / "application.ini");
+    fs::create_directories(user / "application.ini");
+    EXPECT_EQ(Normal(ResolveInstallLayout(readOnly).SettingsDir), Normal(program / ""));
+    const TInstallLayout folderInPlace = ResolveInstallLayout(WindowsEnvironment(program, profile, true));
+    EXPECT_EQ(Normal(folderInPlace.SettingsDir), Normal(program / ""));
+    EXPECT_FALSE(folderInPlace.SettingsWritable);
+    EXPECT_FALSE(folderInPlace.Warning.empty());
+
     // No application-data folder to be had: the shipped file is read and left as it is.
     Touch(fs::path(dir.Path()) / "blocked/AppData/Roaming"); // a file where the folder would be
     const TInstallLayout blocked = ResolveInstallLayout(WindowsEnvironment(program, fs::path(dir.Path()) / "blocked", true));
@@ -189,3 +198,41 @@ TEST(InstallLayout, WindowsFolderOfItsOwnKeepsTheSettingsBesideTheProgram)
     EXPECT_EQ(Normal(ResolveInstallLayout(readOnly).SettingsDir), Normal(program / ""));
     EXPECT_FALSE(fs::exists(profile));
 }
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include "app/core/TextFileIO.h"
+
+// A user whose name has a letter of the system's code page beyond Latin-1 (Š is 8Ah in the Western
+// and the Central European code page, a control character in Latin-1): the program's paths are in
+// the code page, and the settings are kept in that user's folder like anyone's.
+TEST(InstallLayout, WindowsUserNamedBeyondLatin1KeepsTheSettings)
+{
+    const std::wstring name = L"\u0160imon";
+    char narrow[32] = {};
+    BOOL unmapped = FALSE;
+    if (WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name.c_str(), -1, narrow, sizeof narrow, nullptr, &unmapped) == 0 ||
+        unmapped)
+        GTEST_SKIP() << "the system's code page has no \u0160";
+    TempDir dir;
+    const fs::path program = fs::path(dir.Path()) / "Program Files/KMT40";
+    const fs::path user = fs::path(dir.Path()) / L"users" / name / L"AppData/Roaming/KMT40";
+    Touch(program / "Parameters.txt");
+    Touch(program / "Uninstall.exe");
+    Touch(program / "application.ini", "[Serieel]\nportname=4\n");
+
+    TInstallEnvironment environment = Environment(program, {}, false);
+    environment.System = TInstallSystem::Windows;
+    environment.AppData = dir.Path() + "\\users\\" + narrow + "\\AppData\\Roaming";
+    environment.Writable = CanCreateFileIn;
+    const TInstallLayout layout = ResolveInstallLayout(environment);
+    EXPECT_TRUE(layout.SettingsWritable);
+    EXPECT_EQ(layout.Warning, "");
+    std::string settings;
+    EXPECT_EQ(ReadFileCapped(layout.SettingsDir + "application.ini", 4096, settings), TReadResult::Ok);
+    EXPECT_EQ(settings.substr(0, 9), "[Serieel]");
+    // The copy is all there is: the probe of the folder was removed again.
+    EXPECT_EQ(std::distance(fs::directory_iterator(user), fs::directory_iterator()), 1);
+}
+#endif

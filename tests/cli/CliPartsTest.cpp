@@ -89,6 +89,12 @@ TEST(CliOptionsTest, PortNamesAndDevicePaths)
     EXPECT_EQ(ComPortIndex("COMx"), std::nullopt);
     EXPECT_FALSE(ParseCliOptions({"--port", "COM0", "identify"}).ok());
     EXPECT_TRUE(ParseCliOptions({"--port", "COMPORT", "identify"}).ok());  // a file name, not a port name
+#ifdef _WIN32
+    // Windows gives USB adapters numbers beyond COM16: the device of the port name in use.
+    EXPECT_EQ(ParseCliOptions({"--port", "COM23", "identify"}).options.port, "COM23");
+#else
+    EXPECT_FALSE(ParseCliOptions({"--port", "COM17", "identify"}).ok());
+#endif
 }
 
 TEST(CliOptionsTest, HelpNeedsNoCommandAndWinsOverMistakesAfterIt)

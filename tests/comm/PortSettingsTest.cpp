@@ -219,6 +219,12 @@ TEST(PortSettings, PortNamesAndDevicePaths)
     SetPortDevicePath(static_cast<TPort>(40), "/dev/null");
     EXPECT_EQ(PortDevicePath(static_cast<TPort>(40)), "");
 
+    // Typed by hand on Windows: COM10 and above open only through the device prefix.
+    EXPECT_EQ(WindowsComDeviceName("COM12"), "\\\\.\\COM12");
+    EXPECT_EQ(WindowsComDeviceName("com3:"), "\\\\.\\COM3");
+    for (const char* other : {"\\\\.\\COM12", "COM", "COM1x", "COM12::", "12", "/dev/ttyUSB0", "rfc2217://host:4001", ""})
+        EXPECT_EQ(WindowsComDeviceName(other), other);
+
     FakePort f;
     SetPortDevicePath(TPort::COM4, "/dev/somewhere");
     f.port.SetPortName(TPort::COM4);

@@ -8,6 +8,7 @@
 
 #include "device/PanelColors.h"
 
+#include "params/FileDialogs.h"
 #include "params/FilteredLineEdit.h"
 #include "params/ParamService.h"
 #include "views/DisplayNokken.h"
@@ -312,8 +313,13 @@ private slots:
             QCOMPARE(w.ImageY->Picture(), voltageAxis);
             w.ComboBoxBron->setCurrentIndex(3);
             QCOMPARE(w.ImageY->Picture(), voltageAxis);
+            // The export dialogs start in the folder of the last file chosen, its name beyond ASCII.
+            const QString folder = h.dir.Path() + QStringLiteral("/Pr\u00fcfstand \u00d8st");
+            ProgramSettings.OpenCloseDialoogPath = LocalPath(folder);
             w.CmdExportCsv->click();
             w.CmdExportPng->click();
+            QCOMPARE(h.dialogs.count(FakeDialogs::Kind::SaveFile), 2);
+            QCOMPARE(h.dialogs.asked.back().directory, folder);
 
             // A reply of another command ends the log as a failed request does.
             w.ComboBoxBron->setCurrentIndex(3);

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "app/core/NativePath.h"
 #include "app/core/Settings.h"
 #include "app/core/TextFileIO.h"
 
@@ -22,7 +23,16 @@ constexpr std::size_t ShippedSettingsMaxBytes = 1 << 20;
 bool Exists(const std::string& Path)
 {
     std::error_code error;
-    return fs::exists(fs::path(Path), error);
+    return fs::exists(NativePath(Path), error);
+}
+
+// Something in the settings file's place that is no file (a folder of that name) can be neither read
+// nor replaced.
+bool BlocksSettingsFile(const std::string& Path)
+{
+    std::error_code error;
+    const fs::file_status status = fs::status(NativePath(Path), error);
+    return fs::exists(status) && !fs::is_regular_file(status);
 }
 
 std::string WithSeparator(std::string Directory)
@@ -60,8 +70,8 @@ void CopyShippedSettings(const std::string& Shipped, const std::string& Target)
 bool UsableSettingsDirectory(const std::string& Directory, const TInstallEnvironment& Environment)
 {
     std::error_code error;
-    fs::create_directories(fs::path(Directory), error);
-    return fs::is_directory(fs::path(Directory), error) && Environment.Writable(Directory);
+    fs::create_directories(NativePath(Directory), error);
+    return fs::is_directory(NativePath(Directory), error) && Environment.Writable(Directory);
 }
 
 std::string CannotKeepWarning(const std::string& Directory)
@@ -90,11 +100,11 @@ TInstallLayout ResolveWindowsLayout(const TInstallEnvironment& Environment)
         Environment.AppData.empty() ? std::string() : Subdirectory(Environment.AppData, WindowsSettingsSubdirectory);
     if (!Environment.Writable) {
         // Only reading (the command-line tool): the user's file once the program has made it.
-        if (!user.empty() && Exists(user + SettingsFileName))
+        if (!user.empty() && Exists(user + SettingsFileName) && !BlocksSettingsFile(user + SettingsFileName))
             layout.SettingsDir = user;
         return layout;
     }
-    if (user.empty() || !UsableSettingsDirectory(user, Environment)) {
+    if (user.empty() || !UsableSettingsDirectory(user, Environment) || BlocksSettingsFile(user + SettingsFileName)) {
         // The shipped file is read, never written: it belongs to the installation.
         layout.SettingsWritable = false;
         layout.Warning = CannotKeepWarning(user.empty() ? std::string("%APPDATA%\\KMT40\\") : user);
@@ -157,6 +167,6 @@ bool CanCreateFileIn(const std::string& Directory)
             return false;
     }
     std::error_code error;
-    fs::remove(fs::path(probe), error);
+    fs::remove(NativePath(probe), error);
     return true;
 }

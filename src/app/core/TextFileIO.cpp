@@ -1,5 +1,7 @@
 #include "app/core/TextFileIO.h"
 
+#include "app/core/NativePath.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -11,7 +13,7 @@ TReadResult ReadFileCapped(const std::string& Path, std::size_t MaxBytes, std::s
   Contents.clear();
   std::error_code ec;
   // status() follows links: a link to a regular file is read, a link to a device is not.
-  if (!std::filesystem::is_regular_file(std::filesystem::status(Path, ec))) {
+  if (!std::filesystem::is_regular_file(std::filesystem::status(NativePath(Path), ec))) {
     return TReadResult::Missing;
   }
   const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(Path.c_str(), "rb"),
@@ -40,7 +42,7 @@ TReadResult ReadFileCapped(const std::string& Path, std::size_t MaxBytes, std::s
 
 bool IsReadOnlyFile(const std::string& Path) {
   std::error_code ec;
-  const auto status = std::filesystem::status(Path, ec);
+  const auto status = std::filesystem::status(NativePath(Path), ec);
   if (ec || !std::filesystem::is_regular_file(status)) return false;
   using std::filesystem::perms;
   return (status.permissions() & (perms::owner_write | perms::group_write | perms::others_write)) ==
@@ -49,7 +51,7 @@ bool IsReadOnlyFile(const std::string& Path) {
 
 std::string ReasonNotReadable(const std::string& Path) {
   std::error_code ec;
-  const auto status = std::filesystem::status(Path, ec);
+  const auto status = std::filesystem::status(NativePath(Path), ec);
   if (ec) return ec.message();
   if (std::filesystem::is_directory(status)) return "it is a folder";
   if (!std::filesystem::is_regular_file(status)) return "it is not a regular file";

@@ -5,6 +5,7 @@
 
 #include "comm/serial/SerialLine.h"
 
+#include "comm/PortNames.h"
 #include "comm/ZBPlatform.h"
 
 #include <atomic>
@@ -26,7 +27,8 @@ public:
 
     bool Open(const std::string& DeviceName) override
     {
-        handle_ = CreateFileA(DeviceName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        const std::string device = WindowsComDeviceName(DeviceName);
+        handle_ = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         timeoutSet_ = NoTimeoutSet;
         return handle_ != INVALID_HANDLE_VALUE || fail();
     }

@@ -106,7 +106,7 @@ std::string DescribeCommError(const TCommError& error)
                (error.LineText.empty() ? SystemErrorDescription(error.SystemError) : error.LineText) +
                (error.CommErrors != 0 ? ", line errors " + std::to_string(error.CommErrors) : std::string());
     if (error.CommErrors != 0)
-        return "communication error: line errors " + std::to_string(error.CommErrors);
+        return "communication error: line errors " + std::to_string(error.CommErrors & ~ceEarlierReplyCount);
     return "communication error (code " + std::to_string(error.Code) + ")";
 }
 

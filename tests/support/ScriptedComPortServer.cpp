@@ -35,12 +35,13 @@ struct Mode {
     bool refuseBinary = false;    // no binary either way: CR travels as CR NUL
     bool endlessSub = false;      // starts a subnegotiation and never ends it
     bool junk = false;            // repeats the last reply ahead of the next one
-    bool lateLineState = false;   // every 5th reply garbled, its framing error reported 1 ms late
+    int lateLineStateMs = 0;      // every 5th reply garbled, its framing error reported this late
     bool wrongBaud = false;       // cannot do 28800: sets and confirms 19200
     bool flood = false;           // sends data without end
     bool suspend = false;         // holds the 3rd reply back for 1.5 s with FLOWCONTROL-SUSPEND
     bool endlessSubLater = false; // as endlessSub, but only after the 10th reply
     bool neverAccepts = false;    // its queue of connections full: a connection's SYN is dropped
+    bool lateOnce = false;        // only the 390th reply garbled and reported late (few wait after it)
 };
 
 const Mode modes[] = {
@@ -49,12 +50,14 @@ const Mode modes[] = {
     {"binary-refused", false, true},
     {"endless-subnegotiation", false, false, true},
     {"junk", false, false, false, true},
-    {"late-line-state", false, false, false, false, true},
+    {"late-line-state", false, false, false, false, 1},
     {"wrong-baud", false, false, false, false, false, true},
     {"flood", false, false, false, false, false, false, true},
     {"flow-suspended", false, false, false, false, false, false, false, true},
     {"endless-subnegotiation-later", false, false, false, false, false, false, false, false, true},
     {"never-accepts", false, false, false, false, false, false, false, false, false, true},
+    // Its report lags several fast replies behind the one it concerns.
+    {.name = "late-line-state-lagging", .lateLineStateMs = 5, .lateOnce = true},
 };
 
 void sendAll(int Fd, const Bytes& Data)
@@ -249,14 +252,14 @@ private:
         Bytes data(Data, Data + Count);
         reply_.insert(reply_.end(), data.begin(), data.end());
         const bool end = !reply_.empty() && reply_.back() == '\n';
-        if (end && mode_.lateLineState && ++replies_ % 5 == 0) {
+        if (end && mode_.lateLineStateMs > 0 && (mode_.lateOnce ? ++replies_ == 390 : ++replies_ % 5 == 0)) {
             // The garbled byte a framing error leaves: one digit (or letter) of the reply changed.
             for (std::size_t i = data.size(); i-- > 0;)
                 if (data[i] >= '0' && data[i] <= '9') {
                     data[i] = data[i] == '9' ? '0' : static_cast<uint8_t>(data[i] + 1);
                     break;
                 }
-            notifyAt_ = Clock::now() + std::chrono::milliseconds(1);
+            notifyAt_ = Clock::now() + std::chrono::milliseconds(mode_.lateLineStateMs);
         }
         toClient(data);
         if (end) {

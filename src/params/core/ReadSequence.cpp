@@ -98,7 +98,9 @@ void TReadSequence::KT750LeesParSollCommError(TObject*, TCommError& CommError, T
     if (!TakeEvent())
         return;
     if (RetryAfterEarlierReply(CommError)) {
-        StepBack();
+        // Every value taken in the moment the report may lag behind its bytes is asked for again.
+        for (int back = EarlierRepliesConcerned(CommError.CommErrors); back > 0; --back)
+            StepBack();
         RequestCurrent();
         return;
     }

@@ -246,6 +246,19 @@ TEST_F(CliTest, LateLineErrorsAndJunkBetweenRepliesNeverLeaveWrongValuesSaved)
     }
 }
 
+// A write confirmed by a reply the server then reports a line error for is not proven: the writes
+// of that moment go out again, so the controller ends holding what was written.
+TEST_F(CliTest, AWriteConfirmedByAGarbledReplyIsWrittenAgain)
+{
+    ASSERT_EQ(Run({"--fast", "read-params", FilePath("direct.app")}).exitCode, 0);
+    START_SCRIPTED(server, "garbled-write");
+    const ProcessResult write = RunBare(Through(server.Url(), {"--fast", "write-params", FilePath("direct.app")}));
+    EXPECT_EQ(write.exitCode, 0) << write.err;
+    const ProcessResult read = RunBare(Through(server.Url(), {"--fast", "read-params", FilePath("after.app")}));
+    ASSERT_EQ(read.exitCode, 0) << read.err;
+    EXPECT_EQ(ReadWholeFile(FilePath("after.app")), ReadWholeFile(FilePath("direct.app")));
+}
+
 TEST_F(CliTest, RatesTheServerRefusesOrCannotSetAreNeverTakenAsTheLines)
 {
     {

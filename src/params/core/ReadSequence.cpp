@@ -99,8 +99,7 @@ void TReadSequence::KT750LeesParSollCommError(TObject*, TCommError& CommError, T
         return;
     if (RetryAfterEarlierReply(CommError)) {
         // Every value taken in the moment the report may lag behind its bytes is asked for again.
-        for (int back = EarlierRepliesConcerned(CommError.CommErrors); back > 0; --back)
-            StepBack();
+        StepBack(EarlierRepliesConcerned(CommError.CommErrors));
         RequestCurrent();
         return;
     }

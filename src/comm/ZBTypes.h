@@ -101,6 +101,11 @@ constexpr uint32_t ceEarlierReply = 0x10000;
 // taken within the moment a server's report may lag), at least 1, in the top byte.
 constexpr int ceEarlierRepliesShift = 24;
 constexpr uint32_t ceEarlierReplyCount = 0xFF000000u;
+// The line's own error flags of CommErrors (as shown in messages), without the earlier reply's marks.
+inline uint32_t LineErrorFlags(uint32_t CommErrors)
+{
+    return CommErrors & ~(ceEarlierReply | ceEarlierReplyCount);
+}
 inline int EarlierRepliesConcerned(uint32_t CommErrors)
 {
     const int count = static_cast<int>(CommErrors >> ceEarlierRepliesShift);

@@ -104,9 +104,10 @@ std::string DescribeCommError(const TCommError& error)
     if (error.SystemError != 0)
         return "communication error: " +
                (error.LineText.empty() ? SystemErrorDescription(error.SystemError) : error.LineText) +
-               (error.CommErrors != 0 ? ", line errors " + std::to_string(error.CommErrors) : std::string());
+               (error.CommErrors != 0 ? ", line errors " + std::to_string(LineErrorFlags(error.CommErrors))
+                                      : std::string());
     if (error.CommErrors != 0)
-        return "communication error: line errors " + std::to_string(error.CommErrors);
+        return "communication error: line errors " + std::to_string(LineErrorFlags(error.CommErrors));
     return "communication error (code " + std::to_string(error.Code) + ")";
 }
 

@@ -97,6 +97,20 @@ constexpr uint32_t ceMode = 0x8000;
 // already been taken as good (a network server's first report, coming a moment late). The caller
 // that keeps that reply asks for it again; this exchange is not repeated by the line.
 constexpr uint32_t ceEarlierReply = 0x10000;
+// With ceEarlierReply: how many replies taken before this exchange the report may concern (those
+// taken within the moment a server's report may lag), at least 1, in the top byte.
+constexpr int ceEarlierRepliesShift = 24;
+constexpr uint32_t ceEarlierReplyCount = 0xFF000000u;
+// The line's own error flags of CommErrors (as shown in messages), without the earlier reply's marks.
+inline uint32_t LineErrorFlags(uint32_t CommErrors)
+{
+    return CommErrors & ~(ceEarlierReply | ceEarlierReplyCount);
+}
+inline int EarlierRepliesConcerned(uint32_t CommErrors)
+{
+    const int count = static_cast<int>(CommErrors >> ceEarlierRepliesShift);
+    return count > 0 ? count : 1;
+}
 
 // Byte of each sequence character: ordinal n -> byte n up to scUS, scSPACE -> 20h; 0 means none.
 extern const uint8_t SequenceCharTable[33];

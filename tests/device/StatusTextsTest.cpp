@@ -28,6 +28,9 @@ TEST(StatusTexts, ComErrorTexts)
     EXPECT_EQ(ComErrorText({ecTimeout, 5, 3}, "tekst 0", "tekst 1"), "tekst 0");
     EXPECT_EQ(ComErrorText({ecSystemError, 5, 0}, "tekst 0", "tekst 1"), "tekst 1 5, 0");
     EXPECT_EQ(ComErrorText({ecCommError, 0, ceFrame | ceRxParity}, "t0", "Line"), "Line 0, 12");
+    // A late report for earlier replies shows the line's flags only, not its marks.
+    EXPECT_EQ(ComErrorText({ecCommError, 0, ceFrame | ceEarlierReply | 3u << ceEarlierRepliesShift}, "t0", "Line"),
+              "Line 0, 8");
     // Codes without details, and the all-zero record of a recovered cyclic request: nothing.
     EXPECT_EQ(ComErrorText({ecPortClosed, 0, 0}, "t0", "t1"), std::nullopt);
     EXPECT_EQ(ComErrorText({0, 0, 0}, "t0", "t1"), std::nullopt);

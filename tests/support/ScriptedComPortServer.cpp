@@ -35,12 +35,18 @@ struct Mode {
     bool refuseBinary = false;    // no binary either way: CR travels as CR NUL
     bool endlessSub = false;      // starts a subnegotiation and never ends it
     bool junk = false;            // repeats the last reply ahead of the next one
-    bool lateLineState = false;   // every 5th reply garbled, its framing error reported 1 ms late
+    int lateLineStateMs = 0;      // every 5th reply garbled, its framing error reported this late
     bool wrongBaud = false;       // cannot do 28800: sets and confirms 19200
     bool flood = false;           // sends data without end
     bool suspend = false;         // holds the 3rd reply back for 1.5 s with FLOWCONTROL-SUSPEND
     bool endlessSubLater = false; // as endlessSub, but only after the 10th reply
     bool neverAccepts = false;    // its queue of connections full: a connection's SYN is dropped
+    // Only the 350th reply garbled (few wait after it), its report sent ahead of the third reply
+    // after it: it lags several fast replies behind, whatever the machine's speed.
+    bool lateOnce = false;
+    // The 370th "wp" reaches the controller with another value, and its reply comes back garbled
+    // into the value asked for, its framing error reported ahead of the second reply after it.
+    bool garbledWrite = false;
 };
 
 const Mode modes[] = {
@@ -49,12 +55,14 @@ const Mode modes[] = {
     {"binary-refused", false, true},
     {"endless-subnegotiation", false, false, true},
     {"junk", false, false, false, true},
-    {"late-line-state", false, false, false, false, true},
+    {"late-line-state", false, false, false, false, 1},
     {"wrong-baud", false, false, false, false, false, true},
     {"flood", false, false, false, false, false, false, true},
     {"flow-suspended", false, false, false, false, false, false, false, true},
     {"endless-subnegotiation-later", false, false, false, false, false, false, false, false, true},
     {"never-accepts", false, false, false, false, false, false, false, false, false, true},
+    {.name = "late-line-state-lagging", .lateLineStateMs = 1, .lateOnce = true},
+    {.name = "garbled-write", .garbledWrite = true},
 };
 
 void sendAll(int Fd, const Bytes& Data)
@@ -177,6 +185,12 @@ private:
         if (toDevice.empty())
             return;
         const bool request = toDevice.back() == '\r';
+        if (request && mode_.garbledWrite && toDevice.size() > 3 && toDevice[0] == 'w' && toDevice[1] == 'p' &&
+            ++writes_ == 370) {
+            uint8_t& digit = toDevice[toDevice.size() - 2];
+            digit = digit == '9' ? '0' : static_cast<uint8_t>(digit + 1);
+            garbledWrite_ = true;
+        }
         if (request && mode_.junk && !lastReply_.empty())
             toClient(lastReply_);
         if (request && mode_.suspend && ++requests_ == 3) {
@@ -247,16 +261,30 @@ private:
             sendAll(client_, {IAC, SB, COM_PORT, 109, IAC, SE});
         }
         Bytes data(Data, Data + Count);
+        if (reply_.empty() && lagReplies_ > 0 && --lagReplies_ == 0)
+            sendAll(client_, {IAC, SB, COM_PORT, 106, 0x08, IAC, SE});
         reply_.insert(reply_.end(), data.begin(), data.end());
         const bool end = !reply_.empty() && reply_.back() == '\n';
-        if (end && mode_.lateLineState && ++replies_ % 5 == 0) {
+        if (end && mode_.lateLineStateMs > 0 && (mode_.lateOnce ? ++replies_ == 350 : ++replies_ % 5 == 0)) {
             // The garbled byte a framing error leaves: one digit (or letter) of the reply changed.
             for (std::size_t i = data.size(); i-- > 0;)
                 if (data[i] >= '0' && data[i] <= '9') {
                     data[i] = data[i] == '9' ? '0' : static_cast<uint8_t>(data[i] + 1);
                     break;
                 }
-            notifyAt_ = Clock::now() + std::chrono::milliseconds(1);
+            if (mode_.lateOnce)
+                lagReplies_ = 3;
+            else
+                notifyAt_ = Clock::now() + std::chrono::milliseconds(mode_.lateLineStateMs);
+        }
+        if (end && garbledWrite_) {
+            for (std::size_t i = data.size(); i-- > 0;)
+                if (data[i] >= '0' && data[i] <= '9') {
+                    data[i] = data[i] == '0' ? '9' : static_cast<uint8_t>(data[i] - 1);
+                    break;
+                }
+            garbledWrite_ = false;
+            lagReplies_ = 2;
         }
         toClient(data);
         if (end) {
@@ -285,7 +313,8 @@ private:
     uint8_t verb_ = 0;
     bool lastWasCr_ = false;
     Bytes sub_, reply_, lastReply_;
-    int requests_ = 0, replies_ = 0, completed_ = 0;
+    int requests_ = 0, replies_ = 0, completed_ = 0, writes_ = 0, lagReplies_ = 0;
+    bool garbledWrite_ = false;
     Clock::time_point notifyAt_{}, holdUntil_{};
 };
 

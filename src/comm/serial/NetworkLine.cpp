@@ -6,6 +6,8 @@
 #include "comm/serial/ErrorRecord.h"
 #include "comm/serial/NetworkSocket.h"
 
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <cctype>
 #include <cerrno>
@@ -262,7 +264,7 @@ public:
         // rather than carry a wrong value.
         if (Flags != 0 && lateLineError_ && !waitedAtTake_ && !untrusted_) {
             lateLineError_ = false;
-            Flags |= ceEarlierReply;
+            Flags |= ceEarlierReply | static_cast<uint32_t>(earlierReplies_) << ceEarlierRepliesShift;
             return true;
         }
         if ((Flags != 0 && lateLineError_) || untrusted_) {
@@ -297,6 +299,10 @@ public:
         replyTaken_ = Flags == 0;
         replyTakenAt_ = Clock::now();
         waitedAtTake_ = notifies;
+        if (replyTaken_) {
+            takenAt_[takes_ % takenAt_.size()] = replyTakenAt_;
+            ++takes_;
+        }
         return true;
     }
 
@@ -332,6 +338,8 @@ private:
         replyTaken_ = false;
         lateLineError_ = false;
         waitedAtTake_ = false;
+        takes_ = 0;
+        earlierReplies_ = 1;
         untrusted_ = false;
         serverIgnoresAcks_ = false;
         suspendedFlag_ = false;
@@ -387,6 +395,18 @@ private:
         return status;
     }
 
+    // The replies taken within the moment a report may lag behind its bytes: a first report may
+    // concern any of them, however fast they followed each other (at least the last one).
+    int repliesTakenLately() const
+    {
+        const auto since = Clock::now() - std::chrono::milliseconds(LateLineStateMs);
+        const std::size_t known = std::min<std::size_t>(takes_, takenAt_.size());
+        int count = 0;
+        while (static_cast<std::size_t>(count) < known && takenAt_[(takes_ - 1 - count) % takenAt_.size()] >= since)
+            ++count;
+        return std::max(count, 1);
+    }
+
     void take(std::size_t Count)
     {
         if (!address_.telnet) {
@@ -403,7 +423,10 @@ private:
             // taken as a good reply.
             for (; done < Count && data.empty(); ++done)
                 telnet_.Receive(buffer_ + done, 1, data, reply);
-            lateLineError_ = lateLineError_ || telnet_.HasLineErrors();
+            if (!lateLineError_ && telnet_.HasLineErrors()) {
+                lateLineError_ = true;
+                earlierReplies_ = repliesTakenLately();
+            }
             if (!data.empty())
                 replyTaken_ = false;
         }
@@ -411,8 +434,10 @@ private:
         // The first error a server reports may as well concern the reply taken a moment ago as the
         // one on its way: neither can be trusted (later ones are waited for at each reply's end).
         if (!notifiedBefore && telnet_.NotifiesLineState() &&
-            Clock::now() - replyTakenAt_ < std::chrono::milliseconds(LateLineStateMs))
+            Clock::now() - replyTakenAt_ < std::chrono::milliseconds(LateLineStateMs) && !lateLineError_) {
             lateLineError_ = true;
+            earlierReplies_ = repliesTakenLately();
+        }
         if (telnet_.Suspended() && !wasSuspended)
             suspendedSince_ = Clock::now();
         suspendedFlag_ = telnet_.Suspended();
@@ -552,6 +577,10 @@ private:
     bool waitedAtTake_ = false;  // the last reply was taken after waiting for a late report
     bool untrusted_ = false;     // such an error was found: every later call fails
     Clock::time_point replyTakenAt_{};
+    // When the latest replies were taken (a ring), and how many of them a late report may concern.
+    std::array<Clock::time_point, 255> takenAt_{};
+    std::size_t takes_ = 0;
+    int earlierReplies_ = 1;
     std::atomic<bool> lost_{false};
     std::atomic<bool> suspendedFlag_{false};
     Clock::time_point suspendedSince_{};

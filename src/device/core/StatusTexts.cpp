@@ -31,7 +31,7 @@ std::optional<std::string> ComErrorText(const TCommError& CommError, const std::
         return TimeoutText;
     if (CommError.SystemError != 0 || CommError.CommErrors != 0)
         return LineErrorText + " " + std::to_string(CommError.SystemError) + ", " +
-               std::to_string(CommError.CommErrors);
+               std::to_string(LineErrorFlags(CommError.CommErrors));
     return std::nullopt;
 }
 

@@ -98,7 +98,8 @@ void TReadSequence::KT750LeesParSollCommError(TObject*, TCommError& CommError, T
     if (!TakeEvent())
         return;
     if (RetryAfterEarlierReply(CommError)) {
-        StepBack();
+        // Every value taken in the moment the report may lag behind its bytes is asked for again.
+        StepBack(EarlierRepliesConcerned(CommError.CommErrors));
         RequestCurrent();
         return;
     }

@@ -91,13 +91,16 @@ bool TTransferSequence::RetryAfterEarlierReply(const TCommError& CommError)
     return true;
 }
 
-void TTransferSequence::StepBack()
+void TTransferSequence::StepBack(int Count)
 {
-    const int first = view_.Parameters ? 0 : 1;
-    if (view_.CurrentNumber > first)
-        ShowValue(view_.Parameters, view_.CurrentNumber - 1);
-    else if (!view_.Parameters && mode_ != TTransferMode::Setpoints)
-        ShowValue(true, LastParameter);
+    ShowValue(view_.Parameters, view_.CurrentNumber);
+    for (; Count > 0; --Count) {
+        const int first = view_.Parameters ? 0 : 1;
+        if (view_.CurrentNumber > first)
+            ShowValue(view_.Parameters, view_.CurrentNumber - 1);
+        else if (!view_.Parameters && mode_ != TTransferMode::Setpoints)
+            ShowValue(true, LastParameter);
+    }
     view_.ProgressPosition = view_.CurrentNumber;
 }
 

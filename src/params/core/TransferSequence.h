@@ -79,9 +79,9 @@ protected:
     // retry under way: true when the caller asks again, as for a wrong reply; a read steps back
     // first (StepBack), since the value it took may be wrong.
     bool RetryAfterEarlierReply(const TCommError& CommError);
-    // Makes the value before the current one (the last parameter before setpoint 1) the current
-    // one again; at the run's first value it stays.
-    void StepBack();
+    // Makes the value Count before the current one (the last parameter comes before setpoint 1)
+    // the current one again, and shows it; at the run's first value it stays.
+    void StepBack(int Count);
     // A good reply ends a retry and a red panel.
     void AcceptReply();
     // Moves on to the next value of the set being transferred and shows it; false, with nothing

@@ -174,13 +174,14 @@ void TWriteSequence::KT750SchrijfParSollCommError(TObject*, TCommError& CommErro
 {
     if (!TakeEvent())
         return;
-    // The write before was confirmed with its number and value, whatever the line said of it
-    // afterwards: only this request is sent again.
+    // A reply with a line error in it proves no write, though it echoed the number and value: the
+    // writes confirmed in the moment the report may lag are sent again (the same values, so the
+    // controller ends as asked), and the run goes on from there.
     if (RetryAfterEarlierReply(CommError)) {
-        if (view_.Computing)
-            Send(KT750BerekenParameters, "bp");
-        else
-            WriteCurrent();
+        // During "bp" the last write's reply was the one before.
+        StepBack(EarlierRepliesConcerned(CommError.CommErrors) - (view_.Computing ? 1 : 0));
+        view_.Computing = false;
+        WriteCurrent();
         return;
     }
     HandleCommError(CommError);

@@ -432,6 +432,8 @@ private slots:
     void terminalAndGraphFastEnd() { terminalAndGraph(ReplyEnd::Fast); }
     void twoAtOnceShipped() { twoAtOnce(ReplyEnd::Shipped); }
     void twoAtOnceFastEnd() { twoAtOnce(ReplyEnd::Fast); }
+    void liveAndGraphShipped() { liveAndGraph(ReplyEnd::Shipped); }
+    void liveAndGraphFastEnd() { liveAndGraph(ReplyEnd::Fast); }
 
 private:
     // Open and identify, the live values, the thumbwheels, the inputs and outputs, error polling
@@ -694,6 +696,18 @@ private:
                           "polls not switched off cleanly");
         };
         run.Run(report, liveAndIo);
+
+        report.Print(std::cout);
+        std::cout << kNoFileColumn;
+        QVERIFY(report.AllPassed());
+    }
+
+    // The live values and the graph at once, in an entry of their own beside the other two.
+    static void liveAndGraph(ReplyEnd end)
+    {
+        MatrixRun run(end);
+        TFormMain& form = run.form();
+        FaultMatrixReport report(std::string("main window, two at once with the graph, ") + ReplyEndName(end));
 
         // The live values and the graph's log of the position: both poll "r0", each on its own
         // cycle. The graph waits 300 ms, the live values 100 ms: just outside theirs is inside

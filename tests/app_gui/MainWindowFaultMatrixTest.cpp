@@ -4,6 +4,7 @@
 // its controls work afterwards, none of its requests is left in the port's queue, and once the
 // fault is healed (and the port reopened as a user would after a pulled line) it succeeds again.
 // None of these operations writes a file, so the file column of the matrix does not apply here.
+#include "FaultCellChecks.h"
 #include "GuiTestMain.h"
 #include "LineFaultMatrix.h"
 #include "MainWindowHarness.h"
@@ -21,6 +22,8 @@
 
 #include <functional>
 #include <iostream>
+#include <limits>
+#include <map>
 
 using namespace gui_test;
 using namespace std::chrono_literals;
@@ -69,9 +72,15 @@ struct Operation {
     std::function<void()> end; // polls: switched off again
     std::function<std::vector<const TZBComponent*>()> components;
     std::function<std::vector<std::string>()> controlProblems; // once the operation has ended
+    // A window of its own: how it shows a lost line (Line: the device the report names); empty
+    // for the main window's own panels, which say it in their communication panel.
+    std::function<bool(const QString& Line)> lineLostShown;
     // Two at once: the requests the operations ask for, in the order asked; the simulator must
     // see each exactly once and in that order (none left out, none sent twice).
     std::vector<std::string> asked;
+    // Two cyclic polls at once: how many components poll with each request text. Each is heard
+    // once per round of the cycle: none queued twice, none starved.
+    std::map<std::string, int> pollers;
 };
 
 class MatrixRun {
@@ -145,15 +154,17 @@ private:
             // What an earlier cell left shown is no outcome of this one.
             form().PanelComInfo->clear();
             std::size_t logged = h.Sim().requestCount();
+            const std::string device = h.Sim().devicePath();
             inject_.Arm(fault, kUnit, op.timeout, op.letters, op.skip);
-            // The main window's own requests close a lost line; a window of its own (the graph)
-            // shows its failure and leaves the port to the user.
-            const bool lineLost = fault == LineFault::Unplugged && !within;
+            // Whichever window's request finds out, a lost line is said once and closes the port.
+            const bool lineLost = fault == LineFault::Unplugged;
+            const auto lostLineShown = [&] {
+                return op.lineLostShown ? op.lineLostShown(QString::fromStdString(device)) : ComInfoShows(fault);
+            };
             inWindow([&] {
                 op.start();
                 if (lineLost) {
-                    // Whichever request finds out, a lost line is said once and closes the port.
-                    if (!WaitFor([&] { return !form().ZBComm1.Active() && ComInfoShows(fault); }, kEndWaitMs))
+                    if (!WaitFor([&] { return !form().ZBComm1.Active() && lostLineShown(); }, kEndWaitMs))
                         problems.push_back("lost line not said with the port closed");
                 } else if (LineFaultFails(fault)) {
                     if (!WaitFor([&] { return op.failureShown(fault); }, kEndWaitMs))
@@ -171,14 +182,18 @@ private:
                 }
                 if (!inject_.Struck())
                     problems.push_back("fault never struck");
-                if (!lineLost)
+                if (lineLost)
+                    checkNothingQueued(op, problems);
+                else
                     endAndCheck(op, problems);
                 if (!lineLost && fault != LineFault::JustOutside)
-                    checkAsked(op, logged, problems);
+                    checkAsked(op, logged, !LineFaultFails(fault), problems);
             });
             // Whatever the window shows, it shows without a box (the wrong-model warning aside,
             // which no cell here provokes) but the one message of a lost line, and none comes later.
             QTest::qWait(150);
+            if (lineLost)
+                ExpectOneLineLostBox(h.dialogs, 0, device, problems);
             if (h.dialogs.asked.size() != (lineLost ? 1u : 0u))
                 problems.push_back(std::to_string(h.dialogs.asked.size()) + " box(es)");
             h.dialogs.asked.clear();
@@ -198,7 +213,7 @@ private:
                 if (!WaitFor(op.succeeded, kEndWaitMs))
                     problems.push_back("no success after healing");
                 endAndCheck(op, problems);
-                checkAsked(op, logged, problems);
+                checkAsked(op, logged, true, problems);
             });
             if (!h.dialogs.asked.empty())
                 problems.push_back("box after healing");
@@ -224,28 +239,52 @@ private:
     {
         if (op.end)
             op.end();
+        checkNothingQueued(op, problems);
+        for (const std::string& problem : op.controlProblems())
+            problems.push_back(problem);
+    }
+
+    void checkNothingQueued(const Operation& op, std::vector<std::string>& problems)
+    {
         std::size_t queued = 0;
         for (const TZBComponent* component : op.components())
             queued += form().ZBComm1.QueuedRequestsOf(component);
         if (queued != 0)
             problems.push_back(std::to_string(queued) + " request(s) left in the queue at the end");
-        for (const std::string& problem : op.controlProblems())
-            problems.push_back(problem);
     }
 
-    void checkAsked(const Operation& op, std::size_t logged, std::vector<std::string>& problems)
+    // succeeded: the polls ran through (a failed poll may end while the other goes on).
+    void checkAsked(const Operation& op, std::size_t logged, bool succeeded, std::vector<std::string>& problems)
     {
-        if (op.asked.empty())
-            return;
         std::vector<std::string> seen;
         const std::vector<km4x::RequestRecord> records = h.Sim().requestLog();
         for (std::size_t i = logged; i < records.size(); ++i)
             seen.push_back(records[i].text);
-        if (seen != op.asked) {
-            std::string line = "the controller heard";
-            for (const std::string& text : seen)
-                line += " \"" + text + "\"";
-            problems.push_back(line);
+        if (!op.asked.empty())
+            ExpectHeardOnceInOrder(seen, op.asked, true, problems);
+        if (!op.pollers.empty() && succeeded)
+            checkRounds(op.pollers, seen, problems);
+    }
+
+    // Every text heard about as often as it has pollers times the rounds run; a component queued
+    // twice is heard twice per round. The rounds begun and ended give one round of slack each.
+    static void checkRounds(const std::map<std::string, int>& pollers, const std::vector<std::string>& seen,
+                            std::vector<std::string>& problems)
+    {
+        std::map<std::string, int> heard;
+        for (const std::string& text : seen)
+            ++heard[text];
+        int rounds = std::numeric_limits<int>::max();
+        for (const auto& [text, count] : pollers)
+            rounds = std::min(rounds, heard[text] / count);
+        for (const auto& [text, times] : heard) {
+            const auto poller = pollers.find(text);
+            if (poller == pollers.end())
+                problems.push_back("\"" + text + "\" heard, which no poll asks");
+            else if (times > poller->second * (rounds + 2))
+                problems.push_back("\"" + text + "\" heard " + std::to_string(times) + " times in " +
+                                   std::to_string(rounds) + " rounds of " + std::to_string(poller->second) +
+                                   " poll(s): queued twice");
         }
     }
 
@@ -255,6 +294,130 @@ private:
 std::vector<std::string> Unless(bool ok, const char* problem)
 {
     return ok ? std::vector<std::string>{} : std::vector<std::string>{problem};
+}
+
+// The live values switched on with their button: each polled panel shows the unit's value.
+Operation LiveValues(MatrixRun& run)
+{
+    TFormMain& form = run.form();
+    Operation actual;
+    actual.name = "live values";
+    actual.skip = 4;
+    actual.start = [&form] { QTest::mouseClick(form.CmdActual, Qt::LeftButton); };
+    actual.failureShown = [&form](LineFault) {
+        QLabel* const polled[] = {form.PanelActPos, form.PanelSnelheid, form.PanelSpanning};
+        return std::all_of(std::begin(polled), std::end(polled), [](QLabel* p) { return IsFailureText(p->text()); });
+    };
+    actual.succeeded = [&form] {
+        return form.PanelActPos->text() == QStringLiteral("123,45") && form.PanelSnelheid->text() == QStringLiteral("-0,05") &&
+               form.PanelSpanning->text() == QStringLiteral("1,2345 V");
+    };
+    actual.end = [&form] { QTest::mouseClick(form.CmdActual, Qt::LeftButton); };
+    actual.components = [&form] {
+        return std::vector<const TZBComponent*>{&form.KT750ActPos, &form.KT750ActPosLin, &form.KT750Snelheid,
+                                                &form.KT750Spanning, &form.KT750Stroom};
+    };
+    actual.controlProblems = [&form] {
+        return Unless(form.CmdActual->isEnabled() && form.CmdActual->text() == QStringLiteral("ACTUAL-ON") &&
+                          !ActualPolling && form.PanelActPos->text().isEmpty(),
+                      "poll not switched off cleanly");
+    };
+    return actual;
+}
+
+// The live graph's log of the position, started in its window.
+Operation GraphLog()
+{
+    ProgramSettings.BronItem = 0; // position
+    Operation graph;
+    graph.name = "graph logging";
+    graph.letters = "r0";
+    graph.skip = 5;
+    graph.timeout = 300ms;
+    graph.start = [] { FormGrafiek->CmdStartLog->click(); };
+    graph.failureShown = [](LineFault) {
+        TFormGrafiek& w = *FormGrafiek;
+        return !w.Logging() && w.CmdStartLog->isEnabled() && !w.PanelCommError->text().isEmpty() &&
+               w.PanelCommError->palette().color(QPalette::WindowText) == QColor(Qt::red);
+    };
+    graph.succeeded = [] {
+        TFormGrafiek& w = *FormGrafiek;
+        // A few samples past the struck request: each one under the delay is a chance for a
+        // busy machine to carry it over the time-out, so no more than needed.
+        if (w.Log().Last() < 6)
+            return false;
+        for (int i = 0; i <= w.Log().Last(); ++i)
+            if (w.Log().Value(i) != 12345)
+                return false;
+        return true;
+    };
+    graph.end = [] {
+        if (FormGrafiek->CmdStopLog->isEnabled())
+            FormGrafiek->CmdStopLog->click();
+    };
+    graph.components = [] { return std::vector<const TZBComponent*>{&FormGrafiek->KT750LeesLogData}; };
+    // The log ends with the line named in its red panel, and Start stays off until the port
+    // is open again.
+    graph.lineLostShown = [](const QString& line) {
+        TFormGrafiek& w = *FormGrafiek;
+        return !w.Logging() && !w.CmdStartLog->isEnabled() && !w.CmdStopLog->isEnabled() &&
+               w.PanelCommError->text().contains(QStringLiteral(" (") + line + QStringLiteral("): ")) &&
+               w.PanelCommError->palette().color(QPalette::WindowText) == QColor(Qt::red);
+    };
+    graph.controlProblems = [] {
+        TFormGrafiek& w = *FormGrafiek;
+        return Unless(w.CmdStartLog->isEnabled() && !w.CmdStopLog->isEnabled() && w.ComboBoxBron->isEnabled(),
+                      "Start, Stop or the source list not as when idle");
+    };
+    return graph;
+}
+
+// Runs Act in the graph window opened from the menu, as the user opens it; the window is closed
+// afterwards (as the user does to reopen a pulled port).
+void InGraphWindow(TFormMain& form, const std::function<void()>& act)
+{
+    auto step = modal_windows::When(
+        QStringLiteral("FormGrafiek"), [](QWidget*) { return true; },
+        [&](QWidget* window) {
+            act();
+            static_cast<TFormGrafiek*>(window)->reject();
+        },
+        60000);
+    form.Grafiek1->trigger();
+    // The graph switched the error polls back on; this test's ticks are its own.
+    form.Timer1->stop();
+    if (!step->acted)
+        QFAIL("the graph window did not open");
+}
+
+// Two operations started together and ended together; both must show their outcome.
+Operation Together(const std::string& name, const Operation& a, const Operation& b)
+{
+    Operation both = a;
+    both.name = name;
+    both.start = [a, b] {
+        a.start();
+        b.start();
+    };
+    both.failureShown = [a, b](LineFault fault) { return a.failureShown(fault) && b.failureShown(fault); };
+    both.succeeded = [a, b] { return a.succeeded() && b.succeeded(); };
+    both.end = [a, b] {
+        a.end();
+        b.end();
+    };
+    both.components = [a, b] {
+        std::vector<const TZBComponent*> components = a.components();
+        for (const TZBComponent* component : b.components())
+            components.push_back(component);
+        return components;
+    };
+    both.controlProblems = [a, b] {
+        std::vector<std::string> problems = a.controlProblems();
+        for (const std::string& problem : b.controlProblems())
+            problems.push_back(problem);
+        return problems;
+    };
+    return both;
 }
 
 } // namespace
@@ -269,6 +432,8 @@ private slots:
     void terminalAndGraphFastEnd() { terminalAndGraph(ReplyEnd::Fast); }
     void twoAtOnceShipped() { twoAtOnce(ReplyEnd::Shipped); }
     void twoAtOnceFastEnd() { twoAtOnce(ReplyEnd::Fast); }
+    void liveAndGraphShipped() { liveAndGraph(ReplyEnd::Shipped); }
+    void liveAndGraphFastEnd() { liveAndGraph(ReplyEnd::Fast); }
 
 private:
     // Open and identify, the live values, the thumbwheels, the inputs and outputs, error polling
@@ -314,29 +479,7 @@ private:
             run.Run(report, identify);
         }
 
-        QLabel* const polled[] = {form.PanelActPos, form.PanelSnelheid, form.PanelSpanning};
-        Operation actual;
-        actual.name = "live values";
-        actual.skip = 4;
-        actual.start = [&] { QTest::mouseClick(form.CmdActual, Qt::LeftButton); };
-        actual.failureShown = [&](LineFault) {
-            return std::all_of(std::begin(polled), std::end(polled), [](QLabel* p) { return IsFailureText(p->text()); });
-        };
-        actual.succeeded = [&] {
-            return form.PanelActPos->text() == QStringLiteral("123,45") && form.PanelSnelheid->text() == QStringLiteral("-0,05") &&
-                   form.PanelSpanning->text() == QStringLiteral("1,2345 V");
-        };
-        actual.end = [&] { QTest::mouseClick(form.CmdActual, Qt::LeftButton); };
-        actual.components = [&] {
-            return std::vector<const TZBComponent*>{&form.KT750ActPos, &form.KT750ActPosLin, &form.KT750Snelheid,
-                                                    &form.KT750Spanning, &form.KT750Stroom};
-        };
-        actual.controlProblems = [&] {
-            return Unless(form.CmdActual->isEnabled() && form.CmdActual->text() == QStringLiteral("ACTUAL-ON") &&
-                              !ActualPolling && form.PanelActPos->text().isEmpty(),
-                          "poll not switched off cleanly");
-        };
-        run.Run(report, actual);
+        run.Run(report, LiveValues(run));
 
         Operation thumbwheels;
         thumbwheels.name = "thumbwheels";
@@ -464,56 +607,7 @@ private:
         };
         run.Run(report, terminal);
 
-        ProgramSettings.BronItem = 0; // position
-        Operation graph;
-        graph.name = "graph logging";
-        graph.letters = "r0";
-        graph.skip = 5;
-        graph.timeout = 300ms;
-        graph.start = [&] { FormGrafiek->CmdStartLog->click(); };
-        graph.failureShown = [&](LineFault) {
-            TFormGrafiek& w = *FormGrafiek;
-            return !w.Logging() && w.CmdStartLog->isEnabled() && !w.PanelCommError->text().isEmpty() &&
-                   w.PanelCommError->palette().color(QPalette::WindowText) == QColor(Qt::red);
-        };
-        graph.succeeded = [&] {
-            TFormGrafiek& w = *FormGrafiek;
-            // A few samples past the struck request: each one under the delay is a chance for a
-            // busy machine to carry it over the time-out, so no more than needed.
-            if (w.Log().Last() < 6)
-                return false;
-            for (int i = 0; i <= w.Log().Last(); ++i)
-                if (w.Log().Value(i) != 12345)
-                    return false;
-            return true;
-        };
-        graph.end = [&] {
-            if (FormGrafiek->CmdStopLog->isEnabled())
-                FormGrafiek->CmdStopLog->click();
-        };
-        graph.components = [&] { return std::vector<const TZBComponent*>{&FormGrafiek->KT750LeesLogData}; };
-        graph.controlProblems = [&] {
-            TFormGrafiek& w = *FormGrafiek;
-            return Unless(w.CmdStartLog->isEnabled() && !w.CmdStopLog->isEnabled() && w.ComboBoxBron->isEnabled(),
-                          "Start, Stop or the source list not as when idle");
-        };
-        // Each part runs in the graph window opened from the menu, as the user opens it; the user
-        // closes it to reopen a pulled port.
-        const auto inGraphWindow = [&](const std::function<void()>& act) {
-            auto step = modal_windows::When(
-                QStringLiteral("FormGrafiek"), [](QWidget*) { return true; },
-                [&](QWidget* window) {
-                    act();
-                    static_cast<TFormGrafiek*>(window)->reject();
-                },
-                60000);
-            form.Grafiek1->trigger();
-            // The graph switched the error polls back on; this test's ticks are its own.
-            form.Timer1->stop();
-            if (!step->acted)
-                QFAIL("the graph window did not open");
-        };
-        run.Run(report, graph, inGraphWindow);
+        run.Run(report, GraphLog(), [&](const std::function<void()>& act) { InGraphWindow(form, act); });
 
         report.Print(std::cout);
         std::cout << kNoFileColumn;
@@ -602,6 +696,40 @@ private:
                           "polls not switched off cleanly");
         };
         run.Run(report, liveAndIo);
+
+        report.Print(std::cout);
+        std::cout << kNoFileColumn;
+        QVERIFY(report.AllPassed());
+    }
+
+    // The live values and the graph at once, in an entry of their own beside the other two.
+    static void liveAndGraph(ReplyEnd end)
+    {
+        MatrixRun run(end);
+        TFormMain& form = run.form();
+        FaultMatrixReport report(std::string("main window, two at once with the graph, ") + ReplyEndName(end));
+
+        // The live values and the graph's log of the position: both poll "r0", each on its own
+        // cycle. The graph waits 300 ms, the live values 100 ms: just outside theirs is inside
+        // the graph's, which logs on.
+        Operation live = LiveValues(run);
+        live.start = live.end = [&form] { form.CmdActual->click(); }; // under the graph window
+        const Operation graph = GraphLog();
+        Operation liveAndGraph = Together("live values + graph", live, graph);
+        liveAndGraph.failureShown = [live, graph](LineFault fault) {
+            if (fault == LineFault::JustOutside)
+                return live.failureShown(fault) && FormGrafiek->Logging();
+            return live.failureShown(fault) && graph.failureShown(fault);
+        };
+        // Whichever window's request found out names the line; the log ends with Start off.
+        liveAndGraph.lineLostShown = [&run](const QString& line) {
+            TFormGrafiek& w = *FormGrafiek;
+            return !w.Logging() && !w.CmdStartLog->isEnabled() && !w.CmdStopLog->isEnabled() &&
+                   (w.PanelCommError->text().contains(QStringLiteral(" (") + line + QStringLiteral("): ")) ||
+                    run.ComInfoShows(LineFault::Unplugged));
+        };
+        liveAndGraph.pollers = {{"r0", 2}, {"r1", 1}, {"r2", 1}};
+        run.Run(report, liveAndGraph, [&](const std::function<void()>& act) { InGraphWindow(form, act); });
 
         report.Print(std::cout);
         std::cout << kNoFileColumn;

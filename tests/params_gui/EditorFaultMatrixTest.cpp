@@ -1,12 +1,15 @@
 // The editors' fault matrix: the single-parameter dialog's "wp" and "bp", and reading and writing
 // the parameters and the setpoints from their editors, each struck by every line fault through
 // the real windows against the simulator. Each cell checks that the operation ends, shows one
-// red message and no box, leaves the buttons usable, the editor's table as it was and nothing of
-// the window queued; then, with the fault healed (and the port reopened where the line was
-// pulled), that the same operation succeeds. The tables are printed for the issue's note.
+// red message and no box (a pulled line: one box naming the line, and the port closed), leaves
+// the buttons usable, the editor's table as it was and nothing of the window queued; then, with
+// the fault healed (and the port opened again where the line was pulled), that the same
+// operation succeeds. The tables are printed for the issue's note.
 
 #include "EditorHarness.h"
+#include "FaultCellChecks.h"
 #include "LineFaultMatrix.h"
+#include "RequestTexts.h"
 
 #include "app/core/Functies.h"
 #include "params/EditParam.h"
@@ -17,8 +20,10 @@
 #include "params/core/ParameterDisplay.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QTimer>
 
 #include <iostream>
 
@@ -82,11 +87,22 @@ public:
             kBoundMs);
     }
 
-    // Closes and opens the port with the same button, as a user does after a lost line.
-    bool ReopenPort()
+    // A lost line closed the port: a user opens it again with the same button.
+    bool ReopenPort() { return !h.main->ZBComm1.Active() && OpenPort(); }
+
+    // The checks of a lost line beyond the window's own message: said once in a box naming the
+    // line (Device, the path before it was plugged in again), the port closed.
+    void CheckLineLost(LineFault Fault, std::size_t BoxesBefore, const std::string& Device,
+                       std::vector<std::string>& Problems)
     {
-        QTest::mouseClick(h.main->CmdSelectUnit, Qt::LeftButton);
-        return QTest::qWaitFor([this] { return !h.main->ZBComm1.Active(); }, kBoundMs) && OpenPort();
+        const std::size_t lostBoxes = Fault == LineFault::Unplugged ? 1 : 0;
+        if (Fault == LineFault::Unplugged) {
+            ExpectOneLineLostBox(h.dialogs, BoxesBefore, Device, Problems);
+            if (h.main->ZBComm1.Active())
+                Problems.push_back("port left open on a lost line");
+        }
+        if (h.dialogs.asked.size() != BoxesBefore + lostBoxes)
+            Problems.push_back(std::to_string(h.dialogs.asked.size() - BoxesBefore) + " message box(es)");
     }
 
     // No poll of the main window may be under way when a fault is armed: it would be struck instead.
@@ -112,16 +128,52 @@ bool Activate(QWidget& Window)
 
 // ---- the single-parameter dialog ---------------------------------------------------------------
 
-bool AllButtonsEnabled(const TFormParamService& Dialog)
+// OK, Cancel and Default always; Send and Compute only while the port is open.
+bool ButtonsReady(const TFormParamService& Dialog, bool PortOpen)
 {
-    for (const QPushButton* button : {Dialog.CmdOK, Dialog.CmdZenden, Dialog.CmdCancel, Dialog.CmdDefault, Dialog.CmdBerPar})
+    for (const QPushButton* button : {Dialog.CmdOK, Dialog.CmdCancel, Dialog.CmdDefault})
         if (!button->isEnabled())
             return false;
-    return true;
+    return Dialog.CmdZenden->isEnabled() == PortOpen && Dialog.CmdBerPar->isEnabled() == PortOpen;
 }
 
-// "Zenden" (Compute false) or "Laad par" (true) of the dialog for kParameter, showing Value.
-std::vector<std::string> DialogCell(Matrix& m, bool Compute, LineFault Fault, int32_t Value)
+// The requests of the controller's log from First on (that begin with Letters).
+std::vector<std::string> HeardSince(const km4x::Simulator& Sim, std::size_t First)
+{
+    std::vector<std::string> texts = RequestTexts(Sim);
+    texts.erase(texts.begin(), texts.begin() + static_cast<std::ptrdiff_t>(std::min(First, texts.size())));
+    return texts;
+}
+
+
+std::vector<std::string> HeardSince(const km4x::Simulator& Sim, std::size_t First, const std::string& Letters)
+{
+    std::vector<std::string> texts;
+    for (const std::string& text : HeardSince(Sim, First))
+        if (text.compare(0, Letters.size(), Letters) == 0)
+            texts.push_back(text);
+    return texts;
+}
+
+// Two at once: the main window's live values polled beside the dialog (it is not modal).
+bool LiveValuesShown(TFormMain& Main)
+{
+    const QString shown = Main.PanelActPos->text();
+    return ActualPolling && !shown.isEmpty() && shown != QStringLiteral("?") && shown != QStringLiteral("????");
+}
+
+void SwitchLiveValues(TFormMain& Main, bool On, std::vector<std::string>& Problems)
+{
+    if (ActualPolling != On)
+        QTest::mouseClick(Main.CmdActual, Qt::LeftButton);
+    if (On && !QTest::qWaitFor([&] { return LiveValuesShown(Main); }, kBoundMs))
+        Problems.push_back("live values not shown beside the dialog");
+}
+
+// "Zenden" (Compute false) or "Laad par" (true) of the dialog for kParameter, showing Value;
+// PollsRun: with the main window's live values polled all the while, and the controller must
+// hear the dialog's one request once.
+std::vector<std::string> DialogCell(Matrix& m, bool Compute, LineFault Fault, int32_t Value, bool PollsRun = false)
 {
     Cell c;
     TFormParamService& d = *FormParamService;
@@ -135,9 +187,21 @@ std::vector<std::string> DialogCell(Matrix& m, bool Compute, LineFault Fault, in
         SelectedParameter = SelectedParameterOf(kParameter);
         c.Check(Activate(d), "the dialog does not open");
     };
+    const std::string letters = Compute ? "bp" : "wp";
     auto run = [&] {
+        if (PollsRun)
+            SwitchLiveValues(*m.h.main, true, c.problems);
+        const std::size_t logged = m.h.sim.requestCount();
         QTest::mouseClick(Compute ? d.CmdBerPar : d.CmdZenden, Qt::LeftButton);
-        return QTest::qWaitFor([&] { return !x.Busy(); }, kBoundMs);
+        const bool ended = QTest::qWaitFor([&] { return !x.Busy(); }, kBoundMs);
+        if (PollsRun) {
+            QTest::qWait(QuietMs(Fault, timeout));
+            const std::vector<std::string> heard = HeardSince(m.h.sim, logged, letters);
+            if (heard.size() != 1)
+                c.problems.push_back("the controller heard " + std::to_string(heard.size()) + " \"" + letters +
+                                     "\" request(s) for one click");
+        }
+        return ended;
     };
     auto succeeded = [&](const std::string& When) {
         c.Check(x.Status() == success && !x.StatusRed(), When + " not done: " + Text(d.StatusText()));
@@ -151,8 +215,10 @@ std::vector<std::string> DialogCell(Matrix& m, bool Compute, LineFault Fault, in
     m.h.sim.setParameter(0, kParameter, 0);
     ParametersSentNotLoaded = Compute; // a computation that fails must leave the warning standing
     const int boxes = m.Boxes();
+    const std::string device = m.h.sim.devicePath();
     c.Check(m.WaitForQuietPort(), "the main window's poll does not end"); // none follows while the dialog is open
-    m.inject.Arm(Fault, 0, timeout, Compute ? "bp" : "wp");
+    m.inject.SlowOnlyArmedLetters(PollsRun); // the polls keep their pace beside a slow "wp"
+    m.inject.Arm(Fault, 0, timeout, letters);
     c.Check(run(), "no end");
     // Once the dialog shows its outcome, the port holds nothing of it.
     c.Check(m.h.main->ZBComm1.QueuedRequestsOf(&x.KT750ZendServiceParameter) == 0 &&
@@ -171,12 +237,15 @@ std::vector<std::string> DialogCell(Matrix& m, bool Compute, LineFault Fault, in
     const TPanelText shown = x.Status();
     QTest::qWait(QuietMs(Fault, timeout));
     c.Check(x.Status() == shown, "message changed afterwards: " + Text(d.StatusText()));
-    c.Check(m.Boxes() == boxes, "a message box");
-    c.Check(AllButtonsEnabled(d), "buttons disabled");
+    m.CheckLineLost(Fault, static_cast<std::size_t>(boxes), device, c.problems);
+    c.Check(ButtonsReady(d, Fault != LineFault::Unplugged), "buttons not as for the port's state");
 
     if (LineFaultFails(Fault)) {
         const bool pulled = m.inject.Unplugged() || !m.h.sim.lineOpen();
         c.Check(m.inject.Heal(m.pty), "line not plugged in again");
+        // The polls' replies slowed before the healing still come late: let them land.
+        if (PollsRun && Fault == LineFault::JustOutside)
+            QTest::qWait(static_cast<int>(JustOutsideDelay(timeout).count()) + 100);
         if (pulled) {
             QTest::mouseClick(d.CmdCancel, Qt::LeftButton);
             c.Check(!d.isVisible(), "Cancel does not close");
@@ -187,6 +256,12 @@ std::vector<std::string> DialogCell(Matrix& m, bool Compute, LineFault Fault, in
         ParametersSentNotLoaded = Compute;
         c.Check(run(), "no end after healing");
         succeeded("after healing:");
+    }
+    if (PollsRun) {
+        // The polls went on beside the dialog (healed, they show values again), and stop cleanly.
+        c.Check(QTest::qWaitFor([&] { return LiveValuesShown(*m.h.main); }, kBoundMs), "live values not shown");
+        SwitchLiveValues(*m.h.main, false, c.problems);
+        c.Check(m.h.main->ZBComm1.QueuedRequestsOf(&m.h.main->KT750ActPos) == 0, "live value poll left queued");
     }
     QTest::mouseClick(d.CmdCancel, Qt::LeftButton);
     c.Check(!d.isVisible(), "Cancel does not close");
@@ -209,6 +284,28 @@ struct TransferRow {
     Strike Failing;         // silent, unplugged, wrong echo, "er 1", garbage
     Strike Late;            // just inside: every later reply is slow, so near the end
     Strike Timing;          // just outside
+    // Two at once: the main window's error poll falls due while the window runs. The controller
+    // must hear these requests of the run, each once and in order, and no poll among them.
+    std::vector<std::string> Asked;
+};
+
+// Makes the main window's error poll due every 25 ms while the modal window Name is up.
+class ErrorPollDue {
+public:
+    ErrorPollDue(TFormMain& Main, const QString& Name, bool On)
+    {
+        if (!On)
+            return;
+        QObject::connect(&timer_, &QTimer::timeout, [&Main, Name] {
+            const QWidget* modal = QApplication::activeModalWidget();
+            if (modal && modal->objectName() == Name)
+                Main.Timer1Timer();
+        });
+        timer_.start(25);
+    }
+
+private:
+    QTimer timer_;
 };
 
 QDialog& EditorOf(const TransferRow& Row)
@@ -292,6 +389,7 @@ std::vector<std::string> TransferCell(Matrix& m, const TransferRow& Row, LineFau
                                                              : Row.Failing;
     const milliseconds timeout(strike.TimeoutMs);
     const int boxes = m.Boxes();
+    const std::string device = m.h.sim.devicePath();
     m.inject.Arm(Fault, 0, timeout, strike.Letters, strike.Skip);
 
     // First the run ends; then, once a late reply or a further message would have come, the checks
@@ -321,14 +419,20 @@ std::vector<std::string> TransferCell(Matrix& m, const TransferRow& Row, LineFau
                 c.Check(window.CmdOK->isEnabled(), "OK disabled");
             }
             c.Check(window.PanelText() == *shown, "message changed afterwards: " + Text(window.PanelText()));
-            c.Check(m.Boxes() == boxes, "a message box");
+            m.CheckLineLost(Fault, static_cast<std::size_t>(boxes), device, c.problems);
             c.Check(queued() == 0, "request left queued");
             QTest::mouseClick(LineFaultFails(Fault) ? window.CmdCancel : window.CmdOK, Qt::LeftButton);
         },
         kBoundMs);
-    command->trigger();
+    std::size_t logged = m.h.sim.requestCount();
+    {
+        const ErrorPollDue due(*m.h.main, windowName, !Row.Asked.empty());
+        command->trigger();
+    }
     c.Check(first->acted && !first->expired, "no end");
     c.Check(second->acted && !window.isVisible(), "the window does not close");
+    if (!Row.Asked.empty())
+        ExpectHeardOnceInOrder(HeardSince(m.h.sim, logged), Row.Asked, !LineFaultFails(Fault), c.problems);
 
     if (LineFaultFails(Fault)) {
         // A failed run leaves the editor's tables as they were.
@@ -346,8 +450,14 @@ std::vector<std::string> TransferCell(Matrix& m, const TransferRow& Row, LineFau
         PrepareTables(m, Row, Marker + 1);
         c.Check(m.WaitForQuietPort(), "the main window's poll does not end");
         auto again = modal_windows::ClickWhenEnabled(windowName, QStringLiteral("CmdOK"), kBoundMs);
-        command->trigger();
+        logged = m.h.sim.requestCount();
+        {
+            const ErrorPollDue due(*m.h.main, windowName, !Row.Asked.empty());
+            command->trigger();
+        }
         c.Check(again->acted && !again->expired, "after healing: no complete run");
+        if (!Row.Asked.empty())
+            ExpectHeardOnceInOrder(HeardSince(m.h.sim, logged), Row.Asked, true, c.problems);
         c.Check(run.View().Outcome == TTransferOutcome::Finished, "after healing: " + Text(window.PanelText()));
     }
     c.Check(ControllerAndTablesAgree(m, Row), "the controller and the editor's table differ");
@@ -376,20 +486,35 @@ bool TransferMatrix(const char* Area, const std::vector<TransferRow>& Rows, Repl
     return m.report.AllPassed();
 }
 
-void SingleParameterDialog(ReplyEnd End)
+struct DialogRow {
+    const char* name;
+    bool compute;  // "Laad par", else "Zenden"
+    bool pollsRun; // two at once: the live values polled all the while
+};
+
+void SingleParameterDialog(const char* Area, const std::vector<DialogRow>& Rows, ReplyEnd End)
 {
-    Matrix m("single-parameter dialog", End);
+    Matrix m(Area, End);
     QVERIFY(m.opened);
     int32_t value = 4000;
-    for (const auto& [row, compute] : {std::pair{"Zenden (wp)", false}, std::pair{"Laad par (bp)", true}})
+    for (const DialogRow& row : Rows)
         for (LineFault fault : AllLineFaults)
-            m.report.RunCell(row, fault, [&, compute = compute] { return DialogCell(m, compute, fault, ++value); });
+            m.report.RunCell(row.name, fault, [&] { return DialogCell(m, row.compute, fault, ++value, row.pollsRun); });
     QVERIFY(m.report.AllPassed());
 }
 
+const std::vector<DialogRow> DialogRows{{"Zenden (wp)", false, false}, {"Laad par (bp)", true, false}};
+const std::vector<DialogRow> DialogTwoAtOnce{{"Zenden (wp) while the live values poll", false, true}};
+
+// Two at once: the setpoint editor's receive while the error poll is due.
+const std::vector<TransferRow> PollDueRows{
+    {"Par ontvangen (rs), error poll due", true, false, {"rs", 20, kRead}, {"rs", 46, kRead}, {"rs", 20, kRead},
+     Numbered("rs", 1, SetpointCount)},
+};
+
 const std::vector<TransferRow> SetpointRows{
-    {"Par ontvangen (rs)", true, false, {"rs", 20, kRead}, {"rs", 46, kRead}, {"rs", 20, kRead}},
-    {"Par zenden (ws)", true, true, {"ws", 20, kWrite}, {"ws", 45, kWrite}, {"ws", 20, kWrite}},
+    {"Par ontvangen (rs)", true, false, {"rs", 20, kRead}, {"rs", 46, kRead}, {"rs", 20, kRead}, {}},
+    {"Par zenden (ws)", true, true, {"ws", 20, kWrite}, {"ws", 45, kWrite}, {"ws", 20, kWrite}, {}},
 };
 
 } // namespace
@@ -398,8 +523,8 @@ class EditorFaultMatrixTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void singleParameterDialogShipped() { SingleParameterDialog(ReplyEnd::Shipped); }
-    void singleParameterDialogFastEnd() { SingleParameterDialog(ReplyEnd::Fast); }
+    void singleParameterDialogShipped() { SingleParameterDialog("single-parameter dialog", DialogRows, ReplyEnd::Shipped); }
+    void singleParameterDialogFastEnd() { SingleParameterDialog("single-parameter dialog", DialogRows, ReplyEnd::Fast); }
 
     // 448 values take some 24 s at the shipped end of reply: the parameter editor's transfers
     // meet the faults at the fast end, the setpoint editor's at both.
@@ -408,16 +533,20 @@ private slots:
         QVERIFY(TransferMatrix(
             "parameter editor",
             {
-                {"Par ontvangen (rp)", false, false, {"rp", 150, kRead}, {"rp", 398, kRead}, {"rp", 150, kRead}},
-                {"Par zenden (wp)", false, true, {"wp", 150, kWrite}, {"wp", 397, kWrite}, {"wp", 150, kWrite}},
+                {"Par ontvangen (rp)", false, false, {"rp", 150, kRead}, {"rp", 398, kRead}, {"rp", 150, kRead}, {}},
+                {"Par zenden (wp)", false, true, {"wp", 150, kWrite}, {"wp", 397, kWrite}, {"wp", 150, kWrite}, {}},
                 // Only "bp" is slowed: the writes before it all pass.
-                {"Par zenden (bp)", false, true, {"bp", 0, kCompute}, {"wp", 400, kCompute}, {"wp", 400, kCompute}},
+                {"Par zenden (bp)", false, true, {"bp", 0, kCompute}, {"wp", 400, kCompute}, {"wp", 400, kCompute}, {}},
             },
             ReplyEnd::Fast));
     }
 
     void setpointEditorShipped() { QVERIFY(TransferMatrix("setpoint editor", SetpointRows, ReplyEnd::Shipped)); }
     void setpointEditorFastEnd() { QVERIFY(TransferMatrix("setpoint editor", SetpointRows, ReplyEnd::Fast)); }
+    void twoAtOnceShipped() { QVERIFY(TransferMatrix("editors, two at once", PollDueRows, ReplyEnd::Shipped)); }
+    void twoAtOnceFastEnd() { QVERIFY(TransferMatrix("editors, two at once", PollDueRows, ReplyEnd::Fast)); }
+    void dialogTwoAtOnceShipped() { SingleParameterDialog("single-parameter dialog, two at once", DialogTwoAtOnce, ReplyEnd::Shipped); }
+    void dialogTwoAtOnceFastEnd() { SingleParameterDialog("single-parameter dialog, two at once", DialogTwoAtOnce, ReplyEnd::Fast); }
 };
 
 KMT40_GUI_TEST_MAIN(EditorFaultMatrixTest)

@@ -132,6 +132,9 @@ public:
     bool Struck() const { return struck_.load(); }
     // The line was pulled by the Unplugged column.
     bool Unplugged() const { return unplugged_.load(); }
+    // The timing columns slow only the requests of the armed letters, so that the polls beside
+    // them keep their pace (by default they slow every reply from the strike on).
+    void SlowOnlyArmedLetters(bool Only) { slowOnlyArmed_ = Only; }
 
     // Takes the fault away; the line stays as it is (see Heal(SimulatorOnPty&)).
     void Heal()
@@ -200,9 +203,22 @@ private:
         case LineFault::Garbage: sim_.setFault(unit_, km4x::Fault::Garbage, true, only); break;
         case LineFault::OtherNumber: sim_.setFault(unit_, km4x::Fault::OtherNumber, true, only); break;
         case LineFault::JustInside:
-        case LineFault::JustOutside: sim_.setAnswerDelay(delay_); break;
+        case LineFault::JustOutside: slow(); break;
         }
         struck_ = true;
+    }
+
+    // The delay of the timing columns: on every reply, or only on the armed letters' (Slow).
+    void slow()
+    {
+        if (!slowOnlyArmed_ || letters_.empty()) {
+            sim_.setAnswerDelay(delay_);
+            return;
+        }
+        km4x::FaultSettings settings = sim_.faultSettings();
+        settings.slowDelay = delay_;
+        sim_.setFaultSettings(settings);
+        sim_.setFault(unit_, km4x::Fault::Slow, true, letters_);
     }
 
     // closeLine may not be called from the simulator's own thread, so a thread of ours pulls it.
@@ -231,6 +247,7 @@ private:
     std::atomic<bool> struck_{false};
     std::atomic<bool> unplugged_{false};
     bool armed_ = false;
+    bool slowOnlyArmed_ = false;
     std::mutex mutex_; // guards the fields above it and the closer's flags
     std::condition_variable wake_;
     bool closeAsked_ = false;

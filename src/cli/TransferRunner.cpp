@@ -119,6 +119,28 @@ std::string DescribeTransferFailure(const TTransferView& View, TransferDirection
     return {};
 }
 
+// A network server may report a line error for the run's last reply after the run has ended; no
+// later exchange carries it, so the line is given that moment here. Nothing is asked again: the
+// run fails.
+static std::optional<CliOutcome> LateReportOfLastReply(CliSession& Session, const TTransferSequence& Sequence,
+                                                       TransferDirection Direction)
+{
+    // The last exchange hands the line back once its callbacks have run.
+    TZBComm& port = Session.Link().Port();
+    Session.Link().RunUntil([&] { return port.QueueLength() == 0; }, [] { return 0L; }, TransferStallMs);
+    const TCommError late = port.SettleLastReply();
+    if (late.IsZero())
+        return std::nullopt;
+    const TTransferView& view = Sequence.View();
+    const bool reading = Direction == TransferDirection::Read;
+    const std::string item = !reading && Sequence.Mode() != TTransferMode::Setpoints
+                                 ? std::string("the parameter computation (bp)")
+                                 : TransferItemName(view.Parameters, view.CurrentNumber);
+    return CliOutcome::Failure(DescribeCommError(late) + ", reported by the line after the last reply (" + item +
+                               (reading ? "): the values read cannot be trusted; nothing was saved"
+                                        : "): the values written are not confirmed; write them again"));
+}
+
 std::optional<CliOutcome> RunTransfer(CliSession& Session, TTransferSequence& Sequence, TransferDirection Direction)
 {
     TransferProgress progress(Session.Progress(), Direction);
@@ -139,7 +161,7 @@ std::optional<CliOutcome> RunTransfer(CliSession& Session, TTransferSequence& Se
     const std::size_t trailing = Session.Link().Port().TailBytes() - tailBefore;
     if (ended && view.Outcome == TTransferOutcome::Finished) {
         if (trailing == 0)
-            return std::nullopt;
+            return LateReportOfLastReply(Session, Sequence, Direction);
         return CliOutcome::Failure(std::to_string(trailing) +
                                    " bytes followed a reply: a second unit answering to the same number, or a "
                                    "reply sent twice? The values cannot be proven to be this controller's");

@@ -47,6 +47,9 @@ struct Mode {
     // The 370th "wp" reaches the controller with another value, and its reply comes back garbled
     // into the value asked for, its framing error reported ahead of the second reply after it.
     bool garbledWrite = false;
+    // The reply to this request ("rp 399", or "ws 48" with any value) reported 10 ms late with a
+    // framing error: nothing follows a run's last request to carry the report in.
+    const char* lateAfter = nullptr;
 };
 
 const Mode modes[] = {
@@ -63,6 +66,8 @@ const Mode modes[] = {
     {"never-accepts", false, false, false, false, false, false, false, false, false, true},
     {.name = "late-line-state-lagging", .lateLineStateMs = 1, .lateOnce = true},
     {.name = "garbled-write", .garbledWrite = true},
+    {.name = "late-line-state-last-read", .lateAfter = "rp 399"},
+    {.name = "late-line-state-after-bp", .lateAfter = "bp"},
 };
 
 void sendAll(int Fd, const Bytes& Data)
@@ -191,6 +196,10 @@ private:
             digit = digit == '9' ? '0' : static_cast<uint8_t>(digit + 1);
             garbledWrite_ = true;
         }
+        if (request && mode_.lateAfter) {
+            const std::string text(toDevice.begin(), toDevice.end() - 1);
+            lateAfterThis_ = text == mode_.lateAfter || text.rfind(std::string(mode_.lateAfter) + ' ', 0) == 0;
+        }
         if (request && mode_.junk && !lastReply_.empty())
             toClient(lastReply_);
         if (request && mode_.suspend && ++requests_ == 3) {
@@ -277,6 +286,10 @@ private:
             else
                 notifyAt_ = Clock::now() + std::chrono::milliseconds(mode_.lateLineStateMs);
         }
+        if (end && lateAfterThis_) {
+            notifyAt_ = Clock::now() + std::chrono::milliseconds(10);
+            lateAfterThis_ = false;
+        }
         if (end && garbledWrite_) {
             for (std::size_t i = data.size(); i-- > 0;)
                 if (data[i] >= '0' && data[i] <= '9') {
@@ -314,7 +327,7 @@ private:
     bool lastWasCr_ = false;
     Bytes sub_, reply_, lastReply_;
     int requests_ = 0, replies_ = 0, completed_ = 0, writes_ = 0, lagReplies_ = 0;
-    bool garbledWrite_ = false;
+    bool garbledWrite_ = false, lateAfterThis_ = false;
     Clock::time_point notifyAt_{}, holdUntil_{};
 };
 

@@ -119,6 +119,31 @@ std::string DescribeTransferFailure(const TTransferView& View, TransferDirection
     return {};
 }
 
+// A network server may report a line error for the run's last reply after the run has ended; no
+// later exchange carries it, so a finished run gives the line that moment here. Zero when none came.
+static TCommError LateReportOfLastReply(CliSession& Session, const TTransferSequence& Sequence, bool Ended)
+{
+    if (!Ended || Sequence.View().Outcome != TTransferOutcome::Finished)
+        return {};
+    // The last exchange hands the line back once its callbacks have run.
+    TZBComm& port = Session.Link().Port();
+    Session.Link().RunUntil([&] { return port.QueueLength() == 0; }, [] { return 0L; }, TransferStallMs);
+    return port.SettleLastReply();
+}
+
+static CliOutcome LateReportFailure(const TCommError& Late, const TTransferSequence& Sequence,
+                                    TransferDirection Direction)
+{
+    const TTransferView& view = Sequence.View();
+    const bool reading = Direction == TransferDirection::Read;
+    const std::string item = !reading && Sequence.Mode() != TTransferMode::Setpoints
+                                 ? std::string("the parameter computation (bp)")
+                                 : TransferItemName(view.Parameters, view.CurrentNumber);
+    return CliOutcome::Failure(DescribeCommError(Late) + ", reported by the line after the last reply (" + item +
+                               (reading ? "): the values read cannot be trusted; nothing was saved"
+                                        : "): the values written are not confirmed; write them again"));
+}
+
 std::optional<CliOutcome> RunTransfer(CliSession& Session, TTransferSequence& Sequence, TransferDirection Direction)
 {
     TransferProgress progress(Session.Progress(), Direction);
@@ -129,8 +154,17 @@ std::optional<CliOutcome> RunTransfer(CliSession& Session, TTransferSequence& Se
     };
     const std::size_t tailBefore = Session.Link().Port().TailBytes();
     Sequence.Start();
-    const bool ended = Session.Link().RunUntil([&] { return Ended(Sequence.View().Outcome); },
-                                               [&] { return changes; }, TransferStallMs);
+    const auto runToEnd = [&] {
+        return Session.Link().RunUntil([&] { return Ended(Sequence.View().Outcome); }, [&] { return changes; },
+                                       TransferStallMs);
+    };
+    bool ended = runToEnd();
+    TCommError late = LateReportOfLastReply(Session, Sequence, ended);
+    // A first late report is asked again as one during the run is; another then fails the run.
+    if (!late.IsZero() && Sequence.AskAgainAfterLateReport(late)) {
+        ended = runToEnd();
+        late = LateReportOfLastReply(Session, Sequence, ended);
+    }
     Sequence.OnChanged = nullptr;
     Session.Progress().End();
     const TTransferView& view = Sequence.View();
@@ -139,7 +173,7 @@ std::optional<CliOutcome> RunTransfer(CliSession& Session, TTransferSequence& Se
     const std::size_t trailing = Session.Link().Port().TailBytes() - tailBefore;
     if (ended && view.Outcome == TTransferOutcome::Finished) {
         if (trailing == 0)
-            return std::nullopt;
+            return late.IsZero() ? std::nullopt : std::optional<CliOutcome>(LateReportFailure(late, Sequence, Direction));
         return CliOutcome::Failure(std::to_string(trailing) +
                                    " bytes followed a reply: a second unit answering to the same number, or a "
                                    "reply sent twice? The values cannot be proven to be this controller's");

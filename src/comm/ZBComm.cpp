@@ -341,6 +341,16 @@ void TZBComm::reapRetiredThreads(bool Detach)
 
 // ---- request queue ----
 
+TCommError TZBComm::SettleLastReply()
+{
+    if (!Active() || !line_ || !requestQueue_.empty())
+        return {};
+    uint32_t flags = 0;
+    if (!line_->SettleLastReply(flags))
+        return TCommError{ecSystemError, line_->LastError(), 0, line_->LastErrorText()};
+    return TCommError{flags != 0 ? ecCommError : 0u, 0, flags};
+}
+
 int TZBComm::AddRequest(TCommRequest* Request)
 {
     if (!Active() || Request == nullptr)

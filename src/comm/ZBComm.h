@@ -110,6 +110,10 @@ public:
             tailBytes_ += Count;
     }
 
+    // With no request queued, after a run's last reply: a line error reported for it a moment late
+    // (ceEarlierReply), or the line's failure; zero when none came.
+    TCommError SettleLastReply();
+
     TNotifyEvent OnActivate;
     TNotifyEvent OnDeactivate;
 

@@ -259,6 +259,26 @@ TEST_F(CliTest, AWriteConfirmedByAGarbledReplyIsWrittenAgain)
     EXPECT_EQ(ReadWholeFile(FilePath("after.app")), ReadWholeFile(FilePath("direct.app")));
 }
 
+// A report for a run's last reply comes when no exchange is left to carry it: the line is given
+// that moment before the run counts as done, and the values concerned are asked for (or written)
+// again. The read saves the direct read's values, the write leaves them in the controller.
+TEST_F(CliTest, ALateLineReportForTheLastReplyIsAskedAgainBeforeTheRunEnds)
+{
+    ASSERT_EQ(Run({"--fast", "read-params", FilePath("direct.app")}).exitCode, 0);
+    START_SCRIPTED(lastRead, "late-line-state-last-read");
+    const ProcessResult read = RunBare(Through(lastRead.Url(), {"--fast", "read-params", FilePath("late.app")}));
+    ASSERT_EQ(read.exitCode, 0) << read.err;
+    EXPECT_EQ(ReadWholeFile(FilePath("late.app")), ReadWholeFile(FilePath("direct.app")));
+
+    START_SCRIPTED(afterBp, "late-line-state-after-bp");
+    const ProcessResult write = RunBare(Through(afterBp.Url(), {"--fast", "write-params", FilePath("direct.app")}));
+    EXPECT_EQ(write.exitCode, 0) << write.err;
+    // "bp" went out again after the writes it may concern.
+    EXPECT_GE(CountOf(write.err, "Computing parameters: 0/1"), 2) << write.err;
+    ASSERT_EQ(Run({"--fast", "read-params", FilePath("after.app")}).exitCode, 0);
+    EXPECT_EQ(ReadWholeFile(FilePath("after.app")), ReadWholeFile(FilePath("direct.app")));
+}
+
 TEST_F(CliTest, RatesTheServerRefusesOrCannotSetAreNeverTakenAsTheLines)
 {
     {

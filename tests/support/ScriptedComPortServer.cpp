@@ -47,6 +47,9 @@ struct Mode {
     // The 370th "wp" reaches the controller with another value, and its reply comes back garbled
     // into the value asked for, its framing error reported ahead of the second reply after it.
     bool garbledWrite = false;
+    // The first reply to this request ("rp 399", or "ws 48" with any value) reported 10 ms late with
+    // a framing error (a read's value garbled): nothing follows a run's last request to carry it.
+    const char* lateAfter = nullptr;
 };
 
 const Mode modes[] = {
@@ -63,6 +66,8 @@ const Mode modes[] = {
     {"never-accepts", false, false, false, false, false, false, false, false, false, true},
     {.name = "late-line-state-lagging", .lateLineStateMs = 1, .lateOnce = true},
     {.name = "garbled-write", .garbledWrite = true},
+    {.name = "late-line-state-last-read", .lateAfter = "rp 399"},
+    {.name = "late-line-state-after-bp", .lateAfter = "bp"},
 };
 
 void sendAll(int Fd, const Bytes& Data)
@@ -191,6 +196,12 @@ private:
             digit = digit == '9' ? '0' : static_cast<uint8_t>(digit + 1);
             garbledWrite_ = true;
         }
+        if (request && mode_.lateAfter) {
+            const std::string text(toDevice.begin(), toDevice.end() - 1);
+            lateAfterThis_ = !lateAfterDone_ &&
+                             (text == mode_.lateAfter || text.rfind(std::string(mode_.lateAfter) + ' ', 0) == 0);
+            lateAfterDone_ = lateAfterDone_ || lateAfterThis_;
+        }
         if (request && mode_.junk && !lastReply_.empty())
             toClient(lastReply_);
         if (request && mode_.suspend && ++requests_ == 3) {
@@ -266,23 +277,20 @@ private:
         reply_.insert(reply_.end(), data.begin(), data.end());
         const bool end = !reply_.empty() && reply_.back() == '\n';
         if (end && mode_.lateLineStateMs > 0 && (mode_.lateOnce ? ++replies_ == 350 : ++replies_ % 5 == 0)) {
-            // The garbled byte a framing error leaves: one digit (or letter) of the reply changed.
-            for (std::size_t i = data.size(); i-- > 0;)
-                if (data[i] >= '0' && data[i] <= '9') {
-                    data[i] = data[i] == '9' ? '0' : static_cast<uint8_t>(data[i] + 1);
-                    break;
-                }
+            shiftLastDigit(data, 1);
             if (mode_.lateOnce)
                 lagReplies_ = 3;
             else
                 notifyAt_ = Clock::now() + std::chrono::milliseconds(mode_.lateLineStateMs);
         }
+        if (end && lateAfterThis_) {
+            if (reply_.front() == 'r')
+                shiftLastDigit(data, 1);
+            notifyAt_ = Clock::now() + std::chrono::milliseconds(10);
+            lateAfterThis_ = false;
+        }
         if (end && garbledWrite_) {
-            for (std::size_t i = data.size(); i-- > 0;)
-                if (data[i] >= '0' && data[i] <= '9') {
-                    data[i] = data[i] == '0' ? '9' : static_cast<uint8_t>(data[i] - 1);
-                    break;
-                }
+            shiftLastDigit(data, -1);
             garbledWrite_ = false;
             lagReplies_ = 2;
         }
@@ -292,6 +300,16 @@ private:
             reply_.clear();
             ++completed_;
         }
+    }
+
+    // The garbled byte a framing error leaves: the last digit of the reply one up or down.
+    static void shiftLastDigit(Bytes& Data, int Step)
+    {
+        for (std::size_t i = Data.size(); i-- > 0;)
+            if (Data[i] >= '0' && Data[i] <= '9') {
+                Data[i] = static_cast<uint8_t>('0' + (Data[i] - '0' + 10 + Step) % 10);
+                return;
+            }
     }
 
     void toClient(const Bytes& Data)
@@ -314,7 +332,7 @@ private:
     bool lastWasCr_ = false;
     Bytes sub_, reply_, lastReply_;
     int requests_ = 0, replies_ = 0, completed_ = 0, writes_ = 0, lagReplies_ = 0;
-    bool garbledWrite_ = false;
+    bool garbledWrite_ = false, lateAfterThis_ = false, lateAfterDone_ = false;
     Clock::time_point notifyAt_{}, holdUntil_{};
 };
 

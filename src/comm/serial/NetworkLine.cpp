@@ -306,6 +306,22 @@ public:
         return true;
     }
 
+    // Nothing follows the last reply to carry its report in: a server that can report line state
+    // is given the moment here, once per run.
+    bool SettleLastReply(uint32_t& Flags) override
+    {
+        bool reports = false;
+        {
+            std::lock_guard<std::mutex> lock(telnetMutex_);
+            reports = address_.telnet && telnet_.ComPort() == ComPortTelnet::Answer::Agreed && replyTaken_;
+        }
+        if (reports && !lost_)
+            awaitServer([&] { return telnet_.HasLineErrors(); }, LateLineStateMs);
+        if (lost_)
+            return lost();
+        return TakeLineErrors(Flags);
+    }
+
     bool Close() override
     {
         if (socket_)

@@ -69,6 +69,13 @@ public:
         Flags = 0;
         return true;
     }
+    // After a run's last reply, with no exchange under way: waits the moment a late report may lag
+    // behind that reply and takes what came, as TakeLineErrors. A local line has nothing to wait for.
+    virtual bool SettleLastReply(uint32_t& Flags)
+    {
+        Flags = 0;
+        return true;
+    }
     // Whether the line keeps settings of its own whatever is asked: a raw TCP connection, or a
     // server that refused or never confirmed the COM port option. A local line sets its own.
     virtual bool SettingsFixedAtServer() { return false; }

@@ -93,6 +93,16 @@ void TReadSequence::KT750LeesParSollCommResult(TObject*, TMemoryStream& Result)
     }
 }
 
+bool TReadSequence::AskAgainAfterLateReport(const TCommError& CommError)
+{
+    if (!ReopenAfterLateReport(CommError))
+        return false;
+    // The last value read is one of those concerned.
+    StepBack(EarlierRepliesConcerned(CommError.CommErrors) - 1);
+    RequestCurrent();
+    return true;
+}
+
 void TReadSequence::KT750LeesParSollCommError(TObject*, TCommError& CommError, TMemoryStream&)
 {
     if (!TakeEvent())

@@ -25,6 +25,7 @@ public:
     void SetZBComm(TZBComm* Port) { KT750LeesParSoll.SetZBComm(Port); }
 
     void Start() override;
+    bool AskAgainAfterLateReport(const TCommError& CommError) override;
 
     // The values of the last run; complete only after a run that finished.
     const TParameterValues& ReadParameters() const { return readParameters_; }

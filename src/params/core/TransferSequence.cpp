@@ -91,6 +91,17 @@ bool TTransferSequence::RetryAfterEarlierReply(const TCommError& CommError)
     return true;
 }
 
+bool TTransferSequence::ReopenAfterLateReport(const TCommError& CommError)
+{
+    if (!running_ || view_.Outcome != TTransferOutcome::Finished || !RetryAfterEarlierReply(CommError))
+        return false;
+    view_.Finished = false;
+    view_.OKEnabled = false;
+    view_.AgainEnabled = false;
+    view_.Outcome = TTransferOutcome::Running;
+    return true;
+}
+
 void TTransferSequence::StepBack(int Count)
 {
     ShowValue(view_.Parameters, view_.CurrentNumber);

@@ -42,6 +42,11 @@ public:
     // True while the run waits for a reply or error of its own request.
     bool RequestOutstanding() const { return outstanding_; }
 
+    // A line error the line reported for the finished run's last replies after it had ended
+    // (ceEarlierReply): true when the run asks for them again, as for a report during the run, and
+    // goes on to its end once more.
+    virtual bool AskAgainAfterLateReport(const TCommError& CommError) = 0;
+
     // Every change of View(), after it happened.
     std::function<void()> OnChanged;
     // The run asks its window to close with this result (also after a Cancel that waited).
@@ -79,6 +84,9 @@ protected:
     // retry under way: true when the caller asks again, as for a wrong reply; a read steps back
     // first (StepBack), since the value it took may be wrong.
     bool RetryAfterEarlierReply(const TCommError& CommError);
+    // For AskAgainAfterLateReport: true, with the run running again, when it had finished and
+    // CommError is a first late report.
+    bool ReopenAfterLateReport(const TCommError& CommError);
     // Makes the value Count before the current one (the last parameter comes before setpoint 1)
     // the current one again, and shows it; at the run's first value it stays.
     void StepBack(int Count);

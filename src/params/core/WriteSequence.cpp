@@ -170,6 +170,21 @@ void TWriteSequence::KT750BerekenParametersCommResult(TObject*, TMemoryStream& R
     }
 }
 
+bool TWriteSequence::AskAgainAfterLateReport(const TCommError& CommError)
+{
+    if (!ReopenAfterLateReport(CommError))
+        return false;
+    // After "bp" its reply was the last one: one write fewer is concerned.
+    const int writes = EarlierRepliesConcerned(CommError.CommErrors) - (mode_ == TTransferMode::Setpoints ? 0 : 1);
+    if (writes <= 0) {
+        StartComputation();
+        return true;
+    }
+    StepBack(writes - 1);
+    WriteCurrent();
+    return true;
+}
+
 void TWriteSequence::KT750SchrijfParSollCommError(TObject*, TCommError& CommError, TMemoryStream&)
 {
     if (!TakeEvent())

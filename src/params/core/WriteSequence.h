@@ -37,6 +37,7 @@ public:
     const TSetpointValues& Setpoints() const { return setpoints_; }
 
     void Start() override;
+    bool AskAgainAfterLateReport(const TCommError& CommError) override;
 
     // "wp"/"ws": foot CR, TimeoutTime 0 (the port's 100 ms).
     TKT750Protocol KT750SchrijfParSoll;

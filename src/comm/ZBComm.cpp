@@ -327,11 +327,18 @@ void TZBComm::Close()
 void TZBComm::reapRetiredThreads(bool Detach)
 {
     for (auto it = retiredThreads_.begin(); it != retiredThreads_.end();) {
-        if ((*it)->Stopped()) {
-            (*it)->Join();
+        const std::shared_ptr<TZBCommThread>& thread = *it;
+        if (Detach && !thread->Stopped() && !thread->InCallback()) {
+            // Out of its callback it ends at once, but its last step wakes the dispatcher: a
+            // thread let go here could do that after the dispatcher (a command-line tool's loop,
+            // gone once the command returns) no longer exists.
+            dispatcher_->processUntil([&] { return thread->Stopped(); });
+        }
+        if (thread->Stopped()) {
+            thread->Join();
             it = retiredThreads_.erase(it);
         } else if (Detach) {
-            (*it)->Detach();
+            thread->Detach();
             it = retiredThreads_.erase(it);
         } else {
             ++it;

@@ -2,9 +2,12 @@
 // simulator: the tool ends, prints one message line and exits 1 (the line commands: the struck
 // unit fails), leaves the file or folder it was given or would replace as it was with nothing
 // beside it, and runs through once the line is healthy again. (The tool's "controls" and "queue"
-// are its process: it has ended, so the re-run is their check.)
+// are its process: it has ended, so the re-run is their check.) The search meets the faults on the
+// second of two units: a fault of its probe or identification leaves that unit unlisted or its
+// text empty, and only a lost line fails the command.
 #include "CliFixture.h"
 #include "support/LineFaultMatrix.h"
+#include "support/ScriptedComPortRunner.h"
 
 #include "params/core/BackupFile.h"
 #include "params/core/ValueFiles.h"
@@ -14,6 +17,7 @@
 #include <functional>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <thread>
 
 namespace clitest {
@@ -63,6 +67,7 @@ enum class Outcome {
     ControllerHolds, // the controller holds what the file or folder sent
     SameOutput,      // standard output as a healthy run prints it
     LineBackup,      // one backup per unit, each the unit's values, and the manifest
+    SearchListing,   // the units listed as a healthy search lists them
 };
 
 // One operation of the tool: its command (PATH stands for the row's file or folder), where the
@@ -79,6 +84,8 @@ struct ToolRow {
     std::chrono::milliseconds timeout; // of the requests the timing columns strike
     // "send" prints whatever came back, as the terminal shows it: a wrong reply is its result.
     bool printsAnyReply = false;
+    // Through the scripted RFC 2217 server in this mode, bridged to the simulator (null: the pty).
+    const char* serverMode = nullptr;
 };
 
 const std::vector<int> LineUnits{1, 2};
@@ -96,10 +103,88 @@ std::map<std::string, std::string> Snapshot(const fs::path& dir)
     return files;
 }
 
-class CliFaultMatrix : public CliTest {
-protected:
+// The search's struck unit: the second of two, so that the first is listed before the fault (unit
+// 0 first: a probe that no unit takes would count as the struck unit's).
+const std::vector<int> SearchUnits{0, 1};
+constexpr int StruckSearchUnit = 1;
+
+bool IsSearch(const ToolRow& row) { return row.outcome == Outcome::SearchListing; }
+
+// The columns a row meets: every line fault, and a reply that repeats another number where the
+// struck request carries one. Behind a server a pulled line is a silent one: not a column there.
+std::vector<LineFault> Columns(const ToolRow& row)
+{
+    std::vector<LineFault> columns;
+    for (LineFault fault : AllLineFaults)
+        if (!row.serverMode || fault != LineFault::Unplugged)
+            columns.push_back(fault);
+    if (row.letters != "rh" && row.letters != "bp")
+        columns.push_back(LineFault::OtherNumber);
+    return columns;
+}
+
+// The CSV line of a unit in the search's output ("02,KM40 ...\n"); empty when it is not listed.
+std::string ListedLine(const std::string& out, int unit)
+{
+    char start[8];
+    std::snprintf(start, sizeof start, "%02d,", unit);
+    const std::size_t at = out.rfind(std::string("\n") + start);
+    if (at == std::string::npos)
+        return {};
+    return out.substr(at + 1, out.find('\n', at + 1) - at);
+}
+
+// One line and the tool that runs on it: a cell of the matrix. Several benches run side by side.
+class ToolBench : public CliBench {
+public:
+    // The units a row's operation spans (one, or two for the line commands and the search), and
+    // the server in between where the row has one.
+    void LineFor(const ToolRow& row)
+    {
+        server_.reset();
+        lineRows_ = IsLineCommand(row);
+        if (lineRows_ || IsSearch(row))
+            UseSimulator(UnitsNumbered(lineRows_ ? LineUnits : SearchUnits));
+        struckUnit_ = lineRows_ ? StruckLineUnit : IsSearch(row) ? StruckSearchUnit : 0;
+        if (row.serverMode) {
+            server_ = std::make_unique<testsupport::ScriptedComPortRunner>(KMT40_SCRIPTED_SERVER_PATH, row.serverMode,
+                                                                           sim().devicePath());
+            EXPECT_FALSE(server_->Url().empty()) << "the scripted server did not start";
+        }
+    }
+
+    // Runs the tool on the row's line: the pty, or the server bridged to it.
+    ProcessResult RunOnLine(const std::vector<std::string>& args) const
+    {
+        if (!server_)
+            return Run(args);
+        std::vector<std::string> all = LineArgs();
+        all[1] = server_->Url();
+        all.insert(all.end(), args.begin(), args.end());
+        return RunBare(all);
+    }
+
+    // What a healthy run prints, for the rows that compare output with it. The search's listing is
+    // known beforehand: on a loaded machine a reference run might miss a reply itself.
+    void NoteHealthyOutput(const ToolRow& row)
+    {
+        healthyOutput_.clear(); // verify and line-verify: no difference to print
+        if (IsSearch(row)) {
+            healthyOutput_ = "unit,identification,baud,parity,stopbits\n";
+            for (int unit : SearchUnits) {
+                char line[96];
+                std::snprintf(line, sizeof line, "%02d,KM40 V2.31   SW 2.31 2021-03-15   SN 0047%02d,38400,Even,1\n", unit, unit);
+                healthyOutput_ += line;
+            }
+        } else if (row.outcome == Outcome::SameOutput && !IsLineCommand(row) && !*row.file) {
+            const ProcessResult healthy = RunOnLine(row.command);
+            EXPECT_EQ(healthy.exitCode, 0) << healthy.err;
+            healthyOutput_ = healthy.out;
+        }
+    }
+
     std::vector<int> Units() const { return lineRows_ ? LineUnits : std::vector<int>{0}; }
-    int StruckUnit() const { return lineRows_ ? StruckLineUnit : 0; }
+    int StruckUnit() const { return struckUnit_; }
 
     std::vector<int32_t> DeviceParameters(int unit)
     {
@@ -201,8 +286,11 @@ protected:
             }
             break;
         case Outcome::SameOutput:
-            if (r.out != healthyOutput_)
-                problems.push_back("output '" + r.out.substr(0, 60) + "', healthy '" + healthyOutput_.substr(0, 60) + "'");
+        case Outcome::SearchListing:
+            if (r.out != healthyOutput_) {
+                const std::size_t shown = IsSearch(row) ? std::string::npos : 60;
+                problems.push_back("output '" + r.out.substr(0, shown) + "', healthy '" + healthyOutput_.substr(0, shown) + "'");
+            }
             break;
         case Outcome::LineBackup:
             for (int unit : Units()) {
@@ -215,6 +303,38 @@ protected:
                 problems.push_back("no manifest");
             break;
         }
+    }
+
+    // A probe's or an identification's fault is no failure of the search: the first unit listed as
+    // in a healthy run, the struck one unlisted (its probe) or listed with its struck texts empty.
+    void CheckSearchAfterFault(const ToolRow& row, LineFault fault, const ProcessResult& r, Problems& problems)
+    {
+        const std::string first = ListedLine(r.out, SearchUnits[0]);
+        const std::string struck = ListedLine(r.out, StruckSearchUnit);
+        if (fault == LineFault::Unplugged) {
+            if (r.exitCode != 1 || MessageLines(r.err) != 1)
+                problems.push_back("exit " + std::to_string(r.exitCode) + " (signal " + std::to_string(r.signal) + ") with " +
+                                   std::to_string(MessageLines(r.err)) + " messages for the lost line: " + r.err);
+            if (first != ListedLine(healthyOutput_, SearchUnits[0]) || !struck.empty())
+                problems.push_back("listed before the lost line: '" + r.out + "'");
+            return;
+        }
+        if (r.exitCode != 0 || MessageLines(r.err) != 0)
+            problems.push_back("exit " + std::to_string(r.exitCode) + ": " + Message(r));
+        if (first.empty() || first != ListedLine(healthyOutput_, SearchUnits[0]))
+            problems.push_back("the first unit listed as '" + first + "'");
+        if (row.letters == "sc") {
+            if (!struck.empty())
+                problems.push_back("the struck unit listed on its struck probe: '" + struck + "'");
+            return;
+        }
+        // The type answered (the unit was found), the struck identification not shown as it came.
+        const std::string healthy = ListedLine(healthyOutput_, StruckSearchUnit);
+        const bool printable = std::all_of(struck.begin(), struck.end(), [](char c) {
+            return c == '\n' || std::isprint(static_cast<unsigned char>(c));
+        });
+        if (struck.size() < 10 || struck.compare(0, 10, healthy, 0, 10) != 0 || struck == healthy || !printable)
+            problems.push_back("the struck unit listed as '" + struck + "', healthy '" + healthy + "'");
     }
 
     // A failed run leaves the files as they were with nothing beside them; a failed line backup
@@ -261,12 +381,14 @@ protected:
         auto run = [&] {
             if (writes)
                 SetDevicesApart();
-            return Run(args);
+            return RunOnLine(args);
         };
         const auto before = Snapshot(dir);
         const bool timing = fault == LineFault::JustInside || fault == LineFault::JustOutside;
         ToolLine lineToHeal{sim()};
         LineFaultInjector inject(sim());
+        // The search's timing columns slow the struck unit's request alone, not the first unit's.
+        inject.SlowOnlyArmedLetters(IsSearch(row));
         inject.Arm(fault, StruckUnit(), row.timeout, timing ? row.timingLetters : row.letters,
                    timing ? row.timingSkip : row.skip);
         const ProcessResult first = run();
@@ -274,7 +396,14 @@ protected:
             problems.push_back("the fault never struck (" + Message(first) + ")");
         const bool replyShown = row.printsAnyReply && (fault == LineFault::WrongEcho || fault == LineFault::Refused ||
                                                        fault == LineFault::Garbage || fault == LineFault::OtherNumber);
-        if (replyShown) {
+        if (IsSearch(row) && LineFaultFails(fault)) {
+            CheckSearchAfterFault(row, fault, first, problems);
+            if (fault == LineFault::JustOutside)
+                std::this_thread::sleep_for(TimeOutMargin(row.timeout));
+            if (!inject.Heal(lineToHeal))
+                problems.push_back("line could not be plugged in again");
+            CheckCompleted(row, run(), path, problems);
+        } else if (replyShown) {
             if (first.exitCode != 0 || first.out.empty() || first.out == healthyOutput_)
                 problems.push_back("exit " + std::to_string(first.exitCode) + ", the reply not shown as it came");
             inject.Heal();
@@ -310,57 +439,99 @@ protected:
         return problems;
     }
 
+private:
+
+    bool lineRows_ = false;
+    int struckUnit_ = 0;
+    std::unique_ptr<testsupport::ScriptedComPortRunner> server_;
+    std::string healthyOutput_;
+    std::vector<int32_t> writtenParameters_;
+    std::vector<int32_t> writtenSetpoints_;
+};
+
+class CliFaultMatrix : public ::testing::Test {
+protected:
+    // The rows one cell after the other on one line.
     void RunRows(const char* area, const std::vector<ToolRow>& rows, std::initializer_list<ReplyEnd> ends)
     {
         for (ReplyEnd end : ends) {
             FaultMatrixReport report(std::string(area) + ", " + ReplyEndName(end));
             for (const ToolRow& row : rows) {
-                if (row.outcome == Outcome::SameOutput && !IsLineCommand(row) && !*row.file) {
-                    // What a healthy run prints, once per row: the cells compare with it.
-                    const ProcessResult healthy = Run(row.command);
-                    EXPECT_EQ(healthy.exitCode, 0) << healthy.err;
-                    healthyOutput_ = healthy.out;
-                } else {
-                    healthyOutput_.clear(); // verify and line-verify: no difference to print
-                }
-                for (LineFault fault : AllLineFaults)
-                    report.RunCell(row.operation, fault, [&] { return Cell(row, fault, end); });
-                // A reply that repeats another number: where the struck request carries one.
-                if (row.letters != "rh" && row.letters != "bp")
-                    report.RunCell(row.operation, LineFault::OtherNumber,
-                                   [&] { return Cell(row, LineFault::OtherNumber, end); });
+                bench_.LineFor(row);
+                bench_.NoteHealthyOutput(row); // once per row: the cells compare with it
+                for (LineFault fault : Columns(row))
+                    report.RunCell(row.operation, fault, [&] { return bench_.Cell(row, fault, end); });
             }
             report.Print(std::cout);
             EXPECT_TRUE(report.AllPassed()) << "a cell of the fault matrix failed (see the table above)";
         }
     }
 
-    bool lineRows_ = false;
-    std::string healthyOutput_;
-    std::vector<int32_t> writtenParameters_;
-    std::vector<int32_t> writtenSetpoints_;
+    // Every cell of the rows at once, each on a line and a tool of its own: the rows take as long
+    // as their longest cell (the transfers at the shipped end of reply wait mostly for silence).
+    // atOnce: at most so many cells at a time (0: all); rows with 100 ms time-outs on every unit's
+    // requests would otherwise load the machine beyond them.
+    void RunRowsSideBySide(const char* area, const std::vector<ToolRow>& rows, ReplyEnd end, std::size_t atOnce = 0)
+    {
+        FaultMatrixReport report(std::string(area) + ", " + ReplyEndName(end) + ", cells side by side");
+        std::vector<std::pair<std::string, LineFault>> cells;
+        std::vector<const ToolRow*> cellRows;
+        for (const ToolRow& row : rows)
+            for (LineFault fault : Columns(row)) {
+                cells.emplace_back(row.operation, fault);
+                cellRows.push_back(&row);
+            }
+        std::vector<std::unique_ptr<ToolBench>> benches;
+        for (const ToolRow* row : cellRows) {
+            benches.push_back(std::make_unique<ToolBench>());
+            benches.back()->LineFor(*row);
+        }
+        std::vector<bool> noted(cells.size(), false);
+        report.RunCellsSideBySide(cells, [&](std::size_t i) {
+            if (!noted[i])
+                benches[i]->NoteHealthyOutput(*cellRows[i]);
+            noted[i] = true;
+            return benches[i]->Cell(*cellRows[i], cells[i].second, end);
+        }, atOnce);
+        report.Print(std::cout);
+        EXPECT_TRUE(report.AllPassed()) << "a cell of the fault matrix failed (see the table above)";
+    }
+
+    ToolBench bench_;
 };
 
-// The 400 parameters take some 24 s at the shipped end of reply, so the transfers that carry them
-// run at the fast end here; the shipped end meets the faults in the short rows below. The read
-// timings are those of the read window: 1000 ms for the first reply byte.
-TEST_F(CliFaultMatrix, ReadBackupAndVerifyUnderEveryLineFault)
-{
-    RunRows("kmt40-cli read, backup, verify",
-            {{"read-params", {"read-params", "PATH"}, "unit.app", Outcome::ParameterFile, "rp", 120, "rp", 398, 1000ms},
-             {"backup", {"backup", "PATH"}, "unit.bak", Outcome::BackupFile, "rp", 120, "rs", 46, 1000ms},
-             {"verify", {"verify", "PATH"}, "unit.bak", Outcome::SameOutput, "rs", 10, "rs", 46, 1000ms}},
-            {ReplyEnd::Fast});
-}
-
+// The read timings are those of the read window: 1000 ms for the first reply byte.
+const std::vector<ToolRow> ReadRows{
+    {"read-params", {"read-params", "PATH"}, "unit.app", Outcome::ParameterFile, "rp", 120, "rp", 398, 1000ms},
+    {"backup", {"backup", "PATH"}, "unit.bak", Outcome::BackupFile, "rp", 120, "rs", 46, 1000ms},
+    {"verify", {"verify", "PATH"}, "unit.bak", Outcome::SameOutput, "rs", 10, "rs", 46, 1000ms},
+};
 // Writes wait 100 ms for the first reply byte, the computation 2000 ms; the timing columns strike
 // the last two writes of write-params, and the computation of restore.
-TEST_F(CliFaultMatrix, WriteAndRestoreUnderEveryLineFault)
+const std::vector<ToolRow> WriteRows{
+    {"write-params", {"write-params", "PATH"}, "unit.app", Outcome::ControllerHolds, "wp", 40, "wp", 398, 100ms},
+    {"restore", {"restore", "PATH"}, "unit.bak", Outcome::ControllerHolds, "wp", 40, "ws", 48, 2000ms},
+};
+
+// The 448 values at the shipped end of reply take some 24 s a run: every cell at once.
+TEST_F(CliFaultMatrix, ReadBackupAndVerifyAtTheShippedSettings)
 {
-    RunRows("kmt40-cli write, restore",
-            {{"write-params", {"write-params", "PATH"}, "unit.app", Outcome::ControllerHolds, "wp", 40, "wp", 398, 100ms},
-             {"restore", {"restore", "PATH"}, "unit.bak", Outcome::ControllerHolds, "wp", 40, "ws", 48, 2000ms}},
-            {ReplyEnd::Fast});
+    RunRowsSideBySide("kmt40-cli read, backup, verify", ReadRows, ReplyEnd::Shipped);
+}
+
+TEST_F(CliFaultMatrix, WriteAndRestoreAtTheShippedSettings)
+{
+    RunRowsSideBySide("kmt40-cli write, restore", WriteRows, ReplyEnd::Shipped);
+}
+
+TEST_F(CliFaultMatrix, ReadBackupAndVerifyAtTheFastEnd)
+{
+    RunRows("kmt40-cli read, backup, verify", ReadRows, {ReplyEnd::Fast});
+}
+
+TEST_F(CliFaultMatrix, WriteAndRestoreAtTheFastEnd)
+{
+    RunRows("kmt40-cli write, restore", WriteRows, {ReplyEnd::Fast});
 }
 
 // The setpoints and the one-request commands at both settings. Identification waits 100 ms for
@@ -391,11 +562,42 @@ TEST_F(CliFaultMatrix, SetpointsAndOneRequestCommandsAtTheFastEnd)
     RunRows("kmt40-cli identify, send, bp", OneRequestRows, {ReplyEnd::Fast});
 }
 
+// The search over unit numbers 0..2 with units 0 and 1 on the line (the probes wait the search's
+// own 100 ms): the faults strike the second unit's select probe, or its version request ("rh")
+// after its type ("rt") was answered. The timing columns slow every reply from the strike on.
+const std::vector<ToolRow> SearchRows{
+    {"search: select probe", {"search", "--from", "38400", "--last-unit", "2"}, "", Outcome::SearchListing, "sc", 0, "sc", 0,
+     100ms},
+    {"search: identification", {"search", "--from", "38400", "--last-unit", "2"}, "", Outcome::SearchListing, "rh", 0, "rh",
+     0, 100ms},
+};
+
+TEST_F(CliFaultMatrix, SearchUnderEveryLineFault)
+{
+    for (ReplyEnd end : BothReplyEnds)
+        RunRowsSideBySide("kmt40-cli search", SearchRows, end, 2);
+}
+
+// One transfer through a network line: the scripted RFC 2217 server bridged to the simulator, the
+// faults struck behind it. In the second row the server reports a framing error for the last
+// setpoint's reply 10 ms after it passed it on, in every run: the value is asked for again before
+// the command counts as done, and the file holds the controller's values all the same.
+const std::vector<ToolRow> NetworkRows{
+    {"read-setpoints through RFC 2217", {"read-setpoints", "PATH"}, "unit.aps", Outcome::SetpointFile, "rs", 20, "rs", 46,
+     1000ms, false, "well-behaved"},
+    {"read-setpoints through RFC 2217, late line report", {"read-setpoints", "PATH"}, "unit.aps", Outcome::SetpointFile, "rs",
+     20, "rs", 46, 1000ms, false, "late-line-state-last-setpoint"},
+};
+
+TEST_F(CliFaultMatrix, ANetworkLineUnderEveryLineFault)
+{
+    for (ReplyEnd end : BothReplyEnds)
+        RunRowsSideBySide("kmt40-cli through a network line", NetworkRows, end);
+}
+
 // The line commands on two units; the faults strike the second unit's transfer.
 TEST_F(CliFaultMatrix, LineCommandsUnderEveryLineFault)
 {
-    UseSimulator(UnitsNumbered(LineUnits));
-    lineRows_ = true;
     RunRows("kmt40-cli line commands",
             {{"line-backup", {"line-backup", "PATH", "--units", "1,2"}, "line", Outcome::LineBackup, "rp", 120, "rs", 46, 1000ms},
              {"line-verify", {"line-verify", "PATH"}, "line", Outcome::SameOutput, "rs", 10, "rs", 46, 1000ms},

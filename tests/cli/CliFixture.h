@@ -14,9 +14,11 @@
 
 namespace clitest {
 
-class CliTest : public ::testing::Test {
-protected:
-    CliTest() : sim_(std::make_unique<km4x::Simulator>()) {}
+// A simulator on a pty of its own and a copy of the tool: one line that no other bench shares, so
+// several benches can run side by side.
+class CliBench {
+public:
+    CliBench() : sim_(std::make_unique<km4x::Simulator>()) {}
 
     km4x::Simulator& sim() { return *sim_; }
     // A simulator with other units (unit numbers and texts); the old one goes away.
@@ -50,6 +52,11 @@ protected:
 
 private:
     std::unique_ptr<km4x::Simulator> sim_;
+};
+
+class CliTest : public ::testing::Test, public CliBench {
+protected:
+    using CliBench::Run; // not the test's own Run
 };
 
 // Simulated units of these numbers on one line at its default settings, each with a serial of

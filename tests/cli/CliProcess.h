@@ -32,6 +32,7 @@ namespace fs = std::filesystem;
 
 struct ProcessResult {
     int exitCode = -1;  // -1: killed or did not end normally
+    int signal = 0;     // the signal that ended it
     bool timedOut = false;
     std::string out;
     std::string err;
@@ -118,6 +119,8 @@ public:
         }
         if (!result.timedOut && WIFEXITED(status))
             result.exitCode = WEXITSTATUS(status);
+        if (WIFSIGNALED(status))
+            result.signal = WTERMSIG(status);
         result.out = ReadWholeFile(outFile);
         result.err = ReadWholeFile(errFile);
         return result;

@@ -285,9 +285,19 @@ struct TransferRow {
     Strike Late;            // just inside: every later reply is slow, so near the end
     Strike Timing;          // just outside
     // Two at once: the main window's error poll falls due while the window runs. The controller
-    // must hear these requests of the run, each once and in order, and no poll among them.
+    // must hear these requests of the run, each once and in order, and no poll among them (a
+    // write's followed by the value the editor's table holds).
     std::vector<std::string> Asked;
 };
+
+std::vector<std::string> AskedOf(const TransferRow& Row)
+{
+    std::vector<std::string> asked = Row.Asked;
+    if (Row.Write)
+        for (std::size_t i = 0; i < asked.size(); ++i)
+            asked[i] += " " + std::to_string(Row.Setpoints ? SetpointValues[i + 1] : ParameterValues[i]);
+    return asked;
+}
 
 // Makes the main window's error poll due every 25 ms while the modal window Name is up.
 class ErrorPollDue {
@@ -401,6 +411,8 @@ std::vector<std::string> TransferCell(Matrix& m, const TransferRow& Row, LineFau
         [&, ended, shown](QWidget*) {
             ended->start();
             *shown = window.PanelText();
+            // The outcome shown: the port holds nothing of the run at this moment.
+            c.Check(queued() == 0, "request left queued when the outcome was shown");
         },
         kBoundMs);
     auto second = modal_windows::When(
@@ -432,7 +444,7 @@ std::vector<std::string> TransferCell(Matrix& m, const TransferRow& Row, LineFau
     c.Check(first->acted && !first->expired, "no end");
     c.Check(second->acted && !window.isVisible(), "the window does not close");
     if (!Row.Asked.empty())
-        ExpectHeardOnceInOrder(HeardSince(m.h.sim, logged), Row.Asked, !LineFaultFails(Fault), c.problems);
+        ExpectHeardOnceInOrder(HeardSince(m.h.sim, logged), AskedOf(Row), !LineFaultFails(Fault), c.problems);
 
     if (LineFaultFails(Fault)) {
         // A failed run leaves the editor's tables as they were.
@@ -457,7 +469,7 @@ std::vector<std::string> TransferCell(Matrix& m, const TransferRow& Row, LineFau
         }
         c.Check(again->acted && !again->expired, "after healing: no complete run");
         if (!Row.Asked.empty())
-            ExpectHeardOnceInOrder(HeardSince(m.h.sim, logged), Row.Asked, true, c.problems);
+            ExpectHeardOnceInOrder(HeardSince(m.h.sim, logged), AskedOf(Row), true, c.problems);
         c.Check(run.View().Outcome == TTransferOutcome::Finished, "after healing: " + Text(window.PanelText()));
     }
     c.Check(ControllerAndTablesAgree(m, Row), "the controller and the editor's table differ");
@@ -506,10 +518,13 @@ void SingleParameterDialog(const char* Area, const std::vector<DialogRow>& Rows,
 const std::vector<DialogRow> DialogRows{{"Zenden (wp)", false, false}, {"Laad par (bp)", true, false}};
 const std::vector<DialogRow> DialogTwoAtOnce{{"Zenden (wp) while the live values poll", false, true}};
 
-// Two at once: the setpoint editor's receive while the error poll is due.
+// Two at once: the setpoint editor's receive, and its send through the write window, while the
+// error poll is due.
 const std::vector<TransferRow> PollDueRows{
     {"Par ontvangen (rs), error poll due", true, false, {"rs", 20, kRead}, {"rs", 46, kRead}, {"rs", 20, kRead},
      Numbered("rs", 1, SetpointCount)},
+    {"Par zenden (ws), error poll due", true, true, {"ws", 20, kWrite}, {"ws", 45, kWrite}, {"ws", 20, kWrite},
+     Numbered("ws", 1, SetpointCount)},
 };
 
 const std::vector<TransferRow> SetpointRows{

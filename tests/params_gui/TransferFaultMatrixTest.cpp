@@ -1,5 +1,5 @@
-// Every line fault struck in the middle of the main window's backup and restore and under the
-// loader's "bp", through the real windows and the real serial stack against the simulator: the
+// Every line fault struck in the middle of the main window's receive-all, backup and restore and
+// under the loader's "bp", through the real windows and the real serial stack against the simulator: the
 // run ends, reports once in its red panel and no box, leaves its buttons working, damages no file,
 // leaves no request queued, and runs through once the line is healthy again.
 
@@ -10,6 +10,7 @@
 #include "params/ParLoader.h"
 #include "params/SchrijfParSoll.h"
 #include "params/core/BackupFile.h"
+#include "support/CellsInChildProcesses.h"
 #include "support/FaultCellChecks.h"
 #include "support/LineFaultMatrix.h"
 #include "support/RequestTexts.h"
@@ -291,6 +292,43 @@ public:
         return problems;
     }
 
+    // "Parameters + Sollwerten ontvangen": the read window struck while reading; the value tables
+    // stay as they were unless the read completed.
+    Problems ReceiveAll(LineFault fault)
+    {
+        const Aim aim{"rp", 120, "rs", 46, std::chrono::milliseconds(TReadSequence::TimeoutTime)};
+        TParameterValues parameters{};
+        TSetpointValues setpoints{};
+        bool received = false;
+        auto receive = [&](TFormLeesParSoll& window, bool) {
+            parameters.fill(-7); // what the tables held before
+            setpoints.fill(-7);
+            h_.dialogs.asked.clear();
+            return RunTransferCommand(window, window.Sequence(), h_.port, {&window.Sequence().KT750LeesParSoll}, h_.dialogs,
+                                      [&] { received = ReceiveParametersAndSetpoints(window, parameters, setpoints); });
+        };
+        TFormLeesParSoll window(&h_.port);
+        return TransferCell(
+            fault, aim, "READ", [&](bool completing) { return receive(window, completing); },
+            [&](Problems& out) {
+                const bool untouched = std::all_of(parameters.begin(), parameters.end(), [](int32_t v) { return v == -7; }) &&
+                                       std::all_of(setpoints.begin(), setpoints.end(), [](int32_t v) { return v == -7; });
+                if (received || !untouched)
+                    out.push_back("the value tables changed after a failed read");
+                if (Boxes(h_.dialogs) != LineLostBoxes(fault, out))
+                    out.push_back("a box after a failed read");
+            },
+            [&](Problems& out) {
+                bool same = received;
+                for (int n = 0; n < 400; ++n)
+                    same = same && parameters[n] == *h_.sim.parameter(0, n);
+                for (int k = 1; k <= 48; ++k)
+                    same = same && setpoints[k] == *h_.sim.setpoint(0, k);
+                if (!same || Boxes(h_.dialogs) != 0)
+                    out.push_back("not the controller's values, or a box");
+            });
+    }
+
     // Restore: the write window struck while writing; the backup file is only read.
     Problems Restore(LineFault fault)
     {
@@ -457,19 +495,50 @@ void RunRows(const char* area, const std::vector<Row>& rows, ReplyEnd end)
 
 const std::vector<Row> LoaderTwice{{"Loader started twice (bp)", &TransferFaultMatrix::LoaderStartedTwice}};
 
+// The 448-value windows at the shipped end of reply: every cell at once, each in a child process.
+const std::vector<Row> WholeValueSets{{"Backup KM40", &TransferFaultMatrix::Backup},
+                                      {"Restore KM40", &TransferFaultMatrix::Restore},
+                                      {"Parameters + Sollwerten ontvangen", &TransferFaultMatrix::ReceiveAll}};
+
+void RunRowsSideBySide(const char* area, const std::vector<Row>& rows, ReplyEnd end, const char* slot)
+{
+    std::vector<std::pair<std::string, LineFault>> cells;
+    std::vector<const Row*> cellRows;
+    for (const Row& row : rows)
+        for (LineFault fault : AllLineFaults) {
+            cells.emplace_back(row.first, fault);
+            cellRows.push_back(&row);
+        }
+    if (RunsOneCell()) {
+        const std::size_t i = CellIndex();
+        QVERIFY(i < cells.size());
+        TransferFaultMatrix matrix(end);
+        CellRunner runner;
+        PrintCellResult(runner.Cell(cells[i].first + " / " + LineFaultName(cells[i].second),
+                                    [&] { return (matrix.*(cellRows[i]->second))(cells[i].second); }));
+        return;
+    }
+    FaultMatrixReport report(std::string(area) + ", " + ReplyEndName(end) + ", cells side by side");
+    RunCellsInChildProcesses(report, cells, slot);
+    report.Print(std::cout);
+    QVERIFY2(report.AllPassed(), "a cell of the fault matrix failed (see the table above)");
+}
+
 } // namespace
 
 class TransferFaultMatrixTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // 448 values take some 24 s at the shipped end of reply: the backup and restore windows meet
-    // the faults at the fast end, the loader at both.
+    // 448 values take some 24 s at the shipped end of reply: there the cells run side by side.
     void backupAndRestore()
     {
-        RunRows("backup and restore windows",
-                {{"Backup KM40", &TransferFaultMatrix::Backup}, {"Restore KM40", &TransferFaultMatrix::Restore}},
-                ReplyEnd::Fast);
+        RunRows("receive-all, backup and restore windows", WholeValueSets, ReplyEnd::Fast);
+    }
+    void wholeValueSetsShipped()
+    {
+        RunRowsSideBySide("receive-all, backup and restore windows", WholeValueSets, ReplyEnd::Shipped,
+                          "wholeValueSetsShipped");
     }
     void loaderShipped() { RunRows("loader window", {{"Loader (bp)", &TransferFaultMatrix::Loader}}, ReplyEnd::Shipped); }
     void loaderFastEnd() { RunRows("loader window", {{"Loader (bp)", &TransferFaultMatrix::Loader}}, ReplyEnd::Fast); }

@@ -330,11 +330,12 @@ public:
             if (problems.empty())
                 return problems;
             const std::string proof = watch_.StallSince(began);
-            if (proof.empty() || stalls_.size() > 2)
+            if (proof.empty() || PassFailedByStalls())
                 return problems;
             std::string line = cell + ": repeated after a stall of the machine (" + proof + "); it had failed with:";
             for (const std::string& p : problems)
                 line += " " + p + ";";
+            std::lock_guard lock(mutex_); // cells may run side by side
             stalls_.push_back(line);
             std::cout << line << std::endl;
             if (stalls_.size() > 2)
@@ -342,11 +343,16 @@ public:
         }
     }
     // More than two stalls: the pass proves nothing about timing.
-    bool PassFailedByStalls() const { return stalls_.size() > 2; }
+    bool PassFailedByStalls() const
+    {
+        std::lock_guard lock(mutex_);
+        return stalls_.size() > 2;
+    }
     const std::vector<std::string>& Stalls() const { return stalls_; }
 
 private:
     MachineStallWatch watch_;
+    mutable std::mutex mutex_;
     std::vector<std::string> stalls_;
 };
 
@@ -375,6 +381,26 @@ public:
     void RunCell(const std::string& operation, LineFault fault, CellRun&& run)
     {
         Add(operation, fault, runner_.Cell(operation + " / " + LineFaultName(fault), std::forward<CellRun>(run)));
+    }
+
+    // Runs cells that share no port at once, at most atOnce of them (0: all), one thread each
+    // (run(i) runs cells[i]: operation and fault), and notes their results in the order given.
+    template <class CellRun>
+    void RunCellsSideBySide(const std::vector<std::pair<std::string, LineFault>>& cells, CellRun&& run,
+                            std::size_t atOnce = 0)
+    {
+        std::vector<std::vector<std::string>> results(cells.size());
+        std::atomic<std::size_t> next{0};
+        std::vector<std::thread> threads;
+        for (std::size_t t = 0; t < (atOnce == 0 ? cells.size() : std::min(atOnce, cells.size())); ++t)
+            threads.emplace_back([&] {
+                for (std::size_t i = next++; i < cells.size(); i = next++)
+                    results[i] = runner_.Cell(cells[i].first + " / " + LineFaultName(cells[i].second), [&] { return run(i); });
+            });
+        for (std::thread& thread : threads)
+            thread.join();
+        for (std::size_t i = 0; i < cells.size(); ++i)
+            Add(cells[i].first, cells[i].second, results[i]);
     }
 
     bool AllPassed() const

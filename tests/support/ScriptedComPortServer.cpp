@@ -47,8 +47,9 @@ struct Mode {
     // The 370th "wp" reaches the controller with another value, and its reply comes back garbled
     // into the value asked for, its framing error reported ahead of the second reply after it.
     bool garbledWrite = false;
-    // The first reply to this request ("rp 399", or "ws 48" with any value) reported 10 ms late with
-    // a framing error (a read's value garbled): nothing follows a run's last request to carry it.
+    // The first reply to this request ("rp 399", "rs 48", or "ws 48" with any value) reported 10 ms
+    // late with a framing error (a read's value garbled): nothing follows a run's last request to
+    // carry it.
     const char* lateAfter = nullptr;
 };
 
@@ -68,6 +69,7 @@ const Mode modes[] = {
     {.name = "garbled-write", .garbledWrite = true},
     {.name = "late-line-state-last-read", .lateAfter = "rp 399"},
     {.name = "late-line-state-after-bp", .lateAfter = "bp"},
+    {.name = "late-line-state-last-setpoint", .lateAfter = "rs 48"},
 };
 
 void sendAll(int Fd, const Bytes& Data)

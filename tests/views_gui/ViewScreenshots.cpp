@@ -4,6 +4,7 @@
 // editor (linearisation-en.png); and exports a log of 200 samples as graph-log.csv and
 // graph-log.png. Run under Xvfb: xvfb-run -a build/bin/view_screenshots docs/screenshots
 #include "EditorHarness.h"
+#include "UnexpectedBoxes.h"
 #include "WhileOpen.h"
 
 #include "comm/qt/QtUiDispatcher.h"
@@ -97,6 +98,7 @@ int main(int argc, char** argv)
     UiDispatcher::SetDefault(&dispatcher);
     outputDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     QDir().mkpath(outputDir);
+    UnexpectedBoxes boxes;
     {
         editor_test::EditorHarness h(1);
         InstallViewWindows(*h.main);
@@ -147,5 +149,5 @@ int main(int argc, char** argv)
         });
     }
     UiDispatcher::SetDefault(nullptr);
-    return failures == 0 ? 0 : 1;
+    return failures == 0 && boxes.Count() == 0 ? 0 : 1;
 }

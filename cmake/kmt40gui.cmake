@@ -17,9 +17,11 @@ endif()
 add_library(kmt40gui STATIC ${KMT40GUI_SOURCES} ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
 target_include_directories(kmt40gui PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(kmt40gui PUBLIC kmt40core zbcomm_qt Qt6::Widgets Qt6::PrintSupport Qt6::Network)
-# The simulated controller of --simulate (where the simulator builds).
+# The simulated controller of --simulate: the simulator, or on Windows the controller alone.
 if(TARGET km4xsim)
   target_link_libraries(kmt40gui PUBLIC km4xsim)
+elseif(TARGET km4xunit)
+  target_link_libraries(kmt40gui PUBLIC km4xunit)
 endif()
 if(WIN32)
   # Whatever links the windows shares the runtime DLLs of Qt's DLLs (see the top CMakeLists.txt).

@@ -1,32 +1,36 @@
 #pragma once
-// kmt40 --simulate: a simulated controller on a pseudo-terminal inside the program, reachable as
-// COM1, so the tool can be tried without hardware. Linux only (SimulatedLine_posix.cpp): Windows
-// has no pseudo-terminal a serial port can be opened on, and there the constructor throws with a
-// message that says so (SimulatedLine_win32.cpp).
+// kmt40 --simulate: a simulated controller inside the program, reachable as COM1, so the tool can
+// be tried without hardware. On Linux (SimulatedLine_posix.cpp) it sits on a pseudo-terminal that
+// COM1 opens as a serial line; Windows has no pseudo-terminal, so there (SimulatedLine_win32.cpp)
+// it answers on a loopback TCP port that COM1 opens as a raw network line.
 #include "comm/ZBComm.h"
 
 #include <memory>
 #include <string>
 
-namespace km4x {
-class Simulator;
-}
-
 class SimulatedLine {
 public:
     // Starts one simulated unit with the given number that listens at the port's current line
-    // settings, and maps COM1 to its pseudo-terminal. Throws std::runtime_error when the
-    // pseudo-terminal cannot be opened, and always on Windows.
+    // settings, and maps COM1 to it. Throws std::runtime_error when its line cannot be opened.
     SimulatedLine(const TZBComm& port, int unitNo);
     // Stops the simulator and gives COM1 its default device back. Close the port first.
     ~SimulatedLine();
     SimulatedLine(const SimulatedLine&) = delete;
     SimulatedLine& operator=(const SimulatedLine&) = delete;
 
+    // What COM1 opens: the pseudo-terminal, or tcp://127.0.0.1:PORT.
     std::string DevicePath() const;
-    km4x::Simulator& Simulator() { return *simulator_; }
+    // What the window title adds: where the simulated controller is.
+    std::string Description() const;
 
 private:
-    // Shared only so that a build without the simulator (Windows) needs no complete type of it.
-    std::shared_ptr<km4x::Simulator> simulator_;
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
 };
+
+class TFormMain;
+
+// What --simulate does once the main window exists: a simulated unit with the window's unit
+// number on COM1, and the window title says where it is. Null, the error shown, when it cannot
+// start. Keep it until the window is gone: the window's port talks to it.
+std::unique_ptr<SimulatedLine> StartSimulatedLine(TFormMain& form);

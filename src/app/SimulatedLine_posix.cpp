@@ -26,24 +26,33 @@ km4x::LineSettings lineOf(const TZBComm& port)
 
 } // namespace
 
-SimulatedLine::SimulatedLine(const TZBComm& port, int unitNo)
+struct SimulatedLine::Impl {
+    std::unique_ptr<km4x::Simulator> simulator;
+};
+
+SimulatedLine::SimulatedLine(const TZBComm& port, int unitNo) : impl_(std::make_unique<Impl>())
 {
     km4x::SimulatorOptions options;
     km4x::UnitConfig unit;
     unit.number = unitNo;
     unit.line = lineOf(port);
     options.units = {unit};
-    simulator_ = std::make_shared<km4x::Simulator>(options);
-    SetPortDevicePath(TPort::COM1, simulator_->devicePath());
+    impl_->simulator = std::make_unique<km4x::Simulator>(options);
+    SetPortDevicePath(TPort::COM1, impl_->simulator->devicePath());
 }
 
 SimulatedLine::~SimulatedLine()
 {
     SetPortDevicePath(TPort::COM1, std::string());
-    simulator_->stop();
+    impl_->simulator->stop();
 }
 
 std::string SimulatedLine::DevicePath() const
 {
-    return simulator_->devicePath();
+    return impl_->simulator->devicePath();
+}
+
+std::string SimulatedLine::Description() const
+{
+    return "simulated controller on COM1";
 }

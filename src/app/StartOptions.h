@@ -1,7 +1,7 @@
 #pragma once
-// The command line of kmt40. "--simulate" (anywhere) starts a simulated controller on COM1 (Linux
-// only; on Windows the program says so and runs on without it); it is taken out before the
-// program's own rule looks at the first argument ("adjustkit").
+// The command line of kmt40. "--simulate" (anywhere) starts a simulated controller on COM1
+// (SimulatedLine.h); it is taken out before the program's own rule looks at the first argument
+// ("adjustkit").
 #include <QStringList>
 
 struct StartOptions {

@@ -1,6 +1,5 @@
 // kmt40: one copy per user; the main window first, the simulated controller when asked for.
 #include "app/CloseOnSignal.h"
-#include "app/Dialogs.h"
 #include "app/KM40Main.h"
 #include "app/KmtApplication.h"
 #include "app/ShellWindows.h"
@@ -16,8 +15,6 @@
 #include "views/PrintoutWindows.h"
 #include "views/Calibratie.h"
 #include "views/ViewWindows.h"
-
-#include <QSpinBox>
 
 #include <iostream>
 #include <memory>
@@ -52,14 +49,8 @@ int main(int argc, char** argv)
     InstallSerialWindows(formMain);
     InstallCalibration(formMain);
     InstallViewWindows(formMain);
-    if (options.simulate) {
-        try {
-            simulated = std::make_unique<SimulatedLine>(formMain.ZBComm1, formMain.SpinEditUnitSelect->value());
-            formMain.setWindowTitle(formMain.windowTitle() + QStringLiteral(" - simulated controller on COM1"));
-        } catch (const std::exception& e) {
-            AppDialogs().ShowError(&formMain, QString::fromLocal8Bit(e.what()));
-        }
-    }
+    if (options.simulate)
+        simulated = StartSimulatedLine(formMain);
 
     single.SetWindow(&formMain);
     CloseOnSignal closeOnSignal(&formMain);

@@ -96,20 +96,25 @@ bool render(const QString& outputDir)
     search.CmdStartZoeken->click();
     ok = WaitFor([&] { return search.CmdVerder->isEnabled(); }) && ok;
     search.CmdVerder->click();
-    ok = WaitFor([&] { return search.FoundRows().size() == 2 && search.CmdVerder->isEnabled(); }) && ok;
+    const bool foundBoth = WaitFor([&] { return search.FoundRows().size() == 2 && search.CmdVerder->isEnabled(); });
     search.StringGrid1->setCurrentCell(1, 0);
-    ok = save(search, outputDir, QStringLiteral("device-search-en.png")) && ok;
+    ok = save(search, outputDir, QStringLiteral("device-search-en.png")) && foundBoth && ok;
 
-    // "Back up all..." of the two units found (each at its own baud rate), as it ends.
-    QTemporaryDir backupFolder;
-    form.ZBComm1.SetFastReplyEnd(true);
-    TFormLijnBackup backup(form.ZBComm1, backupFolder.path(), LineTargetsOfFound(search.Search().Found(), form.ZBComm1.FrameDatabits()),
-                           &search);
-    backup.show();
-    ok = WaitFor([&] { return backup.CmdOK->isEnabled(); }, 60000) && ok;
-    ok = save(backup, outputDir, QStringLiteral("line-backup-en.png")) && ok;
-    backup.close();
-    form.ZBComm1.SetFastReplyEnd(false);
+    // "Back up all..." of the two units found (each at its own baud rate), as it ends; a search
+    // that did not find them leaves nothing worth showing.
+    if (foundBoth) {
+        QTemporaryDir backupFolder;
+        form.ZBComm1.SetFastReplyEnd(true);
+        TFormLijnBackup backup(form.ZBComm1, backupFolder.path(),
+                               LineTargetsOfFound(search.Search().Found(), form.ZBComm1.FrameDatabits()), &search);
+        backup.show();
+        ok = WaitFor([&] { return backup.CmdOK->isEnabled(); }, 60000) && ok;
+        ok = save(backup, outputDir, QStringLiteral("line-backup-en.png")) && ok;
+        backup.close();
+        form.ZBComm1.SetFastReplyEnd(false);
+    } else {
+        std::printf("the search did not find both units: no line-backup-en.png\n");
+    }
     search.CmdCancel->click();
 
     TZBSetupCommForm setup(1);

@@ -2,6 +2,7 @@
 // What the screenshot programs share: waiting for a condition while the event loop runs, and a
 // main() that renders into the directory given as the first argument (default ".") with the Qt
 // hand-over installed as the serial library's dispatcher. Render(outputDir) returns success.
+#include "UnexpectedBoxes.h"
 #include "comm/qt/QtUiDispatcher.h"
 
 #include <QApplication>
@@ -26,7 +27,8 @@ inline int ScreenshotMain(int argc, char** argv, const std::function<bool(const 
     UiDispatcher::SetDefault(&dispatcher);
     const QString outputDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     QDir().mkpath(outputDir);
+    UnexpectedBoxes boxes;
     const bool ok = Render(outputDir);
     UiDispatcher::SetDefault(nullptr);
-    return ok ? 0 : 1;
+    return ok && boxes.Count() == 0 ? 0 : 1;
 }

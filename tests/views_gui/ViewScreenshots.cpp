@@ -4,6 +4,7 @@
 // editor (linearisation-en.png); and exports a log of 200 samples as graph-log.csv and
 // graph-log.png. Run under Xvfb: xvfb-run -a build/bin/view_screenshots docs/screenshots
 #include "EditorHarness.h"
+#include "UnexpectedBoxes.h"
 #include "WhileOpen.h"
 
 #include "comm/qt/QtUiDispatcher.h"
@@ -97,6 +98,7 @@ int main(int argc, char** argv)
     UiDispatcher::SetDefault(&dispatcher);
     outputDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     QDir().mkpath(outputDir);
+    UnexpectedBoxes boxes;
     {
         editor_test::EditorHarness h(1);
         InstallViewWindows(*h.main);
@@ -113,6 +115,10 @@ int main(int argc, char** argv)
             button->click();
         QTest::qWait(8000);
         Save(*h.main, QStringLiteral("main-live-en.png"));
+        // Off again: the main window's polls would share the line with the graph's log, which would
+        // then get one sample in each of their rounds.
+        for (QPushButton* button : {h.main->CmdActual, h.main->CmdInUit, h.main->CmdDuimwiel})
+            button->click();
 
         DemoCams();
         Shoot<QDialog>(QStringLiteral("FormDisplayNokken"), h.main->displaynokken1,
@@ -131,8 +137,13 @@ int main(int argc, char** argv)
         ProgramSettings.Grafiek_Y_hulplijn = true;
         Shoot<TFormGrafiek>(QStringLiteral("FormGrafiek"), h.main->Grafiek1, [](TFormGrafiek& w) {
             w.CmdStartLog->click();
-            if (!QTest::qWaitFor([&w] { return w.Log().Last() >= 200; }, 120000))
+            // A log that ended by itself (a line error) has nothing more to wait for.
+            [[maybe_unused]] const bool settled =
+                QTest::qWaitFor([&w] { return w.Log().Last() >= 200 || !w.CmdStopLog->isEnabled(); }, 120000);
+            if (w.Log().Last() < 200) {
+                std::printf("the log ended after %d samples\n", w.Log().Last() + 1);
                 ++failures;
+            }
             Save(w, QStringLiteral("live-graph-en.png"));
             w.CmdStopLog->click();
             w.CheckBoxAutoScroll->setChecked(false);
@@ -147,5 +158,5 @@ int main(int argc, char** argv)
         });
     }
     UiDispatcher::SetDefault(nullptr);
-    return failures == 0 ? 0 : 1;
+    return failures == 0 && boxes.Count() == 0 ? 0 : 1;
 }

@@ -16,8 +16,8 @@ an RS485 line for units.
 
   adjustkit                 (first argument) show the "Calibratie" button for calibrating the
                             analogue voltage and current output
-  --simulate                run a simulated KM40 on a pseudo-terminal inside the program and
-                            map COM1 to it (Linux only)
+  --simulate                run a simulated KM40 inside the program and map COM1 to it (a
+                            pseudo-terminal; on Windows a loopback TCP port)
   -h, --help                show this text
   --version                 print the program version
 

@@ -47,8 +47,8 @@ public:
     std::string devicePath() const;
 
     // The line vanishes as an unplugged USB adapter does: the client sees a hang-up. Called from the
-    // request observer, the line goes as soon as that request is handled, before any reply of it:
-    // the line is pulled while the client waits for that reply, however late other threads run.
+    // request observer, the line goes as soon as that request is handled, before any reply of it,
+    // without waiting for another thread: the client is still waiting for that reply.
     void closeLine();
     // Plugs the line in again: a new pseudo-terminal (devicePath() may change; the link is
     // renewed) or the device opened again. False with *error filled when that fails.

@@ -114,12 +114,15 @@ bool Simulator::Impl::openLine(std::string* error)
 
 void Simulator::Impl::closeLineNow()
 {
+    {
+        // Said closed before the client can see the hang-up.
+        std::lock_guard lock(mutex);
+        lineIsOpen = false;
+    }
     line.reset();
     schedule.clear();
     input.clear();
     inputTooLong = false;
-    std::lock_guard lock(mutex);
-    lineIsOpen = false;
 }
 
 void Simulator::Impl::wake()

@@ -71,6 +71,8 @@ struct Simulator::Impl {
     std::deque<std::function<void()>> tasks;
     bool stopping = false;
     bool running = false;
+    // closeLine from the request observer: the line goes once the request at hand is handled.
+    bool hangUpAfterRequest = false;
 
     UnitEntry* find(int n)
     {
@@ -84,6 +86,7 @@ struct Simulator::Impl {
     bool openLine(std::string* error);
     void closeLineNow();
     void runOnThread(std::function<void()> task);
+    bool onThread();
     void wake();
     void run();
     void readLine(bool hungUp);
@@ -111,12 +114,15 @@ bool Simulator::Impl::openLine(std::string* error)
 
 void Simulator::Impl::closeLineNow()
 {
+    {
+        // Said closed before the client can see the hang-up.
+        std::lock_guard lock(mutex);
+        lineIsOpen = false;
+    }
     line.reset();
     schedule.clear();
     input.clear();
     inputTooLong = false;
-    std::lock_guard lock(mutex);
-    lineIsOpen = false;
 }
 
 void Simulator::Impl::wake()
@@ -141,6 +147,12 @@ void Simulator::Impl::runOnThread(std::function<void()> task)
     }
     wake();
     done.wait();
+}
+
+bool Simulator::Impl::onThread()
+{
+    std::lock_guard lock(taskMutex);
+    return running && std::this_thread::get_id() == thread.get_id();
 }
 
 void Simulator::Impl::run()
@@ -217,6 +229,12 @@ void Simulator::Impl::readLine(bool hungUp)
                         continue;
                     }
                     handleRequest(std::move(text), now);
+                    if (hangUpAfterRequest) {
+                        // Pulled while this request was heard: its reply never goes out.
+                        hangUpAfterRequest = false;
+                        closeLineNow();
+                        return;
+                    }
                 } else if (c == '\n' && input.empty()) {
                     // the LF of a CR LF pair
                 } else if (input.size() < MaxRequestLength) {
@@ -382,6 +400,11 @@ std::string Simulator::devicePath() const
 
 void Simulator::closeLine()
 {
+    // The observer runs in the middle of reading the line, which must stay until that read is done.
+    if (m->onThread()) {
+        m->hangUpAfterRequest = true;
+        return;
+    }
     m->runOnThread([this] { m->closeLineNow(); });
 }
 

@@ -46,7 +46,9 @@ public:
     // The path a client opens: pseudo-terminal slave, its link, or the device.
     std::string devicePath() const;
 
-    // The line vanishes as an unplugged USB adapter does: the client sees a hang-up.
+    // The line vanishes as an unplugged USB adapter does: the client sees a hang-up. Called from the
+    // request observer, the line goes as soon as that request is handled, before any reply of it,
+    // without waiting for another thread: the client is still waiting for that reply.
     void closeLine();
     // Plugs the line in again: a new pseudo-terminal (devicePath() may change; the link is
     // renewed) or the device opened again. False with *error filled when that fails.
@@ -108,7 +110,7 @@ public:
     size_t requestCount() const;
     bool waitForRequests(size_t count, std::chrono::milliseconds timeout) const;
     // Called on the simulator thread for every request once its reply is scheduled, before the
-    // request enters the log (keep it short; it must not call closeLine/reopenLine/inject*).
+    // request enters the log (keep it short; it may call closeLine, not reopenLine/inject*).
     // Every request is in the log before the first byte of its reply goes out.
     void setRequestObserver(std::function<void(const RequestRecord&)> observer);
 

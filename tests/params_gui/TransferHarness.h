@@ -5,6 +5,7 @@
 
 #include "app/core/Global_var.h"
 #include "comm/ZBComm.h"
+#include "params/TransferWindow.h"
 #include "support/FakeDialogs.h"
 #include "support/GuiTestMain.h"
 #include "support/RequestTexts.h"
@@ -16,6 +17,7 @@
 #include <QLabel>
 #include <QPalette>
 #include <QPointer>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -90,6 +92,19 @@ private:
 inline bool IsRed(const QLabel* panel)
 {
     return panel->palette().color(QPalette::WindowText) == QColor(Qt::red);
+}
+
+// Waits until the run of a read or write window has ended, however it ended: Again is offered at
+// every end (OK only after a good one). A test then checks the panel, so a run that stopped red
+// (a time-out on a loaded machine) fails at once with its text instead of waiting out kWaitMs for
+// an OK that cannot come. The wait is counted in time, not in steps that a loaded machine stretches.
+inline bool WaitForRunEnd(const TTransferWindow& Window)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!Window.CmdAgain->isEnabled() && clock.elapsed() < kWaitMs)
+        QTest::qWait(10);
+    return Window.CmdAgain->isEnabled();
 }
 
 // Presses Button of the modal window Window as soon as it is shown and enabled. Should that not

@@ -38,8 +38,9 @@ private slots:
         QVERIFY(!window.CmdAgain->isEnabled());
         QVERIFY(window.CmdCancel->isEnabled());
 
-        QTRY_VERIFY_WITH_TIMEOUT(window.CmdOK->isEnabled(), kWaitMs);
+        QVERIFY(WaitForRunEnd(window));
         QCOMPARE(window.Panel1->text(), QStringLiteral("READ-5"));
+        QVERIFY(window.CmdOK->isEnabled());
         QVERIFY(window.CmdAgain->isEnabled());
         QCOMPARE(window.ProgressBar1->maximum(), 48);
         QCOMPARE(window.ProgressBar1->value(), 48);
@@ -66,7 +67,7 @@ private slots:
             TFormLeesParSoll window(&h.port);
             window.SetMode(1);
             window.show();
-            QTRY_VERIFY_WITH_TIMEOUT(window.CmdAgain->isEnabled(), kWaitMs);
+            QVERIFY(WaitForRunEnd(window));
             QVERIFY2(window.Panel1->text().startsWith(QStringLiteral("READ-7 rs 1")), qPrintable(window.Panel1->text()));
             QVERIFY(window.Panel1->text().contains(QStringLiteral("S[01")));
             QVERIFY(IsRed(window.Panel1));
@@ -87,7 +88,8 @@ private slots:
         window.SetMode(0);
         window.show();
         QCOMPARE(window.windowTitle(), QStringLiteral("READ-CAPTION-0"));
-        QTRY_COMPARE_WITH_TIMEOUT(window.Panel1->text(), QStringLiteral("READ-7 er 7   P[017]"), kWaitMs);
+        QVERIFY(WaitForRunEnd(window));
+        QCOMPARE(window.Panel1->text(), QStringLiteral("READ-7 er 7   P[017]"));
         QVERIFY(IsRed(window.Panel1));
         QVERIFY(window.CmdAgain->isEnabled());
         QVERIFY(!window.CmdOK->isEnabled());
@@ -152,8 +154,9 @@ private slots:
         window.show();
         QCOMPARE(window.windowTitle(), QStringLiteral("WRITE-CAPTION-1"));
         QCOMPARE(window.Panel1->text(), QStringLiteral("WRITE-4 1"));
-        QTRY_VERIFY_WITH_TIMEOUT(window.CmdOK->isEnabled(), kWaitMs);
+        QVERIFY(WaitForRunEnd(window));
         QCOMPARE(window.Panel1->text(), QStringLiteral("WRITE-5"));
+        QVERIFY(window.CmdOK->isEnabled());
         QCOMPARE(h.Requests().size(), std::size_t(48));
         QCOMPARE(h.Requests().back(), std::string("ws 48 -48"));
         QCOMPARE(*h.sim.setpoint(0, 17), -17);
@@ -175,7 +178,8 @@ private slots:
         ParametersSentNotLoaded = false;
         window.SetMode(0);
         window.show();
-        QTRY_COMPARE_WITH_TIMEOUT(window.Panel1->text(), QStringLiteral("(er 7) WRITE-9"), kWaitMs);
+        QVERIFY(WaitForRunEnd(window));
+        QCOMPARE(window.Panel1->text(), QStringLiteral("(er 7) WRITE-9"));
         QVERIFY(IsRed(window.Panel1));
         QVERIFY(ParametersSentNotLoaded); // "wp 0" .. "wp 2" went in, no "bp" followed
         QVERIFY(window.CmdAgain->isEnabled());
@@ -193,8 +197,9 @@ private slots:
         });
         watch.start(5);
         QTest::mouseClick(window.CmdAgain, Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(window.CmdOK->isEnabled(), kWaitMs);
+        QVERIFY(WaitForRunEnd(window));
         QCOMPARE(window.Panel1->text(), QStringLiteral("WRITE-10 123 WRITE-11"));
+        QVERIFY(window.CmdOK->isEnabled());
         QVERIFY(IsRed(window.Panel1));
         QVERIFY(window.CmdAgain->isEnabled());
         QVERIFY(sawComputing);
@@ -206,7 +211,8 @@ private slots:
         h.sim.setComputeFailure(0, std::nullopt);
         h.sim.setFault(0, km4x::Fault::Silent, true, "wp");
         QTest::mouseClick(window.CmdAgain, Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(window.Panel1->text(), QStringLiteral("WRITE-0"), kWaitMs);
+        QVERIFY(WaitForRunEnd(window));
+        QCOMPARE(window.Panel1->text(), QStringLiteral("WRITE-0"));
         QVERIFY(ParametersSentNotLoaded);
     }
 

@@ -198,6 +198,16 @@ TEST_F(SimulatorFault, ClosedLineHangsUpAndCanBePluggedInAgain)
     PtyClient again(sim.devicePath());
     ASSERT_TRUE(again.isOpen());
     EXPECT_EQ(again.request("rf"), "rf -1\r\n");
+
+    // Pulled by the request observer: the line goes as the request is heard, before its reply.
+    sim.setRequestObserver([this](const RequestRecord& record) {
+        if (record.text == "rh")
+            sim.closeLine();
+    });
+    EXPECT_EQ(again.request("rh"), "");
+    EXPECT_TRUE(again.waitForHangUp());
+    EXPECT_FALSE(sim.lineOpen());
+    sim.setRequestObserver({});
 }
 
 TEST_F(SimulatorFault, LineStaysUsableAcrossClientSessions)

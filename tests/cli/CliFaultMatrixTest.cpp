@@ -79,6 +79,8 @@ struct ToolRow {
     std::chrono::milliseconds timeout; // of the requests the timing columns strike
     // "send" prints whatever came back, as the terminal shows it: a wrong reply is its result.
     bool printsAnyReply = false;
+    // What the message of a failing column must name ("": not checked).
+    const char* failureNames = "";
 };
 
 const std::vector<int> LineUnits{1, 2};
@@ -294,6 +296,8 @@ protected:
                                        std::to_string(MessageLines(first.err)) + " messages");
                 if (!first.out.empty())
                     problems.push_back("output after a failure: " + first.out.substr(0, 60));
+                if (Message(first).find(row.failureNames) == std::string::npos)
+                    problems.push_back("message does not name " + std::string(row.failureNames) + ": " + Message(first));
             }
             CheckLeftAsItWas(row, dir, before, problems);
             // A controller still answers the request the tool gave up on, and answers the next one
@@ -362,7 +366,10 @@ TEST_F(CliFaultMatrix, WriteAndRestoreUnderEveryLineFault)
 {
     RunRows("kmt40-cli write, restore",
             {{"write-params", {"write-params", "PATH"}, "unit.app", Outcome::ControllerHolds, "wp", 40, "wp", 398, 100ms},
-             {"restore", {"restore", "PATH"}, "unit.bak", Outcome::ControllerHolds, "wp", 40, "ws", 48, 2000ms}},
+             {"restore", {"restore", "PATH"}, "unit.bak", Outcome::ControllerHolds, "wp", 40, "ws", 48, 2000ms},
+             // Every value confirmed: the failure is the computation's, not the last value's.
+             {"write-params, bp struck", {"write-params", "PATH"}, "unit.app", Outcome::ControllerHolds, "bp", 0, "wp", 400,
+              2000ms, false, "computation"}},
             {ReplyEnd::Fast});
 }
 

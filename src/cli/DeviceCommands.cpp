@@ -9,6 +9,8 @@
 #include "params/core/WriteSequence.h"
 
 #include <cstdio>
+#include <optional>
+#include <string>
 
 namespace cli {
 
@@ -20,6 +22,29 @@ constexpr int IdentifyTimeoutMs = 0;
 constexpr int SendTimeoutMs = 1500;
 constexpr int ComputeStallMs = 30000;
 
+// One identification text. A wrong reply is asked for once more, as the tool asks again for
+// every wrong reply; a second one fails the command.
+std::optional<CliOutcome> ReadIdentification(CliSession& Session, const char* command, std::string& text)
+{
+    std::string wrong;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const ExchangeResult reply = Session.Link().Exchange(command, IdentifyTimeoutMs);
+        if (!reply.answered)
+            return CliOutcome::Failure(std::string("\"") + command + "\": " + DescribeCommError(reply.error));
+        // A script takes these lines for the controller's texts, so a reply to something else
+        // must not pass for one. Control bytes (a NUL, noise) are no identification text.
+        const TReplyCheck check = CheckReply(command, reply.reply);
+        if (check.Answers() && reply.reply.size() <= device::kReplyBufferSize && !device::HasControlBytes(check.Value)) {
+            text = check.Value;
+            return std::nullopt;
+        }
+        wrong = check.Verdict == TReplyVerdict::Echo
+                    ? std::string("\"") + command + "\": " + std::string(EchoingLineText)
+                    : std::string("wrong reply to \"") + command + "\": \"" + ShownReply(reply.reply) + "\"";
+    }
+    return CliOutcome::Failure(wrong);
+}
+
 } // namespace
 
 CliOutcome RunIdentify(CliSession& Session, bool Json)
@@ -28,18 +53,10 @@ CliOutcome RunIdentify(CliSession& Session, bool Json)
         return *failed;
     std::vector<std::string> replies;
     for (const char* command : {"rt", "rh", "rx"}) {
-        const ExchangeResult reply = Session.Link().Exchange(command, IdentifyTimeoutMs);
-        if (!reply.answered)
-            return CliOutcome::Failure(std::string("\"") + command + "\": " + DescribeCommError(reply.error));
-        // A script takes these lines for the controller's texts, so a reply to something else
-        // must not pass for one.
-        const TReplyCheck check = CheckReply(command, reply.reply);
-        if (check.Verdict == TReplyVerdict::Echo)
-            return CliOutcome::Failure(std::string("\"") + command + "\": " + std::string(EchoingLineText));
-        // Control bytes (a NUL, noise) are no identification text: the reply was garbled.
-        if (!check.Answers() || reply.reply.size() > device::kReplyBufferSize || device::HasControlBytes(check.Value))
-            return CliOutcome::Failure(std::string("wrong reply to \"") + command + "\": \"" + ShownReply(reply.reply) + "\"");
-        replies.push_back(check.Value);
+        std::string text;
+        if (auto failed = ReadIdentification(Session, command, text))
+            return *failed;
+        replies.push_back(std::move(text));
     }
     // Printed once all three are in, so a failure halfway leaves no half result.
     if (Json)

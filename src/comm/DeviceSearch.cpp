@@ -213,6 +213,7 @@ void TDeviceSearch::KT750ApparaatZoekenCommResult(TMemoryStream& Result)
     if (match) {
         identification_.clear();
         identificationStep_ = 0;
+        identificationAskedAgain_ = false;
         sendIdentification(IdentificationCommands[0]);
     } else if (stopRequested_) {
         stopped();
@@ -232,10 +233,16 @@ void TDeviceSearch::ASCIILeesTypeInfoCommResult(TMemoryStream& Result)
     if (state_ != TState::Searching)
         return;
     // A refused or garbled reply (older firmware answers "er 1" to "rx") leaves its text empty: the
-    // unit answered its select, so it is listed all the same.
+    // unit answered its select, so it is listed all the same. A garbled one is asked for once
+    // more first, as every wrong reply is.
     const std::vector<uint8_t>& reply = Result.Bytes();
-    identified(echoes(reply, IdentificationCommands[identificationStep_]) ? IdentificationReplyText(reply)
-                                                                           : std::string());
+    const char* command = IdentificationCommands[identificationStep_];
+    if (!echoes(reply, command) && !CheckReply("er", reply).Answers() && !identificationAskedAgain_) {
+        identificationAskedAgain_ = true;
+        sendIdentification(command);
+        return;
+    }
+    identified(echoes(reply, command) ? IdentificationReplyText(reply) : std::string());
 }
 
 void TDeviceSearch::ASCIILeesTypeInfoCommError(TCommError& CommError)
@@ -249,6 +256,7 @@ void TDeviceSearch::ASCIILeesTypeInfoCommError(TCommError& CommError)
 
 void TDeviceSearch::identified(const std::string& Text)
 {
+    identificationAskedAgain_ = false;
     identification_ += identificationStep_ == 0 ? Text : "   " + Text;
     // A stop requested meanwhile waits for the end of the identification: the unit is listed, and
     // the pause on a find is where the search stops.

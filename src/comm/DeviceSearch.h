@@ -2,7 +2,7 @@
 // The device search: steps through unit numbers 0..31 at every baud rate from 9600 to 57600 bit/s,
 // optionally through the parities and stop-bit counts too, sends "sc n" to each combination and
 // identifies every unit that echoes it ("rt", "rh", "rx"; a refused identification reply gives an
-// empty text, the unit is listed all the same). It drives the port directly: the
+// empty text, the unit is listed all the same; a garbled one is asked for once more first). It drives the port directly: the
 // settings change on the open line between probes. The search window and kmt40-cli both run it.
 //
 // One request is outstanding at a time; each reply or error makes the next step. The search pauses
@@ -100,6 +100,7 @@ private:
     int unit_ = 0;
     int probes_ = 0;
     int identificationStep_ = 0;
+    bool identificationAskedAgain_ = false; // the awaited identification reply was asked for again
     std::string identification_;
     TBaudrate startBaudrate_ = TBaudrate::br9600;
     TBaudrate savedBaudrate_ = TBaudrate::br9600;

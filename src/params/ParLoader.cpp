@@ -78,6 +78,12 @@ void TFormParLoader::CmdOKClick()
     accept();
 }
 
+void TFormParLoader::done(int Result)
+{
+    computation_.Dismiss();
+    QDialog::done(Result);
+}
+
 void TFormParLoader::ApplyTexts()
 {
     setWindowTitle(Latin1(LanguageFile.ReadString("Loader", "Caption", "Loader")));

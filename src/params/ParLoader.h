@@ -34,6 +34,8 @@ public:
     QLabel* Panel1 = nullptr;
     QPushButton* CmdOK = nullptr;
 
+    void done(int Result) override;
+
 protected:
     void showEvent(QShowEvent* Event) override;
 

@@ -86,6 +86,8 @@ struct ToolRow {
     bool printsAnyReply = false;
     // Through the scripted RFC 2217 server in this mode, bridged to the simulator (null: the pty).
     const char* serverMode = nullptr;
+    // What the message of a failing column must name ("": not checked).
+    const char* failureNames = "";
 };
 
 const std::vector<int> LineUnits{1, 2};
@@ -110,8 +112,8 @@ constexpr int StruckSearchUnit = 1;
 
 bool IsSearch(const ToolRow& row) { return row.outcome == Outcome::SearchListing; }
 
-// The columns a row meets: every line fault, and a reply that repeats another number where the
-// struck request carries one. Behind a server a pulled line is a silent one: not a column there.
+// The columns a row meets: every line fault, a reply that repeats another number where the
+// struck request carries one, and one wrong reply. Behind a server a pulled line is a silent one: not a column there.
 std::vector<LineFault> Columns(const ToolRow& row)
 {
     std::vector<LineFault> columns;
@@ -120,6 +122,10 @@ std::vector<LineFault> Columns(const ToolRow& row)
             columns.push_back(fault);
     if (row.letters != "rh" && row.letters != "bp")
         columns.push_back(LineFault::OtherNumber);
+    // One wrong reply is asked for once more; not by "send", which shows whatever came, nor by the
+    // search's probes, whose echo a local-echo adapter would double.
+    if (!row.printsAnyReply && !(IsSearch(row) && row.letters == "sc"))
+        columns.push_back(LineFault::WrongOnce);
     return columns;
 }
 
@@ -423,6 +429,8 @@ public:
                                        std::to_string(MessageLines(first.err)) + " messages");
                 if (!first.out.empty())
                     problems.push_back("output after a failure: " + first.out.substr(0, 60));
+                if (Message(first).find(row.failureNames) == std::string::npos)
+                    problems.push_back("message does not name " + std::string(row.failureNames) + ": " + Message(first));
             }
             CheckLeftAsItWas(row, dir, before, problems);
             // A controller still answers the request the tool gave up on, and answers the next one
@@ -511,6 +519,9 @@ const std::vector<ToolRow> ReadRows{
 const std::vector<ToolRow> WriteRows{
     {"write-params", {"write-params", "PATH"}, "unit.app", Outcome::ControllerHolds, "wp", 40, "wp", 398, 100ms},
     {"restore", {"restore", "PATH"}, "unit.bak", Outcome::ControllerHolds, "wp", 40, "ws", 48, 2000ms},
+    // Every value confirmed: the failure is the computation's, not the last value's.
+    {"write-params, bp struck", {"write-params", "PATH"}, "unit.app", Outcome::ControllerHolds, "bp", 0, "wp", 400, 2000ms,
+     false, nullptr, "computation"},
 };
 
 // The 448 values at the shipped end of reply take some 24 s a run: every cell at once.
@@ -600,6 +611,8 @@ TEST_F(CliFaultMatrix, LineCommandsUnderEveryLineFault)
 {
     RunRows("kmt40-cli line commands",
             {{"line-backup", {"line-backup", "PATH", "--units", "1,2"}, "line", Outcome::LineBackup, "rp", 120, "rs", 46, 1000ms},
+             // The second unit's select struck: the faults before its identification.
+             {"line-backup, select", {"line-backup", "PATH", "--units", "1,2"}, "line", Outcome::LineBackup, "sc", 0, "rs", 46, 1000ms},
              {"line-verify", {"line-verify", "PATH"}, "line", Outcome::SameOutput, "rs", 10, "rs", 46, 1000ms},
              {"line-restore", {"line-restore", "PATH"}, "line", Outcome::ControllerHolds, "wp", 40, "ws", 48, 2000ms}},
             {ReplyEnd::Fast});

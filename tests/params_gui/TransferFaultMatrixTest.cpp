@@ -411,7 +411,9 @@ public:
                 QTest::qWait(kQuietMs);
                 std::vector<std::string> heard = RequestTexts(h_.sim);
                 heard.erase(heard.begin(), heard.begin() + static_cast<std::ptrdiff_t>(logged));
-                ExpectHeardOnceInOrder(heard, {"bp"}, true, problems);
+                // A wrong reply is asked for once more: a second "bp", never a third.
+                const bool askedAgain = fault == LineFault::WrongEcho || fault == LineFault::Refused;
+                ExpectHeardOnceInOrder(heard, {"bp"}, !askedAgain, problems);
             }
             return ended;
         };

@@ -290,12 +290,23 @@ private slots:
         QVERIFY(!window.isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(!ParametersSentNotLoaded, kWaitMs);
 
-        // Started twice within one exchange: one "bp", whose answer the window shows.
+        // A wrong reply is asked for once more only while the window shows the run: after it was
+        // closed nothing goes out unseen, and the mark stays.
         const auto computations = [&] {
             const std::vector<std::string> sent = h.Requests();
             return std::count(sent.begin(), sent.end(), std::string("bp"));
         };
-        const auto before = computations();
+        ParametersSentNotLoaded = true;
+        h.sim.setFault(0, km4x::Fault::WrongEchoOnce, true, "bp");
+        auto before = computations();
+        window.show();
+        QTest::mouseClick(window.CmdOK, Qt::LeftButton);
+        QTest::qWait(200);
+        QCOMPARE(computations(), before + 1);
+        QVERIFY(ParametersSentNotLoaded);
+
+        // Started twice within one exchange: one "bp", whose answer the window shows.
+        before = computations();
         window.show();
         window.hide();
         window.show();

@@ -45,6 +45,8 @@ enum class LineFault {
     JustOutside, // replies come shortly after the first-byte time-out
     OtherNumber, // replies repeat the letters with the next number ("rs 5" for "rs 4"); only
                  // where the struck request carries a number, so not one of AllLineFaults
+    WrongOnce,   // one reply echoes the wrong letters, the next is sound: the operation asks once
+                 // more and succeeds; not one of AllLineFaults (the tool's rows meet it)
 };
 
 inline constexpr std::array<LineFault, 7> AllLineFaults{
@@ -63,18 +65,20 @@ inline const char* LineFaultName(LineFault fault)
     case LineFault::JustInside: return "just inside";
     case LineFault::JustOutside: return "just outside";
     case LineFault::OtherNumber: return "other number";
+    case LineFault::WrongOnce: return "wrong once";
     }
     return "?";
 }
 
 // Every column of the printed tables.
-inline constexpr std::array<LineFault, 8> PrintedColumns{
+inline constexpr std::array<LineFault, 9> PrintedColumns{
     LineFault::Silent,  LineFault::Unplugged,  LineFault::WrongEcho,   LineFault::Refused,
     LineFault::Garbage, LineFault::JustInside, LineFault::JustOutside, LineFault::OtherNumber,
+    LineFault::WrongOnce,
 };
 
-// Every column but JustInside makes the operation fail.
-inline bool LineFaultFails(LineFault fault) { return fault != LineFault::JustInside; }
+// Every column but JustInside and WrongOnce makes the operation fail.
+inline bool LineFaultFails(LineFault fault) { return fault != LineFault::JustInside && fault != LineFault::WrongOnce; }
 
 // How far beyond the first-byte time-out the just-outside reply comes (and how long to wait out
 // such a late reply before the next exchange).
@@ -200,6 +204,7 @@ private:
         case LineFault::Refused: sim_.setFault(unit_, km4x::Fault::Refuse, true, only); break;
         case LineFault::Garbage: sim_.setFault(unit_, km4x::Fault::Garbage, true, only); break;
         case LineFault::OtherNumber: sim_.setFault(unit_, km4x::Fault::OtherNumber, true, only); break;
+        case LineFault::WrongOnce: sim_.setFault(unit_, km4x::Fault::WrongEchoOnce, true, only); break;
         case LineFault::JustInside:
         case LineFault::JustOutside: slow(); break;
         }

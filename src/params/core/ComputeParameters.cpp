@@ -44,6 +44,7 @@ void TComputeParameters::Start()
     if (KT750ParLoader.RequestPending())
         return;
     view_ = TTransferView{};
+    askedAgain_ = false;
     view_.OKEnabled = true;
     view_.Computing = true;
     view_.Outcome = TTransferOutcome::Running;
@@ -62,10 +63,17 @@ void TComputeParameters::Start()
 
 void TComputeParameters::KT750ParLoaderCommResult(TObject*, TMemoryStream& Result)
 {
-    view_.Computing = false;
     // A reply that does not answer "bp" ("er 1", a garbled echo, a cut or doubled reply) is no computation report: the
-    // controller may not have computed, so the mark stays and the line is blamed.
+    // controller may not have computed, so the mark stays, "bp" is asked once more, and a second
+    // such reply blames the line.
     if (!CheckReply("bp", Result.Bytes()).Answers()) {
+        if (!askedAgain_ && view_.Outcome == TTransferOutcome::Running && KT750ParLoader.ZBComm() &&
+            KT750ParLoader.ZBComm()->Active()) {
+            askedAgain_ = true;
+            KT750ParLoader.SendRequest();
+            return;
+        }
+        view_.Computing = false;
         view_.Panel = TPanelText::Of(CommErrorText);
         view_.PanelRed = true;
         view_.Reply = DescribeWrongReply("bp", Result.Bytes());
@@ -73,6 +81,7 @@ void TComputeParameters::KT750ParLoaderCommResult(TObject*, TMemoryStream& Resul
         Changed();
         return;
     }
+    view_.Computing = false;
     const TComputeReply reply = DecodeComputeReply(Result.Bytes());
     if (reply.Success) {
         view_.Panel = TPanelText::Of(ComputedText);

@@ -1,7 +1,9 @@
 #pragma once
 // The single "bp" exchange that tells the controller to compute its internal values from its
 // parameter set: "bp -1" is success, "bp " followed by anything else is the controller's report of
-// a failed computation. No retry: a time-out or line error is shown and the user starts again.
+// a failed computation. No retry of a time-out or line error: it is shown and the user starts
+// again. A reply that answers no "bp" at all is asked for once more, as the write run asks (a
+// computation may be repeated).
 //
 // Panel texts are keys of the language section "Loader": 0 time-out, 2 communication error,
 // 4 computed, 5 and 6 before and after the reported text.
@@ -26,6 +28,10 @@ public:
     // port ends at once as PortClosed (communication text).
     void Start();
 
+    // The window that showed the run has closed: a wrong reply that still comes is not asked for
+    // again, so nothing goes out unseen.
+    void Dismiss() { askedAgain_ = true; }
+
     // Outcome Running while waiting; Finished, ComputeFailed, Timeout, CommError, PortClosed or
     // OtherError afterwards. OK is always enabled.
     const TTransferView& View() const { return view_; }
@@ -46,4 +52,5 @@ private:
     void Changed();
 
     TTransferView view_;
+    bool askedAgain_ = false;
 };

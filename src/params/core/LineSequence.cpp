@@ -187,9 +187,10 @@ void TLineSequence::StartUnit()
     SendStep(TStep::Select, "sc " + std::to_string(Target().Unit));
 }
 
-void TLineSequence::SendStep(TStep Step, const std::string& Text)
+void TLineSequence::SendStep(TStep Step, const std::string& Text, bool Again)
 {
     step_ = Step;
+    stepAskedAgain_ = Again;
     if (!port_.Active()) {
         // The port drops a request made while it is closed without any event.
         lineLost_ = true;
@@ -200,6 +201,15 @@ void TLineSequence::SendStep(TStep Step, const std::string& Text)
     KT750LijnSelect.SetASCIIProtocol(Text);
     KT750LijnSelect.SendRequest();
     Changed();
+}
+
+bool TLineSequence::AskAgain()
+{
+    if (stepAskedAgain_)
+        return false;
+    const std::string request = KT750LijnSelect.ASCIIProtocol();
+    SendStep(step_, request, true);
+    return true;
 }
 
 void TLineSequence::SelectReply(const std::vector<uint8_t>& Reply)
@@ -227,6 +237,8 @@ void TLineSequence::SelectReply(const std::vector<uint8_t>& Reply)
     auto take = [&](std::string& Field, const char* Letters) {
         std::optional<std::string> taken = text(Letters);
         if (!taken) {
+            if (AskAgain())
+                return false;
             UnitFailed("wrong reply to " + std::string(Letters) + ": \"" + ShownReply(Reply) + "\"");
             NextUnit();
             return false;
@@ -239,6 +251,8 @@ void TLineSequence::SelectReply(const std::vector<uint8_t>& Reply)
         const std::string expected = "sc " + std::to_string(Target().Unit);
         const TReplyCheck check = CheckReply(expected, Reply);
         if (!check.Answers() || !check.Value.empty()) {
+            if (AskAgain())
+                return;
             UnitFailed(check.Verdict == TReplyVerdict::Echo ? std::string(EchoingLineText)
                                                              : "wrong reply to " + expected + ": \"" + ShownReply(Reply) + "\"");
             NextUnit();

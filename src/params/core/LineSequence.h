@@ -101,7 +101,10 @@ private:
     enum class TStep { Idle, Select, Type, Version, Serial, Transfer };
 
     void StartUnit();
-    void SendStep(TStep Step, const std::string& Text);
+    void SendStep(TStep Step, const std::string& Text, bool Again = false);
+    // A wrong reply to the select or an identification request is asked for once more, as the
+    // transfers ask for theirs; false when it was already (a second one fails the unit).
+    bool AskAgain();
     void SelectReply(const std::vector<uint8_t>& Reply);
     void SelectError(const TCommError& Error);
     void IdentityKnown();
@@ -135,6 +138,7 @@ private:
     std::vector<TLineRow> manifestRows_;
     int current_ = -1;
     TStep step_ = TStep::Idle;
+    bool stepAskedAgain_ = false;
     bool running_ = false;
     bool cancelRequested_ = false;
     bool lineLost_ = false;

@@ -162,8 +162,7 @@ void TTransferSequence::Fail(const TPanelText& Panel, TTransferOutcome Outcome)
 void TTransferSequence::HandleCommError(const TCommError& CommError)
 {
     view_.Error = CommError;
-    view_.FailedComputing = view_.Computing;
-    view_.Computing = false;
+    // Fail notes whether the run failed at "bp" before it clears the flag.
     if (CommError.Code == ecTimeout) {
         Fail(TPanelText::Of(TimeoutTextKey), TTransferOutcome::Timeout);
     } else if (CommError.SystemError != 0 || CommError.CommErrors != 0) {
@@ -171,6 +170,8 @@ void TTransferSequence::HandleCommError(const TCommError& CommError)
     } else {
         // The panel stays as it was and the run is not marked failed; the request has ended all
         // the same, so Cancel closes at once from here.
+        view_.FailedComputing = view_.Computing;
+        view_.Computing = false;
         view_.AgainEnabled = true;
         view_.Outcome = TTransferOutcome::OtherError;
         Changed();

@@ -305,6 +305,18 @@ check_status restore
 same restore.requests
 same restore.out
 
+# The search changes the line's rate between its probes, before and after a unit has answered: Wine
+# on a pseudo-terminal refuses a change of a line that has parity unless the serial library works
+# round it. Not compared with Linux: on a pseudo-terminal Wine sets 28800 bit/s, a rate without a
+# classic speed code, as 38400, where the unit answers too.
+cli windows b search search --from 28800 --last-unit 1
+status=$(cat $work/windows/search.status)
+if [ "$status" != 0 ] || ! grep -q '^00,.*,38400,Even,1$' $work/windows/search.out; then
+  echo "   search (windows): exit $status, expected unit 0 at 38400,Even,1 among:"
+  cat $work/windows/search.out $work/windows/search.err
+  failed=1
+fi
+
 # identify through a serial device server: ser2net on the loopback bridges simulator a (its runs
 # are over) to an RFC 2217 port; kmt40-cli.exe reaches it through Winsock.
 listening() { grep -q "^ *[0-9]*: 0100007F:$(printf '%04X' "$1") [0-9A-F:]* 0A " /proc/net/tcp; }

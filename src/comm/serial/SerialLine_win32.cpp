@@ -58,7 +58,18 @@ public:
         dcb_.ByteSize = Settings.ByteSize;
         dcb_.Parity = Settings.Parity;
         dcb_.StopBits = Settings.StopBits;
-        return SetCommState(handle_, &dcb_) || fail();
+        if (SetCommState(handle_, &dcb_))
+            return true;
+        if (GetLastError() != ERROR_INVALID_PARAMETER || dcb_.Parity == NOPARITY)
+            return fail();
+        // Wine on a pseudo-terminal: the terminal drops the parity bit, and the C library, reading
+        // back what it set, calls the settings invalid when that call changed nothing else. So a
+        // port that has parity already (a new rate goes in before, in a call of its own) cannot
+        // be given parity again. A pass without parity first gives that call its change. A real
+        // port that refused the settings refuses them again, and that error is reported.
+        DCB withoutParity = dcb_;
+        withoutParity.Parity = NOPARITY;
+        return (SetCommState(handle_, &withoutParity) && SetCommState(handle_, &dcb_)) || fail();
     }
 
     bool SetReadTimeouts(DWORD Constant)
